@@ -1,0 +1,46 @@
+#include "core/CodeTree.h"
+
+#include "core/CatalogueModel.h"
+#include "core/GroupNames.h"
+#include "core/SnippetStore.h"
+
+namespace verdane {
+
+void loadCodeTree(CatalogueModel& tree, SnippetStore& store)
+{
+    tree.beginRebuild();
+    tree.clear();
+    store.reopenDatabases();
+    const int libraryRoot = tree.addRoot(kPublisherLabel);
+    const int userRoot = tree.addRoot(kUserCodeCaption);
+    const QStringList& groups = groupNames();
+    for (const QString& group : groups)
+        tree.addChild(libraryRoot, group);
+    for (int g = 0; g < groups.size(); ++g) {
+        const int groupNode = g + 3;
+        store.listSnippetNames(Database::Library, groups[g],
+                               [&](QString name) { tree.addChild(groupNode, name); });
+    }
+    store.listSnippetNames(Database::User, kUserCodeTable, [&](QString name) { tree.addChild(userRoot, name); });
+    tree.endRebuild();
+}
+
+SnippetLocation locateSnippet(const CatalogueModel& tree, int node)
+{
+    SnippetLocation where;
+    const QString caption = tree.caption(node);
+    if (caption == kUserCodeCaption || tree.childCount(node) != 0)
+        return where;
+    where.isSnippet = true;
+    where.name = caption;
+    const QString parentCaption = tree.caption(tree.parentNode(node));
+    if (parentCaption == kUserCodeCaption) {
+        where.inUserDatabase = true;
+        where.table = kUserCodeTable;
+    } else {
+        where.table = parentCaption;
+    }
+    return where;
+}
+
+} // namespace verdane

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+namespace verdane {
+
+class CatalogueModel;
+class SnippetStore;
+
+// Rebuilds the whole catalogue from both databases: the two roots and the seven groups always, then every library
+// snippet group by group, then the user's snippets. A step that fails (a file or table that cannot be read) is
+// skipped without a word and the build goes on.
+void loadCodeTree(CatalogueModel& tree, SnippetStore& store);
+
+// Where a node's snippet lives, decided by caption and structure alone.
+struct SnippetLocation {
+    bool isSnippet = false; // false: a root or a group with snippets
+    bool inUserDatabase = false;
+    QString table;
+    QString name;
+};
+SnippetLocation locateSnippet(const CatalogueModel& tree, int node);
+
+} // namespace verdane

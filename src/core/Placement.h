@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QRect>
+#include <QString>
+
+#include <optional>
+
+namespace verdane {
+
+// Screen lengths are stored in twips, 1/1440 inch: 15 twips to the logical pixel.
+inline constexpr int kTwipsPerPixel = 15;
+int twipsToPixels(double twips);
+inline int pixelsToTwips(int pixels) { return pixels * kTwipsPerPixel; }
+
+// The main window's outer rectangle (frame included), in twips.
+struct Placement {
+    double left = 0;
+    double top = 0;
+    double width = 0;
+    double height = 0;
+    friend bool operator==(const Placement&, const Placement&) = default;
+};
+
+// The stored placement with its defaults; nothing when a stored text is not a usable number.
+std::optional<Placement> readPlacement();
+// Writes the four keys in order; a failed key does not stop the others. False when any failed.
+bool writePlacement(const QRect& outerPixels);
+// A stored text as a length in twips: decimal notation, blanks around it allowed.
+std::optional<double> parseTwips(const QString& text);
+
+} // namespace verdane

@@ -1,0 +1,86 @@
+#include "core/SplashWindow.h"
+
+#include "core/Placement.h"
+#include "platform/WindowLayer.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScreen>
+
+namespace verdane {
+
+namespace {
+// The banner's design size: 8295 x 750 twips.
+constexpr int kSplashWidthTwips = 8295;
+constexpr int kSplashHeightTwips = 750;
+} // namespace
+
+SplashWindow::SplashWindow(QWidget* parent)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    , m_image(new QLabel(this))
+{
+    setObjectName(QStringLiteral("frmSplash"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    m_image->setObjectName(QStringLiteral("imgSplash"));
+    m_image->setScaledContents(false);
+    resize(twipsToPixels(kSplashWidthTwips), twipsToPixels(kSplashHeightTwips));
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void SplashWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // The picture covers the whole window, height first, then width.
+    m_image->resize(m_image->width(), height());
+    m_image->resize(width(), m_image->height());
+    m_image->setPixmap(artwork(size(), devicePixelRatioF()));
+    setTopMost(this);
+}
+
+QPixmap SplashWindow::artwork(QSize size, qreal devicePixelRatio)
+{
+    QPixmap pixmap(size * devicePixelRatio);
+    pixmap.setDevicePixelRatio(devicePixelRatio);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF r(QPointF(0, 0), QSizeF(size));
+
+    QLinearGradient sky(r.topLeft(), r.bottomRight());
+    sky.setColorAt(0.0, QColor(0x1f, 0x3a, 0x5f));
+    sky.setColorAt(1.0, QColor(0x2e, 0x6b, 0x5a));
+    p.fillRect(r, sky);
+
+    // A leaf of verdure on the left, the program's mark.
+    const qreal h = r.height();
+    QPainterPath leaf;
+    leaf.moveTo(h * 0.3, h * 0.85);
+    leaf.cubicTo(h * 0.2, h * 0.35, h * 0.7, h * 0.1, h * 1.1, h * 0.15);
+    leaf.cubicTo(h * 1.05, h * 0.6, h * 0.7, h * 0.9, h * 0.3, h * 0.85);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x8f, 0xd1, 0x6a));
+    p.drawPath(leaf);
+    p.setPen(QPen(QColor(0x2e, 0x6b, 0x5a), qMax(1.0, h * 0.04)));
+    p.drawLine(QPointF(h * 0.32, h * 0.83), QPointF(h * 0.95, h * 0.22));
+
+    QFont title(QStringLiteral("Liberation Sans"));
+    title.setPixelSize(qMax(10, int(h * 0.52)));
+    title.setBold(true);
+    p.setFont(title);
+    p.setPen(Qt::white);
+    const QRectF titleRect(h * 1.35, 0, r.width() * 0.45, h);
+    p.drawText(titleRect, Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("Verdane"));
+
+    QFont subtitle(QStringLiteral("Liberation Sans"));
+    subtitle.setPixelSize(qMax(8, int(h * 0.24)));
+    p.setFont(subtitle);
+    p.setPen(QColor(0xd8, 0xe8, 0xf0));
+    p.drawText(r.adjusted(0, 0, -h * 0.3, 0), Qt::AlignVCenter | Qt::AlignRight,
+               QStringLiteral("Classic Visual Basic snippets, close at hand"));
+    return pixmap;
+}
+
+} // namespace verdane

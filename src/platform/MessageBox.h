@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace verdane {
+
+// Every message box of the program, titled "Verdane". Tests switch it to answer by itself: each box then returns
+// the next queued answer (OK when none is queued) without being shown, and is recorded for the test to read.
+class MessageBox final {
+public:
+    enum class Icon { None, Critical, Information, Warning, Question };
+    enum class Button { Ok, Cancel, Yes, No };
+
+    struct Shown {
+        QString text;
+        Icon icon;
+        QString title;
+    };
+
+    static Button show(QWidget* parent, const QString& text, Icon icon = Icon::None);
+    // The one box for a failure: the text "Error" with the critical icon.
+    static void error(QWidget* parent) { show(parent, QStringLiteral("Error"), Icon::Critical); }
+
+    static void setTestMode(bool on);
+    static void setNextAnswer(Button answer);
+    static const QList<Shown>& shown();
+    static QStringList shownTexts();
+    static void clearShown();
+};
+
+} // namespace verdane

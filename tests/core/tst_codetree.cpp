@@ -1,0 +1,188 @@
+#include "core/CatalogueModel.h"
+#include "core/CodeTree.h"
+#include "core/GroupNames.h"
+#include "core/SnippetStore.h"
+#include "support/TestSupport.h"
+
+#include <QAbstractItemModelTester>
+#include <QFile>
+#include <QTest>
+
+using namespace verdane;
+using namespace verdane::test;
+
+namespace {
+
+QStringList childCaptions(const CatalogueModel& tree, int node)
+{
+    QStringList captions;
+    for (int i = 1; i <= tree.nodeCount(); ++i) {
+        if (tree.parentNode(i) == node)
+            captions << tree.caption(i);
+    }
+    return captions;
+}
+
+void verifySkeleton(const CatalogueModel& tree)
+{
+    QVERIFY(tree.nodeCount() >= 9);
+    QCOMPARE(tree.caption(1), kPublisherLabel);
+    QCOMPARE(tree.caption(2), kUserCodeCaption);
+    QCOMPARE(tree.parentNode(1), 0);
+    QCOMPARE(tree.parentNode(2), 0);
+    for (int g = 0; g < 7; ++g) {
+        QCOMPARE(tree.caption(g + 3), groupNames()[g]);
+        QCOMPARE(tree.parentNode(g + 3), 1);
+    }
+}
+
+} // namespace
+
+class TestCodeTree : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
+
+    void buildsRootsGroupsThenSnippetsInOrder()
+    {
+        LibraryFolder folder;
+        folder.create({{QStringLiteral("Window"), {{QStringLiteral("W1"), QStringLiteral("w")}}},
+                       {QStringLiteral("File"), {{QStringLiteral("F2"), QStringLiteral("f")},
+                                                 {QStringLiteral("F1"), QStringLiteral("f")}}},
+                       {QStringLiteral("Math"), {{QVariant(), QStringLiteral("no name")}}}},
+                      {{QStringLiteral("F1"), QStringLiteral("mine")}, {QStringLiteral("U"), QStringLiteral("u")}});
+        SnippetStore store(folder.path());
+        CatalogueModel tree;
+        QAbstractItemModelTester tester(&tree, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        loadCodeTree(tree, store);
+
+        verifySkeleton(tree);
+        QCOMPARE(tree.nodeCount(), 9 + 4 + 2);
+        QStringList captions;
+        for (int i = 10; i <= tree.nodeCount(); ++i)
+            captions << tree.caption(i);
+        // Library snippets group by group in record order, then the user's; a null name is an empty caption.
+        QCOMPARE(captions, QStringList({QStringLiteral("F2"), QStringLiteral("F1"), QString(), QStringLiteral("W1"),
+                                        QStringLiteral("F1"), QStringLiteral("U")}));
+        QCOMPARE(tree.parentNode(10), 3);
+        QCOMPARE(tree.parentNode(12), 4);
+        QCOMPARE(tree.parentNode(13), 9);
+        QCOMPARE(tree.parentNode(14), 2);
+        QCOMPARE(childCaptions(tree, 2), QStringList({QStringLiteral("F1"), QStringLiteral("U")}));
+    }
+
+    void refreshRebuildsTheSameShapeAndSeesReplacedFiles()
+    {
+        LibraryFolder folder;
+        folder.create({{QStringLiteral("Math"), {{QStringLiteral("M"), QStringLiteral("m")}}}});
+        SnippetStore store(folder.path());
+        CatalogueModel tree;
+        loadCodeTree(tree, store);
+        loadCodeTree(tree, store);
+        QCOMPARE(tree.nodeCount(), 10);
+        QVERIFY(childCaptions(tree, 2).isEmpty());
+
+        store.closeDatabases();
+        QFile::remove(folder.userPath());
+        DatabaseFile(folder.userPath()).table(kUserCodeTable, {{QStringLiteral("New"), QStringLiteral("n")}});
+        loadCodeTree(tree, store);
+        QCOMPARE(childCaptions(tree, 2), QStringList{QStringLiteral("New")});
+    }
+
+    // Whatever is wrong with the files, the roots and the seven groups stand and nothing appears on disk.
+    void badFiles_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<int>("expectedNodes");
+        QTest::addColumn<int>("expectedUserNodes");
+        QTest::newRow("no files at all") << "missing both" << 9 << 0;
+        QTest::newRow("library missing") << "missing library" << 9 << 1;
+        QTest::newRow("library of random bytes") << "garbage library" << 9 << 1;
+        QTest::newRow("user file of random bytes") << "garbage user" << 10 << 0;
+        QTest::newRow("group table missing") << "drop Math" << 9 << 1;
+        QTest::newRow("table without Code column") << "Math without Code" << 10 << 1;
+        QTest::newRow("table without CodeName column") << "Math without CodeName" << 9 << 1;
+        QTest::newRow("user table missing") << "drop UserCode" << 10 << 0;
+        QTest::newRow("empty file") << "empty library" << 9 << 1;
+    }
+
+    void badFiles()
+    {
+        QFETCH(QString, damage);
+        QFETCH(int, expectedNodes);
+        QFETCH(int, expectedUserNodes);
+        LibraryFolder folder;
+        folder.create({{QStringLiteral("Math"), {{QStringLiteral("M"), QStringLiteral("m")}}}},
+                      {{QStringLiteral("U"), QStringLiteral("u")}});
+        const QByteArray garbage = QByteArray("not a database at all, just some bytes").repeated(200);
+        if (damage == QLatin1String("missing both")) {
+            QFile::remove(folder.libraryPath());
+            QFile::remove(folder.userPath());
+        } else if (damage == QLatin1String("missing library")) {
+            QFile::remove(folder.libraryPath());
+        } else if (damage == QLatin1String("garbage library")) {
+            writeFile(folder.libraryPath(), garbage);
+        } else if (damage == QLatin1String("garbage user")) {
+            writeFile(folder.userPath(), garbage);
+        } else if (damage == QLatin1String("empty library")) {
+            writeFile(folder.libraryPath(), {});
+        } else if (damage == QLatin1String("drop Math")) {
+            DatabaseFile::exec(folder.libraryPath(), QStringLiteral("DROP TABLE Math"));
+        } else if (damage == QLatin1String("drop UserCode")) {
+            DatabaseFile::exec(folder.userPath(), QStringLiteral("DROP TABLE UserCode"));
+        } else {
+            const bool keepName = damage.endsWith(QLatin1String("Code"));
+            DatabaseFile::exec(folder.libraryPath(), QStringLiteral("DROP TABLE Math"));
+            DatabaseFile(folder.libraryPath())
+                .table(QStringLiteral("Math"), {{QStringLiteral("M"), {}}},
+                       {keepName ? QStringLiteral("CodeName") : QStringLiteral("Title")});
+        }
+        const QStringList filesBefore = folder.fileNames();
+        const QByteArray libraryBefore = fileDigest(folder.libraryPath());
+        const QByteArray userBefore = fileDigest(folder.userPath());
+
+        SnippetStore store(folder.path());
+        CatalogueModel tree;
+        QAbstractItemModelTester tester(&tree, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        loadCodeTree(tree, store);
+        verifySkeleton(tree);
+        QCOMPARE(tree.nodeCount(), expectedNodes + expectedUserNodes);
+        QCOMPARE(childCaptions(tree, 2).size(), expectedUserNodes);
+        store.closeDatabases();
+
+        QCOMPARE(folder.fileNames(), filesBefore);
+        QCOMPARE(fileDigest(folder.libraryPath()), libraryBefore);
+        QCOMPARE(fileDigest(folder.userPath()), userBefore);
+    }
+
+    void locatesSnippetsByCaptionAndStructure()
+    {
+        LibraryFolder folder;
+        folder.create({{QStringLiteral("Math"), {{QStringLiteral("Sum"), QStringLiteral("s")}}}},
+                      {{QStringLiteral("Mine"), QStringLiteral("m")}, {QStringLiteral("User Code"), QStringLiteral("x")}});
+        SnippetStore store(folder.path());
+        CatalogueModel tree;
+        loadCodeTree(tree, store);
+        const SnippetLocation sum = locateSnippet(tree, 10);
+        QVERIFY(sum.isSnippet);
+        QVERIFY(!sum.inUserDatabase);
+        QCOMPARE(sum.table, QStringLiteral("Math"));
+        QCOMPARE(sum.name, QStringLiteral("Sum"));
+        const SnippetLocation mine = locateSnippet(tree, 11);
+        QVERIFY(mine.isSnippet);
+        QVERIFY(mine.inUserDatabase);
+        QCOMPARE(mine.table, kUserCodeTable);
+        // A user snippet called "User Code" is taken for the root, and roots and filled groups are no snippets.
+        QVERIFY(!locateSnippet(tree, 12).isSnippet);
+        QVERIFY(!locateSnippet(tree, 1).isSnippet);
+        QVERIFY(!locateSnippet(tree, 2).isSnippet);
+        QVERIFY(!locateSnippet(tree, 4).isSnippet);
+    }
+
+private:
+    std::unique_ptr<TestEnvironment> m_env;
+};
+
+QTEST_GUILESS_MAIN(TestCodeTree)
+#include "tst_codetree.moc"

@@ -1,0 +1,312 @@
+#include "core/GroupNames.h"
+#include "core/SnippetStore.h"
+#include "support/TestSupport.h"
+
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTest>
+
+#include <atomic>
+#include <thread>
+
+using namespace verdane;
+using namespace verdane::test;
+
+namespace {
+
+QStringList names(SnippetStore& store, Database db, const QString& table, StoreStatus* status = nullptr)
+{
+    QStringList result;
+    const StoreStatus s = store.listSnippetNames(db, table, [&](QString name) { result << name; });
+    if (status)
+        *status = s;
+    return result;
+}
+
+const QString kMath = QStringLiteral("Math");
+
+// Holds an exclusive lock on a database file from another thread, as a second program writing to it would.
+class LockHolder {
+public:
+    LockHolder(const QString& path, int holdMs)
+    {
+        m_thread = std::thread([this, path, holdMs] {
+            const QString name = QStringLiteral("lock-holder");
+            {
+                QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+                db.setDatabaseName(path);
+                db.open();
+                QSqlQuery query(db);
+                query.exec(QStringLiteral("BEGIN EXCLUSIVE"));
+                m_locked = true;
+                std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
+                query.exec(QStringLiteral("COMMIT"));
+                query.finish();
+                db.close();
+            }
+            QSqlDatabase::removeDatabase(name);
+        });
+        while (!m_locked)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ~LockHolder() { m_thread.join(); }
+
+private:
+    std::atomic<bool> m_locked{false};
+    std::thread m_thread;
+};
+
+} // namespace
+
+class TestSnippetStore : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
+
+    void missingFilesFailWithoutCreatingAnything()
+    {
+        LibraryFolder folder;
+        SnippetStore store(folder.path());
+        const auto opened = store.reopenDatabases();
+        QVERIFY(!opened.library.ok);
+        QVERIFY(!opened.user.ok);
+        QVERIFY(opened.library.error.contains(kLibraryFileName));
+        StoreStatus status;
+        QVERIFY(names(store, Database::Library, kMath, &status).isEmpty());
+        QVERIFY(!status.ok);
+        QCOMPARE(store.findSnippetCode(Database::User, kUserCodeTable, QStringLiteral("x")).outcome,
+                 SnippetLookup::Outcome::Failed);
+        QVERIFY(!store.addUserSnippet(QStringLiteral("n"), QStringLiteral("c")).ok);
+        store.closeDatabases();
+        QVERIFY(folder.fileNames().isEmpty());
+    }
+
+    void namesComeInRecordOrderWithNullsAsEmptyText()
+    {
+        LibraryFolder folder;
+        folder.create({{kMath, {{QStringLiteral("Zeta"), QStringLiteral("z")},
+                                {QVariant(), QStringLiteral("nameless")},
+                                {QStringLiteral("Alpha"), QStringLiteral("a")},
+                                {QStringLiteral("Zeta"), QStringLiteral("second zeta")}}}});
+        SnippetStore store(folder.path());
+        QVERIFY(store.reopenDatabases().library.ok);
+        QCOMPARE(names(store, Database::Library, kMath),
+                 QStringList({QStringLiteral("Zeta"), QString(), QStringLiteral("Alpha"), QStringLiteral("Zeta")}));
+        QVERIFY(names(store, Database::User, kUserCodeTable).isEmpty());
+        StoreStatus status;
+        QVERIFY(names(store, Database::Library, QStringLiteral("NoSuchGroup"), &status).isEmpty());
+        QVERIFY(!status.ok);
+        QVERIFY(status.error.contains(QStringLiteral("NoSuchGroup")));
+    }
+
+    // The lookups behave the same whether or not a walk of the table has been seen first.
+    void lookup_data()
+    {
+        QTest::addColumn<bool>("listedFirst");
+        QTest::newRow("fresh") << false;
+        QTest::newRow("after listing") << true;
+    }
+
+    void lookup()
+    {
+        QFETCH(bool, listedFirst);
+        LibraryFolder folder;
+        folder.create({{kMath, {{QStringLiteral("Dup"), QStringLiteral("first")},
+                                {QStringLiteral("Other"), QStringLiteral("other")},
+                                {QStringLiteral("Dup"), QStringLiteral("second")},
+                                {QStringLiteral("NullCode"), QVariant()},
+                                {QStringLiteral(""), QStringLiteral("empty name")},
+                                {QVariant(), QStringLiteral("null name")}}}});
+        SnippetStore store(folder.path());
+        store.reopenDatabases();
+        if (listedFirst)
+            names(store, Database::Library, kMath);
+
+        auto find = [&](const QString& name) { return store.findSnippetCode(Database::Library, kMath, name); };
+        QCOMPARE(find(QStringLiteral("Dup")).code, QStringLiteral("first"));
+        QCOMPARE(find(QStringLiteral("Dup")).outcome, SnippetLookup::Outcome::Found);
+        QCOMPARE(find(QStringLiteral("dup")).outcome, SnippetLookup::Outcome::NotFound);
+        QCOMPARE(find(QStringLiteral("Dup ")).outcome, SnippetLookup::Outcome::NotFound);
+        QCOMPARE(find(QStringLiteral("NullCode")).outcome, SnippetLookup::Outcome::Failed);
+        // The empty name finds the record whose name is the empty string, never the one whose name is null.
+        QCOMPARE(find(QString()).code, QStringLiteral("empty name"));
+        QCOMPARE(store.findSnippetCode(Database::Library, QStringLiteral("Gone"), QStringLiteral("Dup")).outcome,
+                 SnippetLookup::Outcome::Failed);
+    }
+
+    // Another program changing the file between the tree build and a lookup must not yield stale answers.
+    void lookupSeesChangesMadeByOtherPrograms()
+    {
+        LibraryFolder folder;
+        folder.create({}, {{QStringLiteral("Dup"), QStringLiteral("first")},
+                           {QStringLiteral("Dup"), QStringLiteral("second")}});
+        SnippetStore store(folder.path());
+        store.reopenDatabases();
+        names(store, Database::User, kUserCodeTable);
+        QVERIFY(DatabaseFile::exec(folder.userPath(), QStringLiteral("DELETE FROM UserCode WHERE Code = 'first'")));
+        QCOMPARE(store.findSnippetCode(Database::User, kUserCodeTable, QStringLiteral("Dup")).code,
+                 QStringLiteral("second"));
+        QVERIFY(DatabaseFile::exec(folder.userPath(), QStringLiteral("INSERT INTO UserCode VALUES ('New', 'new')")));
+        QCOMPARE(store.findSnippetCode(Database::User, kUserCodeTable, QStringLiteral("New")).code,
+                 QStringLiteral("new"));
+    }
+
+    void scanYieldsEveryRecordInOrderAndCanStop()
+    {
+        LibraryFolder folder;
+        folder.create({{kMath, {{QStringLiteral("A"), QStringLiteral("1")},
+                                {QStringLiteral("B"), QVariant()},
+                                {QStringLiteral("C"), QStringLiteral("3")}}}});
+        SnippetStore store(folder.path());
+        store.reopenDatabases();
+        QStringList seen;
+        QVERIFY(store.scanSnippets(Database::Library, kMath, [&](const QString& name, const QString& code) {
+            seen << name + QLatin1Char('=') + code;
+            return true;
+        }));
+        QCOMPARE(seen, QStringList({QStringLiteral("A=1"), QStringLiteral("B="), QStringLiteral("C=3")}));
+        seen.clear();
+        store.scanSnippets(Database::Library, kMath, [&](const QString& name, const QString&) {
+            seen << name;
+            return false;
+        });
+        QCOMPARE(seen, QStringList{QStringLiteral("A")});
+        QVERIFY(!store.scanSnippets(Database::Library, QStringLiteral("Missing"), [](auto&, auto&) { return true; }));
+    }
+
+    void addUserSnippetWritesByColumnPosition()
+    {
+        LibraryFolder folder;
+        folder.create();
+        // A user table whose columns carry other names and one more column: the first two take name and code.
+        QFile::remove(folder.userPath());
+        DatabaseFile(folder.userPath())
+            .table(kUserCodeTable, {{QStringLiteral("Old"), QStringLiteral("old")}},
+                   {QStringLiteral("Title"), QStringLiteral("Body"), QStringLiteral("Extra")});
+        SnippetStore store(folder.path());
+        store.reopenDatabases();
+        const QString code = QStringLiteral("Sub Main()\r\n  MsgBox \"h\u00e9\"\r\nEnd Sub");
+        QVERIFY(store.addUserSnippet(QStringLiteral("  Spaced  "), code));
+        const QList<Record> stored = DatabaseFile::records(folder.userPath(), kUserCodeTable);
+        QCOMPARE(stored.size(), 2);
+        QCOMPARE(stored[1].name.toString(), QStringLiteral("  Spaced  "));
+        QCOMPARE(stored[1].code.toString(), code);
+    }
+
+    void addedSnippetIsFoundAfterTheTableWasListed()
+    {
+        LibraryFolder folder;
+        folder.create({}, {{QStringLiteral("Old"), QStringLiteral("old")}});
+        SnippetStore store(folder.path());
+        store.reopenDatabases();
+        names(store, Database::User, kUserCodeTable);
+        QVERIFY(store.addUserSnippet(QStringLiteral("New"), QStringLiteral("new")));
+        QCOMPARE(store.findSnippetCode(Database::User, kUserCodeTable, QStringLiteral("New")).code,
+                 QStringLiteral("new"));
+    }
+
+    void addUserSnippetFailsWithoutTheTable()
+    {
+        LibraryFolder folder;
+        folder.create();
+        QFile::remove(folder.userPath());
+        DatabaseFile(folder.userPath()).table(QStringLiteral("Other"), {});
+        SnippetStore store(folder.path());
+        store.reopenDatabases();
+        const StoreStatus status = store.addUserSnippet(QStringLiteral("n"), QStringLiteral("c"));
+        QVERIFY(!status.ok);
+        QVERIFY(status.error.contains(kUserFileName));
+    }
+
+    void garbageFileIsNotADatabaseAndStaysUntouched()
+    {
+        LibraryFolder folder;
+        folder.create();
+        QByteArray garbage;
+        for (int i = 0; i < 8192; ++i)
+            garbage.append(char((i * 7919 + 13) % 251));
+        QVERIFY(writeFile(folder.libraryPath(), garbage));
+        SnippetStore store(folder.path());
+        const auto opened = store.reopenDatabases();
+        QVERIFY(!opened.library.ok);
+        QVERIFY(opened.user.ok);
+        StoreStatus status;
+        QVERIFY(names(store, Database::Library, kMath, &status).isEmpty());
+        QVERIFY(!status.ok);
+        store.closeDatabases();
+        QFile file(folder.libraryPath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), garbage);
+    }
+
+    void reopenPicksUpAFileReplacedOnDisk()
+    {
+        LibraryFolder folder;
+        folder.create({}, {{QStringLiteral("Before"), QStringLiteral("b")}});
+        SnippetStore store(folder.path());
+        store.reopenDatabases();
+        QCOMPARE(names(store, Database::User, kUserCodeTable), QStringList{QStringLiteral("Before")});
+        const QString replacement = folder.path() + QStringLiteral("/replacement.mdb");
+        DatabaseFile(replacement).table(kUserCodeTable, {{QStringLiteral("After"), QStringLiteral("a")}});
+        QVERIFY(QFile::remove(folder.userPath()));
+        QVERIFY(QFile::rename(replacement, folder.userPath()));
+        store.reopenDatabases();
+        QCOMPARE(names(store, Database::User, kUserCodeTable), QStringList{QStringLiteral("After")});
+        QCOMPARE(store.findSnippetCode(Database::User, kUserCodeTable, QStringLiteral("After")).code,
+                 QStringLiteral("a"));
+    }
+
+    void waitsForAnotherProgramsLock()
+    {
+        LibraryFolder folder;
+        folder.create({}, {{QStringLiteral("Held"), QStringLiteral("h")}});
+        SnippetStore store(folder.path(), 5000);
+        store.reopenDatabases();
+        {
+            LockHolder lock(folder.userPath(), 600);
+            QVERIFY(store.addUserSnippet(QStringLiteral("While locked"), QStringLiteral("w")));
+        }
+        QCOMPARE(names(store, Database::User, kUserCodeTable),
+                 QStringList({QStringLiteral("Held"), QStringLiteral("While locked")}));
+    }
+
+    void failsWhenTheLockOutlastsTheWait()
+    {
+        LibraryFolder folder;
+        folder.create({}, {{QStringLiteral("Held"), QStringLiteral("h")}});
+        SnippetStore store(folder.path(), 100);
+        store.reopenDatabases();
+        LockHolder lock(folder.userPath(), 1500);
+        StoreStatus status;
+        QVERIFY(names(store, Database::User, kUserCodeTable, &status).isEmpty());
+        QVERIFY(!status.ok);
+        QVERIFY(!store.addUserSnippet(QStringLiteral("n"), QStringLiteral("c")).ok);
+    }
+
+    void libraryFileNeverChanges()
+    {
+        LibraryFolder folder;
+        folder.create({{kMath, {{QStringLiteral("A"), QStringLiteral("1")}}}});
+        const QByteArray before = fileDigest(folder.libraryPath());
+        SnippetStore store(folder.path());
+        for (int round = 0; round < 2; ++round) {
+            store.reopenDatabases();
+            for (const QString& group : groupNames())
+                names(store, Database::Library, group);
+            store.findSnippetCode(Database::Library, kMath, QStringLiteral("A"));
+            store.scanSnippets(Database::Library, kMath, [](auto&, auto&) { return true; });
+            store.addUserSnippet(QStringLiteral("B"), QStringLiteral("2"));
+        }
+        store.closeDatabases();
+        QCOMPARE(fileDigest(folder.libraryPath()), before);
+        QCOMPARE(folder.fileNames(), QStringList({kLibraryFileName, kUserFileName}));
+    }
+
+private:
+    std::unique_ptr<TestEnvironment> m_env;
+};
+
+QTEST_GUILESS_MAIN(TestSnippetStore)
+#include "tst_snippetstore.moc"

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QVariant>
+
+namespace verdane::test {
+
+// Settings go to a temporary folder and message boxes answer themselves, so that no test touches the user's store
+// or waits for a click. Construct one in initTestCase; init() of each test calls reset().
+class TestEnvironment {
+public:
+    TestEnvironment();
+    ~TestEnvironment();
+    void reset(); // empties the settings store and forgets shown message boxes
+    QString settingsFile() const;
+
+private:
+    QTemporaryDir m_settingsDir;
+};
+
+// One record of a snippet table; a null QVariant stores SQL NULL.
+struct Record {
+    QVariant name;
+    QVariant code;
+};
+
+// A real SQLite database file made for a test. Tables are created with the columns given (CodeName, Code unless
+// told otherwise) and filled in the order given.
+class DatabaseFile {
+public:
+    explicit DatabaseFile(QString path);
+    DatabaseFile& table(const QString& name, const QList<Record>& records,
+                        const QStringList& columns = {QStringLiteral("CodeName"), QStringLiteral("Code")});
+    // Runs SQL on the file from a connection of its own, as another program would.
+    static bool exec(const QString& path, const QString& sql, const QVariantList& values = {});
+    static QList<Record> records(const QString& path, const QString& table);
+
+private:
+    QString m_path;
+};
+
+// A folder holding both databases: a library with the seven groups (empty unless filled) and a user database with
+// an empty UserCode table.
+class LibraryFolder {
+public:
+    LibraryFolder();
+    QString path() const { return m_dir.path(); }
+    QString libraryPath() const;
+    QString userPath() const;
+    // Creates both files now, with these records in the named groups (other groups empty) and UserCode.
+    void create(const QMap<QString, QList<Record>>& groups = {}, const QList<Record>& user = {});
+    QStringList fileNames() const; // what the folder holds, to check that nothing was created
+
+private:
+    QTemporaryDir m_dir;
+};
+
+QByteArray fileDigest(const QString& path);
+bool writeFile(const QString& path, const QByteArray& bytes);
+
+} // namespace verdane::test
