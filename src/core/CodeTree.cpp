@@ -31,6 +31,10 @@ SnippetLocation locateSnippet(const CatalogueModel& tree, int node)
     const QString caption = tree.caption(node);
     if (caption == kUserCodeCaption || tree.childCount(node) != 0)
         return where;
+    // A group whose table is empty has no children either, yet it is a group: its parent, the library root (always
+    // node 1), names no table.
+    if (tree.parentNode(node) == 1)
+        return where;
     where.isSnippet = true;
     where.name = caption;
     const QString parentCaption = tree.caption(tree.parentNode(node));

@@ -14,7 +14,7 @@ void loadCodeTree(CatalogueModel& tree, SnippetStore& store);
 
 // Where a node's snippet lives, decided by caption and structure alone.
 struct SnippetLocation {
-    bool isSnippet = false; // false: a root or a group with snippets
+    bool isSnippet = false; // false: a root or a group
     bool inUserDatabase = false;
     QString table;
     QString name;

@@ -12,14 +12,17 @@ inline constexpr int kTwipsPerPixel = 15;
 int twipsToPixels(double twips);
 inline int pixelsToTwips(int pixels) { return pixels * kTwipsPerPixel; }
 
-// The main window's outer rectangle (frame included), in twips.
-struct Placement {
+// A rectangle in twips.
+struct TwipRect {
     double left = 0;
     double top = 0;
     double width = 0;
     double height = 0;
-    friend bool operator==(const Placement&, const Placement&) = default;
+    friend bool operator==(const TwipRect&, const TwipRect&) = default;
 };
+
+// The main window's outer rectangle (frame included).
+using Placement = TwipRect;
 
 // The stored placement with its defaults; nothing when a stored text is not a usable number.
 std::optional<Placement> readPlacement();

@@ -49,7 +49,10 @@ MessageBox::Button MessageBox::show(QWidget* parent, const QString& text, Icon i
         h.answers.pop_front();
         return answer;
     }
-    QMessageBox box(toQt(icon), title, text, QMessageBox::Ok, parent);
+    // The texts keep Windows line ends (the disclaimer's paragraphs); a Qt label would show the CR.
+    QString shownText = text;
+    shownText.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QMessageBox box(toQt(icon), title, shownText, QMessageBox::Ok, parent);
     box.exec();
     return Button::Ok;
 }

@@ -178,6 +178,9 @@ private Q_SLOTS:
         QVERIFY(!locateSnippet(tree, 1).isSnippet);
         QVERIFY(!locateSnippet(tree, 2).isSnippet);
         QVERIFY(!locateSnippet(tree, 4).isSnippet);
+        // An empty group has no children, and is still no snippet.
+        QCOMPARE(tree.childCount(3), 0);
+        QVERIFY(!locateSnippet(tree, 3).isSnippet);
     }
 
 private:

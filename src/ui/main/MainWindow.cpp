@@ -4,56 +4,176 @@
 #include "core/CodeTree.h"
 #include "core/GroupNames.h"
 #include "core/SnippetStore.h"
+#include "platform/Clipboard.h"
 #include "platform/MessageBox.h"
+#include "platform/Printer.h"
+#include "platform/Shell.h"
+#include "ui/main/CodeView.h"
+#include "ui/main/MainMenu.h"
+#include "ui/main/MainToolBar.h"
+#include "ui/main/SplitterStrip.h"
+#include "ui/main/StatusBar.h"
+#include "ui/main/WebLinks.h"
 
 #include <QCloseEvent>
+#include <QHeaderView>
+#include <QLabel>
 #include <QMenuBar>
 #include <QTreeView>
+
+#include <cmath>
 
 namespace verdane {
 
 namespace {
 // Where the window goes when the stored placement cannot be used.
 constexpr QSize kDesignSize(640, 480);
+
+int px(double twips)
+{
+    return twipsToPixels(twips);
+}
+
+QRect toPixels(const TwipRect& r)
+{
+    return QRect(px(r.left), px(r.top), px(r.width), px(r.height));
+}
+
+// Tells the window when its client area changes size, so the layout follows.
+class ClientArea final : public QWidget {
+public:
+    ClientArea(QWidget* parent, std::function<void()> onResize)
+        : QWidget(parent)
+        , m_onResize(std::move(onResize))
+    {
+    }
+
+protected:
+    void resizeEvent(QResizeEvent*) override { m_onResize(); }
+
+private:
+    std::function<void()> m_onResize;
+};
 } // namespace
 
 MainWindow::MainWindow(SnippetStore& store, QWidget* parent)
     : QMainWindow(parent)
     , m_store(store)
     , m_catalogue(new CatalogueModel(this))
-    , m_tree(new QTreeView(this))
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Verdane - ") + kPublisherLabel);
     resize(kDesignSize);
 
+    m_client = new ClientArea(this, [this] { applyLayout(); });
+    setCentralWidget(m_client);
+    // Created bottom to top: the splitter strip lies beneath the panes, the drag bar above them.
+    m_splitterStrip = new SplitterStrip(m_client);
+    m_titles = new QWidget(m_client);
+    m_titles->setObjectName(QStringLiteral("picTitles"));
+    m_groupCaption = new QLabel(QStringLiteral("Code Group:"), m_titles);
+    m_groupCaption->setObjectName(QStringLiteral("lblTitle0"));
+    m_codeCaption = new QLabel(QStringLiteral("Code:"), m_titles);
+    m_codeCaption->setObjectName(QStringLiteral("lblTitle1"));
+    for (QLabel* caption : {m_groupCaption, m_codeCaption}) {
+        caption->setFrameStyle(QFrame::Panel | QFrame::Raised);
+        caption->setContentsMargins(3, 0, 3, 0);
+    }
+
+    m_tree = new QTreeView(m_client);
     m_tree->setObjectName(QStringLiteral("tvTreeView"));
     m_tree->setHeaderHidden(true);
     m_tree->setUniformRowHeights(true);
     m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_tree->setModel(m_catalogue);
-    setCentralWidget(m_tree);
+    // Long names scroll sideways rather than being cut short; the width is measured on the first rows only, so a
+    // group of a hundred thousand snippets opens at once.
+    m_tree->setTextElideMode(Qt::ElideNone);
+    m_tree->header()->setStretchLastSection(false);
+    m_tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_tree->header()->setResizeContentsPrecision(500);
+    m_tree->viewport()->installEventFilter(this);
 
-    buildMenus();
+    m_code = new CodeView(m_client);
+    m_dragBar = new QWidget(m_client);
+    m_dragBar->setObjectName(QStringLiteral("picSplitter"));
+    m_dragBar->setAutoFillBackground(true);
+    QPalette gray = m_dragBar->palette();
+    gray.setColor(QPalette::Window, QColor(128, 128, 128));
+    m_dragBar->setPalette(gray);
+    m_dragBar->hide();
+
+    m_toolBar = new MainToolBar(m_client);
+    m_statusBar = new StatusBar(m_client);
+
+    m_actions = buildMainMenu(menuBar());
+    QAction* toolBarEntry = m_actions.value(QStringLiteral("mnuViewToolBar"));
+    toolBarEntry->setCheckable(true);
+    toolBarEntry->setChecked(true);
+    m_code->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_code->addActions({m_actions.value(QStringLiteral("mnuFileCopy")), m_actions.value(QStringLiteral("mnuFileCopyAll"))});
+    connectCommands();
+    setTabOrder(m_tree, m_code);
+    m_tree->setFocus();
 }
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::buildMenus()
+void MainWindow::connectCommands()
 {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->setObjectName(QStringLiteral("mnuFile"));
-    QAction* close = file->addAction(QStringLiteral("&Close"), this, &MainWindow::mnuFileClose_Click);
-    close->setObjectName(QStringLiteral("mnuFileClose"));
+    const QHash<QString, void (MainWindow::*)()> handlers{
+        {QStringLiteral("mnuFileFind"), &MainWindow::mnuFileFind_Click},
+        {QStringLiteral("mnuFileImport"), &MainWindow::mnuFileImport_Click},
+        {QStringLiteral("mnuFileExportFile"), &MainWindow::mnuFileExportFile_Click},
+        {QStringLiteral("mnuFileExportmIRCChat"), &MainWindow::mnuFileExportmIRCChat_Click},
+        {QStringLiteral("mnuFileCopy"), &MainWindow::mnuFileCopy_Click},
+        {QStringLiteral("mnuFileCopyAll"), &MainWindow::mnuFileCopyAll_Click},
+        {QStringLiteral("mnuFilePrint"), &MainWindow::mnuFilePrint_Click},
+        {QStringLiteral("mnuFileClose"), &MainWindow::mnuFileClose_Click},
+        {QStringLiteral("mnuViewRefresh"), &MainWindow::mnuViewRefresh_Click},
+        {QStringLiteral("mnuViewOptions"), &MainWindow::mnuViewOptions_Click},
+        {QStringLiteral("mnuHelpDisclaimer"), &MainWindow::mnuHelpDisclaimer_Click},
+        {QStringLiteral("mnuHelpAbout"), &MainWindow::mnuHelpAbout_Click},
+    };
+    for (auto it = handlers.begin(); it != handlers.end(); ++it)
+        connect(m_actions.value(it.key()), &QAction::triggered, this, it.value());
+    for (const QString& entry : linkEntries())
+        connect(m_actions.value(entry), &QAction::triggered, this, [this, entry] { openLink(entry); });
+    // The entry's own check mark flips before the handler runs; the handler decides it from the old state.
+    QAction* toolBarEntry = m_actions.value(QStringLiteral("mnuViewToolBar"));
+    connect(toolBarEntry, &QAction::triggered, this, [this, toolBarEntry](bool checked) {
+        toolBarEntry->setChecked(!checked);
+        mnuViewToolBar_Click();
+    });
+    connect(m_toolBar, &MainToolBar::ButtonClick, this, &MainWindow::ToolBar_ButtonClick);
+    connect(m_splitterStrip, &SplitterStrip::pressed, this, &MainWindow::imgSplitter_MouseDown);
+    connect(m_splitterStrip, &SplitterStrip::moved, this, &MainWindow::imgSplitter_MouseMove);
+    connect(m_splitterStrip, &SplitterStrip::released, this, &MainWindow::imgSplitter_MouseUp);
 
-    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
-    view->setObjectName(QStringLiteral("mnuView"));
-    QAction* refresh = view->addAction(QStringLiteral("&Refresh"), this, &MainWindow::mnuViewRefresh_Click);
-    refresh->setObjectName(QStringLiteral("mnuViewRefresh"));
+    // A user browsing with the arrow keys expects the pane to follow; a click on the node already current reads it
+    // again, as every click does.
+    connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
+        if (m_showOnCurrentChange && current.isValid())
+            tvTreeView_NodeClick(m_catalogue->nodeOf(current));
+    });
+    connect(m_tree, &QTreeView::clicked, this, [this](const QModelIndex& index) {
+        if (index.isValid() && index == m_currentAtPress)
+            tvTreeView_NodeClick(m_catalogue->nodeOf(index));
+    });
 }
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_tree->viewport() && event->type() == QEvent::MouseButtonPress)
+        m_currentAtPress = m_tree->currentIndex();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- Start-up and shutdown -------------------------------------------------------------------------------------
 
 void MainWindow::Form_Load()
 {
+    m_toolBar->ToggleFlatToolbar();
     const std::optional<Placement> placement = readPlacement();
     if (!placement) {
         MessageBox::error(this);
@@ -64,8 +184,8 @@ void MainWindow::Form_Load()
 
 void MainWindow::applyPlacement(const Placement& placement)
 {
-    move(twipsToPixels(placement.left), twipsToPixels(placement.top));
-    const QSize outer(twipsToPixels(placement.width), twipsToPixels(placement.height));
+    move(px(placement.left), px(placement.top));
+    const QSize outer(px(placement.width), px(placement.height));
     const QSize frameExtra = frameGeometry().size() - size();
     resize(outer - frameExtra);
     m_pendingOuterSize = frameExtra.isNull() ? std::optional<QSize>(outer) : std::nullopt;
@@ -81,40 +201,6 @@ void MainWindow::fitPendingOuterSize()
     const QSize outer = *m_pendingOuterSize;
     m_pendingOuterSize.reset();
     resize(outer - frameExtra);
-}
-
-void MainWindow::moveEvent(QMoveEvent* event)
-{
-    QMainWindow::moveEvent(event);
-    fitPendingOuterSize();
-}
-
-void MainWindow::resizeEvent(QResizeEvent* event)
-{
-    QMainWindow::resizeEvent(event);
-    fitPendingOuterSize();
-}
-
-void MainWindow::LoadCodeTree()
-{
-    loadCodeTree(*m_catalogue, m_store);
-}
-
-void MainWindow::mnuViewRefresh_Click()
-{
-    LoadCodeTree();
-}
-
-void MainWindow::mnuFileClose_Click()
-{
-    close();
-}
-
-void MainWindow::registerLoadedWindow(QWidget* window)
-{
-    m_loadedWindows.removeAll(nullptr);
-    if (!m_loadedWindows.contains(window))
-        m_loadedWindows.append(window);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -137,6 +223,267 @@ void MainWindow::Form_Unload()
     if (isMinimized())
         return;
     writePlacement(frameGeometry());
+}
+
+void MainWindow::registerLoadedWindow(QWidget* window)
+{
+    m_loadedWindows.removeAll(nullptr);
+    if (!m_loadedWindows.contains(window))
+        m_loadedWindows.append(window);
+}
+
+void MainWindow::mnuFileClose_Click()
+{
+    close();
+}
+
+// ---- Catalogue and viewer ----------------------------------------------------------------------------------------
+
+void MainWindow::LoadCodeTree()
+{
+    loadCodeTree(*m_catalogue, m_store);
+}
+
+void MainWindow::mnuViewRefresh_Click()
+{
+    LoadCodeTree();
+}
+
+void MainWindow::tvTreeView_NodeClick(int node)
+{
+    const SnippetLocation where = locateSnippet(*m_catalogue, node);
+    if (!where.isSnippet) {
+        m_code->setCode(QString());
+        return;
+    }
+    const SnippetLookup found = m_store.findSnippetCode(where.inUserDatabase ? Database::User : Database::Library,
+                                                        where.table, where.name);
+    switch (found.outcome) {
+    case SnippetLookup::Outcome::Found:
+        m_code->setCode(found.code);
+        break;
+    case SnippetLookup::Outcome::NotFound:
+        break; // changed on disk since the tree was built: the pane keeps what it shows
+    case SnippetLookup::Outcome::Failed:
+        MessageBox::error(this);
+        break;
+    }
+}
+
+void MainWindow::selectNode(int node)
+{
+    m_showOnCurrentChange = false;
+    const QModelIndex index = m_catalogue->indexOfNode(node);
+    if (index.isValid()) {
+        m_tree->setCurrentIndex(index);
+        m_tree->scrollTo(index);
+    } else {
+        m_tree->selectionModel()->clear();
+    }
+    m_showOnCurrentChange = true;
+}
+
+int MainWindow::selectedNode() const
+{
+    const QModelIndexList selected = m_tree->selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? 0 : m_catalogue->nodeOf(selected.first());
+}
+
+// ---- Layout --------------------------------------------------------------------------------------------------------
+
+double MainWindow::outerWidthTwips() const
+{
+    return pixelsToTwips(frameGeometry().width());
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    fitPendingOuterSize();
+    Form_Resize();
+}
+
+void MainWindow::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    fitPendingOuterSize();
+}
+
+void MainWindow::Form_Resize()
+{
+    if (isMinimized())
+        return;
+    if (outerWidthTwips() < kMinimumOuterWidth)
+        resize(px(kMinimumOuterWidth) - (frameGeometry().width() - width()), height());
+}
+
+void MainWindow::applyLayout()
+{
+    SizeControls(m_layout.splitter);
+}
+
+void MainWindow::SizeControls(double x)
+{
+    LayoutInput input;
+    input.requestedSplitter = x;
+    input.outerWidth = outerWidthTwips();
+    input.clientHeight = pixelsToTwips(m_client->height());
+    input.toolBarHeight = pixelsToTwips(m_toolBar->sizeHint().height());
+    input.statusBarHeight = pixelsToTwips(m_statusBar->sizeHint().height());
+    input.toolBarShown = m_actions.value(QStringLiteral("mnuViewToolBar"))->isChecked();
+    m_layout = verdane::SizeControls(input, m_layout);
+
+    m_toolBar->setGeometry(0, 0, m_client->width(), px(input.toolBarHeight));
+    m_statusBar->setGeometry(0, m_client->height() - px(input.statusBarHeight), m_client->width(),
+                             px(input.statusBarHeight));
+    m_titles->setGeometry(toPixels(m_layout.titleStrip));
+    m_groupCaption->setGeometry(toPixels(m_layout.groupCaption));
+    m_codeCaption->setGeometry(toPixels(m_layout.codeCaption));
+    m_tree->setGeometry(toPixels(m_layout.tree));
+    m_code->setGeometry(toPixels(m_layout.codePane));
+    m_splitterStrip->setGeometry(toPixels(m_layout.splitterStrip));
+    m_splitterStrip->lower();
+    m_dragBar->raise();
+}
+
+void MainWindow::imgSplitter_MouseDown(double)
+{
+    const TwipRect& strip = m_layout.splitterStrip;
+    m_dragBarLeft = strip.left;
+    const double width = std::floor(strip.width / 2);
+    // A strip shorter than the bar's margin leaves a bar of one pixel: the drag still works.
+    m_dragBar->setGeometry(px(strip.left), px(strip.top), px(width), qMax(1, px(strip.height - 20)));
+    m_dragBar->show();
+    m_dragBar->raise();
+    m_splitterDragging = true;
+}
+
+void MainWindow::imgSplitter_MouseMove(double x)
+{
+    if (!m_splitterDragging)
+        return;
+    m_dragBarLeft = dragBarLeft(m_layout.splitterStrip.left, x, outerWidthTwips());
+    m_dragBar->move(px(m_dragBarLeft), m_dragBar->y());
+}
+
+void MainWindow::imgSplitter_MouseUp(double)
+{
+    SizeControls(m_splitterDragging ? m_dragBarLeft : m_layout.splitterStrip.left);
+    m_dragBar->hide();
+    m_splitterDragging = false;
+}
+
+void MainWindow::mnuViewToolBar_Click()
+{
+    QAction* entry = m_actions.value(QStringLiteral("mnuViewToolBar"));
+    if (entry->isChecked()) {
+        m_toolBar->hide();
+        entry->setChecked(false);
+    } else {
+        m_toolBar->show();
+        entry->setChecked(true);
+    }
+    SizeControls(m_layout.splitter);
+}
+
+// ---- Commands on the shown snippet -------------------------------------------------------------------------------
+
+void MainWindow::mnuFileCopy_Click()
+{
+    if (!clipboard::setText(m_code->selectedCode()))
+        MessageBox::error(this);
+}
+
+void MainWindow::mnuFileCopyAll_Click()
+{
+    if (!clipboard::setText(m_code->code()))
+        MessageBox::error(this);
+}
+
+void MainWindow::mnuFilePrint_Click()
+{
+    const QString& code = m_code->code();
+    if (code.size() < 2)
+        return;
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPointSize(12);
+    printer::printText(code + QStringLiteral("\r\n"), font);
+}
+
+bool MainWindow::hasCodeToExport()
+{
+    if (m_code->code().size() >= 2)
+        return true;
+    MessageBox::show(this, QStringLiteral("Please select some code to export first."));
+    return false;
+}
+
+void MainWindow::mnuFileExportFile_Click()
+{
+    if (hasCodeToExport())
+        notAvailableYet();
+}
+
+void MainWindow::mnuFileExportmIRCChat_Click()
+{
+    if (hasCodeToExport())
+        notAvailableYet();
+}
+
+void MainWindow::ToolBar_ButtonClick(const QString& key)
+{
+    if (key == QLatin1String("ExportFile"))
+        mnuFileExportFile_Click();
+    else if (key == QLatin1String("CopyAll"))
+        mnuFileCopyAll_Click();
+    else if (key == QLatin1String("Print"))
+        mnuFilePrint_Click();
+    else if (key == QLatin1String("Find"))
+        mnuFileFind_Click();
+    else if (key == QLatin1String("mIRC"))
+        mnuFileExportmIRCChat_Click();
+    else if (key == QLatin1String("Help"))
+        openLink(QStringLiteral("mnuHelpContents"));
+}
+
+// ---- Secondary windows and links -------------------------------------------------------------------------------------
+
+void MainWindow::notAvailableYet()
+{
+    MessageBox::show(this, QStringLiteral("Not available yet"));
+}
+
+void MainWindow::mnuFileFind_Click()
+{
+    notAvailableYet();
+}
+
+void MainWindow::mnuFileImport_Click()
+{
+    notAvailableYet();
+}
+
+void MainWindow::mnuViewOptions_Click()
+{
+    notAvailableYet();
+}
+
+void MainWindow::mnuHelpAbout_Click()
+{
+    notAvailableYet();
+}
+
+void MainWindow::openLink(const QString& menuEntry)
+{
+    const QString url = linkOf(menuEntry);
+    if (!url.isEmpty())
+        shell::openUrl(QUrl(url));
+}
+
+void MainWindow::mnuHelpDisclaimer_Click()
+{
+    MessageBox::show(this, disclaimerText());
 }
 
 } // namespace verdane

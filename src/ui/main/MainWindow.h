@@ -1,20 +1,29 @@
 #pragma once
 
 #include "core/Placement.h"
+#include "ui/main/WindowLayout.h"
 
+#include <QHash>
 #include <QMainWindow>
+#include <QPersistentModelIndex>
 #include <QPointer>
 
 #include <optional>
 
+class QLabel;
 class QTreeView;
 
 namespace verdane {
 
 class CatalogueModel;
+class CodeView;
+class MainToolBar;
 class SnippetStore;
+class SplitterStrip;
+class StatusBar;
 
-// The main window: the catalogue tree and everything that acts on the snippet it shows.
+// The main window: the catalogue tree on the left, the code pane on the right, a splitter between them, the tool
+// bar above and the status bar below, and every command that acts on the snippet shown.
 class MainWindow final : public QMainWindow {
     Q_OBJECT
 
@@ -22,35 +31,89 @@ public:
     explicit MainWindow(SnippetStore& store, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // Runs once before the window is first shown: styles the tool bar and restores the stored placement.
+    // Runs once before the window is first shown: makes the tool bar flat and restores the stored placement.
     void Form_Load();
-    // Rebuilds the catalogue from both databases.
+    // Rebuilds the catalogue from both databases. The code pane keeps its text.
     void LoadCodeTree();
 
+    // Shows a node's snippet in the code pane; a root or a group empties it.
+    void tvTreeView_NodeClick(int node);
+    // Makes a node the tree's selected node without showing it; 0 clears the selection.
+    void selectNode(int node);
+    int selectedNode() const;
+
+    // Places every control for a splitter position (twips); the clamped position becomes the new one.
+    void SizeControls(double x);
+    const Layout& layout() const { return m_layout; }
+
+    void mnuFileCopy_Click();
+    void mnuFileCopyAll_Click();
+    void mnuFilePrint_Click();
+    void mnuFileExportFile_Click();
+    void mnuFileExportmIRCChat_Click();
+    void mnuFileFind_Click();
+    void mnuFileImport_Click();
     void mnuFileClose_Click();
+    void mnuViewToolBar_Click();
     void mnuViewRefresh_Click();
+    void mnuViewOptions_Click();
+    void mnuHelpDisclaimer_Click();
+    void mnuHelpAbout_Click();
+    void ToolBar_ButtonClick(const QString& key);
+    // Every entry that opens a page of the publisher's site or the feedback mail.
+    void openLink(const QString& menuEntry);
 
     // A secondary window joins the loaded windows when it opens; closing this window closes them, newest first.
     void registerLoadedWindow(QWidget* window);
 
+    QAction* menuAction(const QString& name) const { return m_actions.value(name); }
     CatalogueModel& catalogue() { return *m_catalogue; }
     QTreeView* treeView() const { return m_tree; }
+    CodeView* codeView() const { return m_code; }
+    MainToolBar* toolBar() const { return m_toolBar; }
+    StatusBar* statusBar() const { return m_statusBar; }
     SnippetStore& store() { return m_store; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void Form_Unload();
-    void buildMenus();
+    void Form_Resize();
+    void connectCommands();
     void applyPlacement(const Placement& placement);
     void fitPendingOuterSize();
+    void applyLayout();
+    void imgSplitter_MouseDown(double x);
+    void imgSplitter_MouseMove(double x);
+    void imgSplitter_MouseUp(double x);
+    bool hasCodeToExport();
+    void notAvailableYet();
+    double outerWidthTwips() const;
 
     SnippetStore& m_store;
     CatalogueModel* m_catalogue;
+    QWidget* m_client;
+    MainToolBar* m_toolBar;
+    QWidget* m_titles;
+    QLabel* m_groupCaption;
+    QLabel* m_codeCaption;
     QTreeView* m_tree;
+    CodeView* m_code;
+    SplitterStrip* m_splitterStrip;
+    QWidget* m_dragBar;
+    StatusBar* m_statusBar;
+    QHash<QString, QAction*> m_actions;
+
+    Layout m_layout;
+    bool m_splitterDragging = false;
+    double m_dragBarLeft = 0;
+    QPersistentModelIndex m_currentAtPress;
+    bool m_showOnCurrentChange = true;
+
     QList<QPointer<QWidget>> m_loadedWindows;
     // The outer size asked for before the window manager had framed the window; applied once the frame is known.
     std::optional<QSize> m_pendingOuterSize;

@@ -1,0 +1,51 @@
+#include "support/UiSupport.h"
+
+#include "core/CatalogueModel.h"
+#include "core/Startup.h"
+#include "ui/main/CodeView.h"
+#include "ui/main/MainWindow.h"
+
+#include <QTest>
+#include <QTreeView>
+
+namespace verdane::test {
+
+Session::Session(const QMap<QString, QList<Record>>& groups, const QList<Record>& user)
+{
+    m_folder.create(groups, user);
+    m_startup = std::make_unique<Startup>(m_folder.path());
+    m_main = &m_startup->Main();
+    if (!QTest::qWaitForWindowExposed(m_main))
+        qWarning("the main window was not exposed");
+}
+
+Session::~Session()
+{
+    m_main->close();
+}
+
+int findNode(MainWindow& main, const QString& parentCaption, const QString& caption)
+{
+    const CatalogueModel& tree = main.catalogue();
+    for (int i = 1; i <= tree.nodeCount(); ++i) {
+        if (tree.caption(i) == caption && tree.caption(tree.parentNode(i)) == parentCaption)
+            return i;
+    }
+    return 0;
+}
+
+void clickNode(MainWindow& main, int node)
+{
+    QTreeView* view = main.treeView();
+    const QModelIndex index = main.catalogue().indexOfNode(node);
+    view->scrollTo(index);
+    const QRect rect = view->visualRect(index);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+QString paneText(MainWindow& main)
+{
+    return main.codeView()->code();
+}
+
+} // namespace verdane::test

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "support/TestSupport.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace verdane {
+class MainWindow;
+class Startup;
+} // namespace verdane
+
+namespace verdane::test {
+
+// A running program on a library folder of the test's making, started as the program starts.
+class Session {
+public:
+    Session(const QMap<QString, QList<Record>>& groups = {}, const QList<Record>& user = {});
+    ~Session();
+    MainWindow& main() { return *m_main; }
+    LibraryFolder& folder() { return m_folder; }
+    Startup& startup() { return *m_startup; }
+
+private:
+    LibraryFolder m_folder;
+    std::unique_ptr<Startup> m_startup;
+    MainWindow* m_main = nullptr;
+};
+
+// The first node, in collection order, with this caption under a parent of this caption; 0 when none.
+int findNode(MainWindow& main, const QString& parentCaption, const QString& caption);
+// Clicks a node with the mouse, opening its parents first as a user would.
+void clickNode(MainWindow& main, int node);
+QString paneText(MainWindow& main);
+
+} // namespace verdane::test

@@ -1,0 +1,104 @@
+#include "ui/main/WindowLayout.h"
+
+#include <QTest>
+
+using namespace verdane;
+
+namespace {
+constexpr double TB = 420;
+constexpr double SB = 375;
+
+LayoutInput input(double x, double W, double H, bool toolBar = true)
+{
+    return LayoutInput{x, W, H, TB, SB, toolBar};
+}
+} // namespace
+
+class TestWindowLayout : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void placesEveryControlWithTheToolBarShown()
+    {
+        const Layout l = SizeControls(input(kInitialSplitter, 9000, 6000), Layout{});
+        QCOMPARE(l.splitter, 1965.0);
+        QCOMPARE(l.tree, (TwipRect{0, TB + 300, 1965, 6000 - SB - TB - 300}));
+        QCOMPARE(l.codePane, (TwipRect{2005, TB + 300, 9000 - 100 - 2005, 6000 - SB - TB - 300}));
+        QCOMPARE(l.splitterStrip, (TwipRect{1965, TB + 300, 150, l.tree.height}));
+        QCOMPARE(l.titleStrip, (TwipRect{0, TB, 9000, 300}));
+        QCOMPARE(l.groupCaption, (TwipRect{0, 0, 1965, 270}));
+        QCOMPARE(l.codeCaption, (TwipRect{2025, 0, l.codePane.width - 40, 270}));
+    }
+
+    void splitterStaysBetweenTheMargins_data()
+    {
+        QTest::addColumn<double>("requested");
+        QTest::addColumn<double>("outerWidth");
+        QTest::addColumn<double>("expected");
+        QTest::newRow("inside") << 4000.0 << 9000.0 << 4000.0;
+        QTest::newRow("too far left") << 600.0 << 9000.0 << 1500.0;
+        QTest::newRow("too far right") << 8000.0 << 9000.0 << 7500.0;
+        QTest::newRow("both bounds meet") << 1965.0 << 3000.0 << 1500.0;
+        QTest::newRow("upper bound wins when too narrow") << 1965.0 << 2000.0 << 500.0;
+    }
+
+    void splitterStaysBetweenTheMargins()
+    {
+        QFETCH(double, requested);
+        QFETCH(double, outerWidth);
+        QFETCH(double, expected);
+        QCOMPARE(SizeControls(input(requested, outerWidth, 6000), Layout{}).splitter, expected);
+    }
+
+    void narrowestWindowLeavesACodePaneOf1360()
+    {
+        const Layout l = SizeControls(input(kInitialSplitter, kMinimumOuterWidth, 6000), Layout{});
+        QCOMPARE(l.splitter, 1500.0);
+        QCOMPARE(l.codePane.width, 1360.0);
+    }
+
+    void shrinkingPushesTheSplitterWhichDoesNotComeBack()
+    {
+        Layout l = SizeControls(input(5000, 9000, 6000), Layout{});
+        QCOMPARE(l.splitter, 5000.0);
+        l = SizeControls(input(l.splitter, 5600, 6000), l);
+        QCOMPARE(l.splitter, 4100.0);
+        l = SizeControls(input(l.splitter, 12000, 6000), l);
+        QCOMPARE(l.splitter, 4100.0);
+        QCOMPARE(l.codePane.width, 12000 - 4100 - 140.0);
+    }
+
+    void hidingTheToolBarMovesTheStripAndGrowsThePanes()
+    {
+        const Layout shown = SizeControls(input(2500, 9000, 6000, true), Layout{});
+        const Layout hidden = SizeControls(input(2500, 9000, 6000, false), shown);
+        QCOMPARE(hidden.titleStrip.top, 1.0);
+        QCOMPARE(hidden.tree.top, 300.0);
+        QCOMPARE(hidden.codePane.top, 300.0);
+        QCOMPARE(hidden.tree.height, shown.tree.height + TB - 1);
+        QCOMPARE(hidden.codePane.height, hidden.tree.height);
+        QCOMPARE(SizeControls(input(2500, 9000, 6000, true), hidden), shown);
+    }
+
+    void aLengthThatWouldBeNegativeKeepsItsPreviousValue()
+    {
+        const Layout tall = SizeControls(input(2500, 9000, 6000), Layout{});
+        const Layout shortWindow = SizeControls(input(2500, 9000, 500), tall);
+        QCOMPARE(shortWindow.tree.height, tall.tree.height);
+        QCOMPARE(shortWindow.codePane.height, tall.codePane.height);
+        QCOMPARE(shortWindow.splitterStrip.height, tall.tree.height);
+        // What can be set still is.
+        QCOMPARE(shortWindow.tree.top, TB + 300);
+    }
+
+    void dragBarStaysFiveHundredFromTheEdges()
+    {
+        QCOMPARE(dragBarLeft(1965, -1800, 9000), 500.0);
+        QCOMPARE(dragBarLeft(1965, 35, 9000), 2000.0);
+        QCOMPARE(dragBarLeft(1965, 9000, 9000), 8500.0);
+        QCOMPARE(dragBarLeft(1965, -1365, 9000), 600.0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWindowLayout)
+#include "tst_windowlayout.moc"
