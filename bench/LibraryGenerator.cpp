@@ -76,6 +76,11 @@ QString snippetCode(Random& r, int number)
             break;
         }
     }
+    // A rare call, for searches with a few hits, and now and then a comment in a language other than English.
+    if (r.below(50) == 0)
+        code += QStringLiteral("    Beep\r\n");
+    if (r.below(10) == 0)
+        code += QStringLiteral("    ' Pr\u00fcft die Gr\u00f6\u00dfe, \u00e9t\u00e9 \u00e0 la fen\u00eatre\r\n");
     code += QStringLiteral("End Function\r\n");
     return code;
 }
@@ -128,7 +133,8 @@ QString generateLibrary(const QString& dir, int count)
 
 QString cachedLibrary(const QString& root, int count, QString* error)
 {
-    const QString dir = QDir(root).filePath(QStringLiteral("library-%1").arg(count));
+    // The generator's version is part of the name, so a changed generator never reuses an old library.
+    const QString dir = QDir(root).filePath(QStringLiteral("library-v2-%1").arg(count));
     const QString done = QDir(dir).filePath(QStringLiteral("complete"));
     if (!QFileInfo::exists(done)) {
         *error = generateLibrary(dir, count);

@@ -8,12 +8,15 @@
 #include "core/CatalogueModel.h"
 #include "core/GroupNames.h"
 #include "core/SnippetStore.h"
+#include "core/SnippetSearch.h"
+#include "ui/find/FindWindow.h"
 #include "ui/main/MainWindow.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -75,6 +78,39 @@ int childTree(const QString& dir, int runs)
     return 0;
 }
 
+// The searches of the Find window, through the window itself: the first one reads every snippet into memory, the
+// timed ones after it are warm.
+const QStringList kNeedles{QStringLiteral("XyzzyPlugh"), QStringLiteral("Beep"), QStringLiteral("SendMessage(h"),
+                           QStringLiteral("If"), QStringLiteral("Zq")};
+
+int childFind(const QString& dir, int runs)
+{
+    SnippetStore store(dir);
+    MainWindow main(store);
+    main.LoadCodeTree();
+    main.show();
+    main.mnuFileFind_Click();
+    FindWindow* find = main.findWindow();
+    auto* text = find->findChild<QLineEdit*>(QStringLiteral("txtFind"));
+    QApplication::processEvents();
+    for (int i = 0; i < kNeedles.size(); ++i) {
+        text->setText(kNeedles[i]);
+        find->cmdFind_Click();
+        if (i == 0)
+            std::printf("cold_ms %.3f\n", find->lastTiming().totalMs);
+        std::vector<double> total, first;
+        for (int r = 0; r < runs; ++r) {
+            find->cmdFind_Click();
+            total.push_back(find->lastTiming().totalMs);
+            first.push_back(find->lastTiming().firstHitMs);
+        }
+        std::printf("total%d %.3f\nfirst%d %.3f\nhits%d %d\n", i, median(total), i, median(first), i,
+                    find->lastTiming().hits);
+    }
+    std::printf("peak_kb %lld\n", peakResidentKb());
+    return 0;
+}
+
 QMap<QString, double> runChild(const QStringList& arguments)
 {
     QProcess child;
@@ -109,6 +145,46 @@ std::vector<double> sqliteShellNames(const QString& dir, int runs)
     });
 }
 
+// Every snippet's code in one text file, as ripgrep would be given it; returns the code's size in bytes.
+qint64 writeCodeText(const QString& dir, const QString& path)
+{
+    if (QFileInfo::exists(path))
+        return QFileInfo(path).size();
+    SnippetStore store(dir);
+    store.reopenDatabases();
+    QFile out(path);
+    out.open(QIODevice::WriteOnly);
+    auto write = [&](const QString&, const QString& code) {
+        out.write(code.toUtf8());
+        out.write("\n");
+        return true;
+    };
+    for (const QString& group : groupNames())
+        store.scanSnippets(Database::Library, group, write);
+    store.scanSnippets(Database::User, kUserCodeTable, write);
+    return out.size();
+}
+
+std::vector<double> timeCommand(int runs, const QString& program, const QStringList& arguments)
+{
+    return timeRuns(runs, [&] {
+        QProcess process;
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.start(program, arguments);
+        process.waitForFinished(-1);
+    });
+}
+
+std::vector<double> sqliteShellLike(const QString& dir, const QString& needle, int runs)
+{
+    QStringList statements{QStringLiteral("ATTACH '%1' AS user;").arg(QDir(dir).filePath(kUserFileName))};
+    for (const QString& group : groupNames())
+        statements << QStringLiteral("SELECT CodeName FROM \"%1\" WHERE Code LIKE '%%2%';").arg(group, needle);
+    statements << QStringLiteral("SELECT CodeName FROM user.UserCode WHERE Code LIKE '%%1%';").arg(needle);
+    return timeCommand(runs, QStringLiteral("sqlite3"),
+                       {QStringLiteral("-batch"), QDir(dir).filePath(kLibraryFileName), statements.join(QLatin1Char(' '))});
+}
+
 void printRow(const QString& what, int n, double ours, double reference, const QString& extra = {})
 {
     std::printf("%-28s %8d %12.2f ms %12.2f ms %8.2fx  %s\n", qPrintable(what), n, ours, reference,
@@ -124,6 +200,8 @@ int main(int argc, char** argv)
         const QStringList args = app.arguments();
         if (args.size() == 5 && args[2] == QStringLiteral("tree"))
             return childTree(args[3], args[4].toInt());
+        if (args.size() == 5 && args[2] == QStringLiteral("find"))
+            return childFind(args[3], args[4].toInt());
         return 2;
     }
 
@@ -159,6 +237,30 @@ int main(int argc, char** argv)
         printRow(QStringLiteral("tree build vs sqlite3 names"), n, tree.value(QStringLiteral("tree_ms")), shell,
                  QStringLiteral("peak memory %1 MB with the tree shown")
                      .arg(tree.value(QStringLiteral("peak_kb")) / 1024.0, 0, 'f', 1));
+        std::fflush(stdout);
+
+        const QString codeFile = QDir(dir).filePath(QStringLiteral("code.txt"));
+        const qint64 codeBytes = writeCodeText(dir, codeFile);
+        const auto find = runChild({QStringLiteral("find"), dir, QString::number(runs)});
+        std::printf("  first search, which reads every snippet into memory: %.0f ms\n",
+                    find.value(QStringLiteral("cold_ms")));
+        for (int i = 0; i < kNeedles.size(); ++i) {
+            const QString key = QString::number(i);
+            const double ours = find.value(QStringLiteral("total") + key);
+            const double rg = median(timeCommand(runs, QStringLiteral("rg"),
+                                                 {QStringLiteral("-i"), QStringLiteral("-F"), QStringLiteral("-c"),
+                                                  kNeedles[i], codeFile}));
+            const double like = median(sqliteShellLike(dir, kNeedles[i], qMin(runs, 3)));
+            const double first = find.value(QStringLiteral("first") + key);
+            const QString hits =
+                QStringLiteral("\"%1\": %2 hits").arg(kNeedles[i]).arg(find.value(QStringLiteral("hits") + key)) +
+                (first >= 0 ? QStringLiteral(", the first on screen after %1 ms").arg(first, 0, 'f', 1) : QString());
+            printRow(QStringLiteral("find vs rg -i -F -c"), n, ours, rg, hits);
+            printRow(QStringLiteral("find vs sqlite3 LIKE"), n, ours, like);
+        }
+        const double peakMb = find.value(QStringLiteral("peak_kb")) / 1024.0;
+        std::printf("  code text %.1f MB; peak memory after the searches %.1f MB (%.2fx the code text)\n",
+                    double(codeBytes) / 1048576.0, peakMb, peakMb * 1048576.0 / double(codeBytes));
         std::fflush(stdout);
     }
     return 0;

@@ -2,7 +2,9 @@
 
 #include "core/GroupNames.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -46,12 +48,13 @@ public:
         }
         const QByteArray utf8 = sql.toUtf8();
         m_rc = sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_stmt, nullptr);
+        m_prepared = m_rc == SQLITE_OK && m_stmt;
     }
     ~Statement() { sqlite3_finalize(m_stmt); }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
-    bool prepared() const { return m_rc == SQLITE_OK && m_stmt; }
+    bool prepared() const { return m_prepared; }
     void bind(int position, const QString& text)
     {
         const QByteArray utf8 = text.toUtf8();
@@ -67,6 +70,11 @@ public:
     bool failed() const { return m_rc != SQLITE_OK && m_rc != SQLITE_ROW && m_rc != SQLITE_DONE; }
     bool isNull(int column) const { return sqlite3_column_type(m_stmt, column) == SQLITE_NULL; }
     qint64 integer(int column) const { return sqlite3_column_int64(m_stmt, column); }
+    QByteArrayView bytes(int column) const
+    {
+        const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+        return data ? QByteArrayView(data, sqlite3_column_bytes(m_stmt, column)) : QByteArrayView();
+    }
     QString text(int column) const
     {
         const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
@@ -83,6 +91,7 @@ private:
     sqlite3* m_db;
     sqlite3_stmt* m_stmt = nullptr;
     int m_rc = SQLITE_OK;
+    bool m_prepared = false;
 };
 
 } // namespace
@@ -233,31 +242,31 @@ StoreStatus SnippetStore::listSnippetNames(Database db, const QString& table, co
     return StoreStatus::success();
 }
 
-SnippetLookup SnippetStore::findSnippetCode(Database db, const QString& table, const QString& name)
-{
-    Connection& c = connection(db);
-    const QString what = QStringLiteral("The table \"%1\"").arg(table);
-    SnippetLookup result;
-    auto fail = [&](const QString& reason) {
-        result.outcome = SnippetLookup::Outcome::Failed;
-        result.error = c.describe(what, reason);
-        return result;
-    };
-    auto fromRow = [&](Statement& query) {
-        if (!query.prepared())
-            return fail(query.error());
-        if (!query.next())
-            return query.failed() ? fail(query.error()) : result; // NotFound
-        if (query.isNull(0)) {
-            result.outcome = SnippetLookup::Outcome::Failed;
-            result.error = QStringLiteral("The snippet \"%1\" in %2 has no code.").arg(name, c.fileName);
-            return result;
-        }
-        result.outcome = SnippetLookup::Outcome::Found;
-        result.code = query.text(0);
-        return result;
-    };
+// The first record of a table with a given name, found through the index of the last walk while the file is as
+// that walk saw it, by SQLite's own walk otherwise.
+struct SnippetStore::RowLookup {
+    bool failed = false;
+    bool found = false;
+    bool null = false; // the column read is null
+    QString value;
+    QString error;
+};
 
+SnippetStore::RowLookup SnippetStore::firstRecordNamed(Connection& c, const QString& table, const QString& name,
+                                                        const QString& column)
+{
+    RowLookup result;
+    auto read = [&](Statement& query) {
+        if (query.prepared() && query.next()) {
+            result.found = true;
+            result.null = query.isNull(0);
+            result.value = query.text(0);
+        } else if (!query.prepared() || query.failed()) {
+            result.failed = true;
+            result.error = query.error();
+        }
+        return result;
+    };
     const QString quotedTable = quotedIdentifier(table);
     const auto cached = c.indexes.find(table);
     if (cached != c.indexes.end() && cached->second.dataVersion == c.dataVersion()) {
@@ -272,21 +281,60 @@ SnippetLookup SnippetStore::findSnippetCode(Database db, const QString& table, c
         }
         const auto hit = index.firstRowid.constFind(name);
         if (hit == index.firstRowid.constEnd())
-            return result; // NotFound: the file is as the index saw it
-        Statement query(c.handle, QStringLiteral("SELECT Code FROM %1 WHERE rowid = ?").arg(quotedTable));
+            return result; // the file is as the index saw it: no such record
+        Statement query(c.handle, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(column, quotedTable));
         if (query.prepared())
             query.bind(1, *hit);
-        return fromRow(query);
+        return read(query);
     }
-
     // The walk in record order, done by SQLite: the first record whose name is the same text, compared byte by
     // byte whatever collation the column declares.
-    Statement query(c.handle, QStringLiteral("SELECT Code FROM %1 WHERE CAST(CodeName AS TEXT) = ? COLLATE BINARY "
+    Statement query(c.handle, QStringLiteral("SELECT %1 FROM %2 WHERE CAST(CodeName AS TEXT) = ? COLLATE BINARY "
                                              "ORDER BY rowid LIMIT 1")
-                                  .arg(quotedTable));
+                                  .arg(column, quotedTable));
     if (query.prepared())
         query.bind(1, name);
-    return fromRow(query);
+    return read(query);
+}
+
+SnippetLookup SnippetStore::findSnippetCode(Database db, const QString& table, const QString& name)
+{
+    Connection& c = connection(db);
+    const RowLookup row = firstRecordNamed(c, table, name, QStringLiteral("Code"));
+    SnippetLookup result;
+    if (row.failed) {
+        result.outcome = SnippetLookup::Outcome::Failed;
+        result.error = c.describe(QStringLiteral("The table \"%1\"").arg(table), row.error);
+    } else if (row.found && row.null) {
+        result.outcome = SnippetLookup::Outcome::Failed;
+        result.error = QStringLiteral("The snippet \"%1\" in %2 has no code.").arg(name, c.fileName);
+    } else if (row.found) {
+        result.outcome = SnippetLookup::Outcome::Found;
+        result.code = row.value;
+    }
+    return result;
+}
+
+SnippetStore::NameCheck SnippetStore::hasSnippetNamed(Database db, const QString& table, const QString& name)
+{
+    Connection& c = connection(db);
+    const RowLookup row = firstRecordNamed(c, table, name, QStringLiteral("1"));
+    NameCheck result;
+    if (row.failed)
+        result.status = StoreStatus::failure(c.describe(QStringLiteral("The table \"%1\"").arg(table), row.error));
+    result.found = row.found;
+    return result;
+}
+
+SnippetStore::Fingerprint SnippetStore::fingerprint() const
+{
+    auto fileStamp = [this](Database db) {
+        const QFileInfo info(filePath(db));
+        return info.exists() ? QStringLiteral("%1/%2").arg(info.size()).arg(info.lastModified().toMSecsSinceEpoch())
+                             : QString();
+    };
+    return Fingerprint{m_generation,          m_writes, m_library->dataVersion(), m_user->dataVersion(),
+                       fileStamp(Database::Library), fileStamp(Database::User)};
 }
 
 StoreStatus SnippetStore::scanSnippets(Database db, const QString& table,
@@ -299,6 +347,23 @@ StoreStatus SnippetStore::scanSnippets(Database db, const QString& table,
         return StoreStatus::failure(c.describe(what, query.error()));
     while (query.next()) {
         if (!visit(query.text(0), query.text(1)))
+            return StoreStatus::success();
+    }
+    if (query.failed())
+        return StoreStatus::failure(c.describe(what, query.error()));
+    return StoreStatus::success();
+}
+
+StoreStatus SnippetStore::scanSnippetBytes(Database db, const QString& table,
+                                           const std::function<bool(const QString&, QByteArrayView)>& visit)
+{
+    Connection& c = connection(db);
+    const QString what = QStringLiteral("The table \"%1\"").arg(table);
+    Statement query(c.handle, QStringLiteral("SELECT CodeName, Code FROM %1 ORDER BY rowid").arg(quotedIdentifier(table)));
+    if (!query.prepared())
+        return StoreStatus::failure(c.describe(what, query.error()));
+    while (query.next()) {
+        if (!visit(query.text(0), query.bytes(1)))
             return StoreStatus::success();
     }
     if (query.failed())
@@ -342,6 +407,7 @@ StoreStatus SnippetStore::addUserSnippet(const QString& name, const QString& cod
         return fail(insert.error());
     // Our own commit does not move SQLite's data version, so the index must go by hand.
     c.indexes.erase(kUserCodeTable);
+    ++m_writes;
     return StoreStatus::success();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 
 #include <functional>
@@ -59,24 +60,49 @@ public:
     // A null code in that record is a failure.
     SnippetLookup findSnippetCode(Database db, const QString& table, const QString& name);
 
+    // Whether any record of the table has exactly this name. Failed when the table cannot be read.
+    struct NameCheck {
+        StoreStatus status;
+        bool found = false;
+    };
+    NameCheck hasSnippetNamed(Database db, const QString& table, const QString& name);
+
     // Hands (name, code) of each record in record order to visit until it returns false. A null code reads as empty.
     StoreStatus scanSnippets(Database db, const QString& table,
                              const std::function<bool(const QString& name, const QString& code)>& visit);
 
+    // The same walk, handing over the code as SQLite holds it, in UTF-8, without decoding it: for readers of every
+    // snippet that can work on the bytes. The view is valid during the call only.
+    StoreStatus scanSnippetBytes(Database db, const QString& table,
+                                 const std::function<bool(const QString& name, QByteArrayView code)>& visit);
+
     // Appends a record to the user's table: name into its first column, code into its second.
     StoreStatus addUserSnippet(const QString& name, const QString& code);
 
-    // Bumped by every reopen, so caches built from the files know when to throw themselves away.
-    quint64 generation() const { return m_generation; }
+    // Everything that tells whether the records may have changed: every reopen and every write of ours, commits
+    // by other programs, and the files' size and time on disk. Caches built from the records compare it.
+    struct Fingerprint {
+        quint64 generation = 0;
+        quint64 writes = 0;
+        qint64 libraryVersion = -1;
+        qint64 userVersion = -1;
+        QString libraryFile;
+        QString userFile;
+        friend bool operator==(const Fingerprint&, const Fingerprint&) = default;
+    };
+    Fingerprint fingerprint() const;
 
 private:
     struct Connection;
+    struct RowLookup;
+    RowLookup firstRecordNamed(Connection& c, const QString& table, const QString& name, const QString& column);
     Connection& connection(Database db);
     const Connection& connection(Database db) const;
 
     QString m_dataDir;
     int m_busyTimeoutMs;
     quint64 m_generation = 0;
+    quint64 m_writes = 0;
     std::unique_ptr<Connection> m_library;
     std::unique_ptr<Connection> m_user;
 };

@@ -3,11 +3,14 @@
 #include "core/CatalogueModel.h"
 #include "core/CodeTree.h"
 #include "core/GroupNames.h"
+#include "core/SnippetSearch.h"
 #include "core/SnippetStore.h"
 #include "platform/Clipboard.h"
 #include "platform/MessageBox.h"
 #include "platform/Printer.h"
 #include "platform/Shell.h"
+#include "ui/common/PickFollower.h"
+#include "ui/find/FindWindow.h"
 #include "ui/main/CodeView.h"
 #include "ui/main/MainMenu.h"
 #include "ui/main/MainToolBar.h"
@@ -92,7 +95,6 @@ MainWindow::MainWindow(SnippetStore& store, QWidget* parent)
     m_tree->header()->setStretchLastSection(false);
     m_tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_tree->header()->setResizeContentsPrecision(500);
-    m_tree->viewport()->installEventFilter(this);
 
     m_code = new CodeView(m_client);
     m_dragBar = new QWidget(m_client);
@@ -152,21 +154,9 @@ void MainWindow::connectCommands()
 
     // A user browsing with the arrow keys expects the pane to follow; a click on the node already current reads it
     // again, as every click does.
-    connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
-        if (m_showOnCurrentChange && current.isValid())
-            tvTreeView_NodeClick(m_catalogue->nodeOf(current));
+    m_treePicks = new PickFollower(m_tree, [this](const QModelIndex& index) {
+        tvTreeView_NodeClick(m_catalogue->nodeOf(index));
     });
-    connect(m_tree, &QTreeView::clicked, this, [this](const QModelIndex& index) {
-        if (index.isValid() && index == m_currentAtPress)
-            tvTreeView_NodeClick(m_catalogue->nodeOf(index));
-    });
-}
-
-bool MainWindow::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_tree->viewport() && event->type() == QEvent::MouseButtonPress)
-        m_currentAtPress = m_tree->currentIndex();
-    return QMainWindow::eventFilter(watched, event);
 }
 
 // ---- Start-up and shutdown -------------------------------------------------------------------------------------
@@ -272,7 +262,7 @@ void MainWindow::tvTreeView_NodeClick(int node)
 
 void MainWindow::selectNode(int node)
 {
-    m_showOnCurrentChange = false;
+    m_treePicks->setPaused(true);
     const QModelIndex index = m_catalogue->indexOfNode(node);
     if (index.isValid()) {
         m_tree->setCurrentIndex(index);
@@ -280,7 +270,7 @@ void MainWindow::selectNode(int node)
     } else {
         m_tree->selectionModel()->clear();
     }
-    m_showOnCurrentChange = true;
+    m_treePicks->setPaused(false);
 }
 
 int MainWindow::selectedNode() const
@@ -456,7 +446,25 @@ void MainWindow::notAvailableYet()
 
 void MainWindow::mnuFileFind_Click()
 {
-    notAvailableYet();
+    if (!m_find) {
+        if (!m_search)
+            m_search = std::make_unique<SnippetSearch>(m_store);
+        m_find = new FindWindow(*this, *m_search);
+        registerLoadedWindow(m_find);
+    }
+    showSecondary(m_find);
+}
+
+FindWindow* MainWindow::findWindow() const
+{
+    return m_find;
+}
+
+void MainWindow::showSecondary(QWidget* window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 void MainWindow::mnuFileImport_Click()

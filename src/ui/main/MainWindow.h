@@ -5,9 +5,9 @@
 
 #include <QHash>
 #include <QMainWindow>
-#include <QPersistentModelIndex>
 #include <QPointer>
 
+#include <memory>
 #include <optional>
 
 class QLabel;
@@ -17,7 +17,10 @@ namespace verdane {
 
 class CatalogueModel;
 class CodeView;
+class FindWindow;
 class MainToolBar;
+class PickFollower;
+class SnippetSearch;
 class SnippetStore;
 class SplitterStrip;
 class StatusBar;
@@ -66,6 +69,7 @@ public:
     // A secondary window joins the loaded windows when it opens; closing this window closes them, newest first.
     void registerLoadedWindow(QWidget* window);
 
+    FindWindow* findWindow() const;
     QAction* menuAction(const QString& name) const { return m_actions.value(name); }
     CatalogueModel& catalogue() { return *m_catalogue; }
     QTreeView* treeView() const { return m_tree; }
@@ -78,7 +82,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void Form_Unload();
@@ -92,6 +95,7 @@ private:
     void imgSplitter_MouseUp(double x);
     bool hasCodeToExport();
     void notAvailableYet();
+    void showSecondary(QWidget* window);
     double outerWidthTwips() const;
 
     SnippetStore& m_store;
@@ -111,9 +115,10 @@ private:
     Layout m_layout;
     bool m_splitterDragging = false;
     double m_dragBarLeft = 0;
-    QPersistentModelIndex m_currentAtPress;
-    bool m_showOnCurrentChange = true;
+    PickFollower* m_treePicks = nullptr;
 
+    std::unique_ptr<SnippetSearch> m_search; // made by the first Find, kept for the run
+    QPointer<FindWindow> m_find;
     QList<QPointer<QWidget>> m_loadedWindows;
     // The outer size asked for before the window manager had framed the window; applied once the frame is known.
     std::optional<QSize> m_pendingOuterSize;

@@ -1,0 +1,177 @@
+#include "ui/find/FindWindow.h"
+
+#include "core/CatalogueModel.h"
+#include "core/GroupNames.h"
+#include "core/Placement.h"
+#include "core/SnippetSearch.h"
+#include "core/SnippetStore.h"
+#include "platform/MessageBox.h"
+#include "ui/common/PickFollower.h"
+#include "ui/find/FoundListModel.h"
+#include "ui/main/MainWindow.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+
+namespace verdane {
+
+namespace {
+
+const QString kCaption = QStringLiteral("Verdane - Find");
+const QString kWorkingCaption = QStringLiteral("Verdane - Find - Working...");
+// While a search runs the list is repainted with the first hit, then at most this often.
+constexpr qint64 kRepaintEveryMs = 40;
+
+QRect twips(int left, int top, int width, int height)
+{
+    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
+}
+
+// The first node, in collection order, whose caption is name; 0 when none.
+int firstNodeCaptioned(const CatalogueModel& tree, const QString& name)
+{
+    for (int node = 1; node <= tree.nodeCount(); ++node) {
+        if (tree.caption(node) == name)
+            return node;
+    }
+    return 0;
+}
+
+} // namespace
+
+FindWindow::FindWindow(MainWindow& main, SnippetSearch& search)
+    : QDialog(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    , m_main(main)
+    , m_search(search)
+    , m_frameSearch(new QGroupBox(QStringLiteral("Search String"), this))
+    , m_txtFind(new QLineEdit(m_frameSearch))
+    , m_cmdFind(new QPushButton(QStringLiteral("&Find"), m_frameSearch))
+    , m_cmdClose(new QPushButton(QStringLiteral("&Cancel"), m_frameSearch))
+    , m_frameFound(new QGroupBox(QStringLiteral("Found"), this))
+    , m_lstFound(new QListView(m_frameFound))
+    , m_found(new FoundListModel(this))
+{
+    setObjectName(QStringLiteral("frmFind"));
+    setWindowTitle(kCaption);
+    setModal(false);
+    setFixedSize(twipsToPixels(6900), twipsToPixels(1440));
+
+    m_frameSearch->setObjectName(QStringLiteral("frameSearch"));
+    m_frameSearch->setGeometry(twips(120, 120, 3255, 1215));
+    m_txtFind->setObjectName(QStringLiteral("txtFind"));
+    m_txtFind->setGeometry(twips(120, 360, 3015, 285));
+    m_cmdFind->setObjectName(QStringLiteral("cmdFind"));
+    m_cmdFind->setGeometry(twips(360, 840, 1215, 255));
+    m_cmdFind->setDefault(true);
+    m_cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    m_cmdClose->setGeometry(twips(1680, 840, 1215, 255));
+    m_cmdClose->setAutoDefault(false);
+    m_frameFound->setObjectName(QStringLiteral("frameFound"));
+    m_frameFound->setGeometry(twips(3480, 120, 3375, 1215));
+    m_lstFound->setObjectName(QStringLiteral("lstFound"));
+    m_lstFound->setGeometry(twips(120, 240, 3135, 840));
+    m_lstFound->setModel(m_found);
+    m_lstFound->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_lstFound->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_lstFound->setUniformItemSizes(true);
+
+    setTabOrder(m_txtFind, m_cmdFind);
+    setTabOrder(m_cmdFind, m_cmdClose);
+    setTabOrder(m_cmdClose, m_lstFound);
+    m_txtFind->setFocus();
+
+    connect(m_cmdFind, &QPushButton::clicked, this, &FindWindow::cmdFind_Click);
+    connect(m_cmdClose, &QPushButton::clicked, this, &FindWindow::cmdClose_Click);
+    // Picking with the mouse or moving through the list with the keys both show the entry.
+    new PickFollower(m_lstFound, [this](const QModelIndex&) { lstFound_Click(); });
+}
+
+QStringList FindWindow::results() const
+{
+    return m_found->names();
+}
+
+void FindWindow::cmdFind_Click()
+{
+    QElapsedTimer clock;
+    clock.start();
+    m_timing = SearchTiming{};
+    m_found->clear();
+    setWindowTitle(kWorkingCaption);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+
+    QStringList pending;
+    qint64 lastRepaint = 0;
+    auto flush = [&] {
+        m_found->append(pending);
+        pending.clear();
+        m_lstFound->repaint();
+        lastRepaint = clock.elapsed();
+    };
+    const StoreStatus status = m_search.find(m_txtFind->text(), [&](const QString& name) {
+        pending << name;
+        ++m_timing.hits;
+        if (m_timing.hits == 1) {
+            flush();
+            m_timing.firstHitMs = double(clock.nsecsElapsed()) / 1e6;
+        } else if (clock.elapsed() - lastRepaint >= kRepaintEveryMs) {
+            flush();
+        }
+    });
+    flush();
+    m_timing.totalMs = double(clock.nsecsElapsed()) / 1e6;
+    QApplication::restoreOverrideCursor();
+    setWindowTitle(kCaption);
+    if (!status)
+        MessageBox::show(this, QStringLiteral("The search stopped: %1").arg(status.error), MessageBox::Icon::Critical);
+}
+
+void FindWindow::lstFound_Click()
+{
+    // A single-selection list: the entry picked is the current one.
+    const QModelIndex picked = m_lstFound->currentIndex();
+    if (!picked.isValid())
+        return;
+    const QString name = m_found->names().value(picked.row());
+    SnippetStore& store = m_main.store();
+    auto tryTable = [&](Database db, const QString& table) -> std::optional<bool> {
+        const SnippetStore::NameCheck check = store.hasSnippetNamed(db, table, name);
+        if (!check.status) {
+            MessageBox::show(this, QStringLiteral("The snippet could not be looked up: %1").arg(check.status.error),
+                             MessageBox::Icon::Critical);
+            return false;
+        }
+        if (!check.found)
+            return std::nullopt;
+        // The tree is searched by caption alone: the first node of that name, whatever its level.
+        const int node = firstNodeCaptioned(m_main.catalogue(), name);
+        if (node == 0)
+            return std::nullopt;
+        m_main.selectNode(node);
+        m_main.tvTreeView_NodeClick(node);
+        return true;
+    };
+    for (const QString& group : groupNames()) {
+        if (tryTable(Database::Library, group).has_value())
+            return;
+    }
+    tryTable(Database::User, kUserCodeTable);
+}
+
+void FindWindow::cmdClose_Click()
+{
+    reject();
+}
+
+// Cancel, Esc and the title bar's close all end up here: the window goes, and with it its search and results.
+void FindWindow::reject()
+{
+    QDialog::reject();
+    deleteLater();
+}
+
+} // namespace verdane

@@ -1,0 +1,245 @@
+#include "core/CatalogueModel.h"
+#include "core/GroupNames.h"
+#include "core/SnippetStore.h"
+#include "platform/MessageBox.h"
+#include "support/UiSupport.h"
+#include "ui/find/FindWindow.h"
+#include "ui/main/CodeView.h"
+#include "ui/main/MainToolBar.h"
+#include "ui/main/MainWindow.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeView>
+
+using namespace verdane;
+using namespace verdane::test;
+
+namespace {
+
+QMap<QString, QList<Record>> library()
+{
+    return {{QStringLiteral("File"), {{QStringLiteral("Show Box"), QStringLiteral("MsgBox \"File\"")},
+                                      {QStringLiteral("Quiet"), QStringLiteral("x = 1")}}},
+            {QStringLiteral("Math"), {{QStringLiteral("Shared"), QStringLiteral("msgbox  twice")},
+                                      {QStringLiteral("Named MsgBox"), QStringLiteral("nothing here")},
+                                      {QStringLiteral("Empty"), QStringLiteral("")},
+                                      {QStringLiteral("Null"), QVariant()}}},
+            {QStringLiteral("Window"), {{QStringLiteral("File"), QStringLiteral("' a snippet called File\r\nMSGBOX")}}}};
+}
+
+QList<Record> userSnippets()
+{
+    return {{QStringLiteral("Shared"), QStringLiteral("MsgBox mine")}, {QStringLiteral("Mine"), QStringLiteral("Msgbox")}};
+}
+
+// Records every caption the window shows, so the one shown while searching is seen too.
+class TitleRecorder : public QObject {
+public:
+    QStringList titles;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::WindowTitleChange)
+            titles << static_cast<QWidget*>(watched)->windowTitle();
+        return false;
+    }
+};
+
+} // namespace
+
+class TestFindWindow : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
+    void init() { m_env->reset(); }
+
+    void opensOnceModelessWithItsControls()
+    {
+        Session s(library());
+        s.main().menuAction(QStringLiteral("mnuFileFind"))->trigger();
+        FindWindow* find = s.main().findWindow();
+        QVERIFY(find);
+        QVERIFY(find->isVisible());
+        QCOMPARE(find->windowTitle(), QStringLiteral("Verdane - Find"));
+        QVERIFY(!find->isModal());
+        QVERIFY(find->parentWidget() == nullptr);
+        QVERIFY(find->windowFlags().testFlag(Qt::Tool));
+        QCOMPARE(find->size(), QSize(460, 96));
+        QCOMPARE(find->findChild<QGroupBox*>(QStringLiteral("frameSearch"))->title(), QStringLiteral("Search String"));
+        QCOMPARE(find->findChild<QGroupBox*>(QStringLiteral("frameFound"))->title(), QStringLiteral("Found"));
+        auto* cmdFind = find->findChild<QPushButton*>(QStringLiteral("cmdFind"));
+        auto* cmdClose = find->findChild<QPushButton*>(QStringLiteral("cmdClose"));
+        QCOMPARE(cmdFind->text(), QStringLiteral("&Find"));
+        QCOMPARE(cmdClose->text(), QStringLiteral("&Cancel"));
+        QVERIFY(cmdFind->isDefault());
+        auto* txtFind = find->findChild<QLineEdit*>(QStringLiteral("txtFind"));
+        auto* list = find->findChild<QListView*>(QStringLiteral("lstFound"));
+        find->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(find));
+        QCOMPARE(QApplication::focusWidget(), txtFind);
+        for (QWidget* next : std::initializer_list<QWidget*>{cmdFind, cmdClose, list, txtFind}) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), next);
+        }
+
+        // The menu entry and the tool bar button show the same window, with what it held.
+        txtFind->setText(QStringLiteral("msgbox"));
+        QTest::keyClick(txtFind, Qt::Key_Return);
+        const QStringList results = find->results();
+        QVERIFY(!results.isEmpty());
+        s.main().toolBar()->button(QStringLiteral("Find"))->trigger();
+        s.main().menuAction(QStringLiteral("mnuFileFind"))->trigger();
+        QCOMPARE(s.main().findWindow(), find);
+        QCOMPARE(txtFind->text(), QStringLiteral("msgbox"));
+        QCOMPARE(find->results(), results);
+        int finds = 0;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            finds += w->objectName() == QLatin1String("frmFind") && w->isVisible();
+        QCOMPARE(finds, 1);
+
+        // Esc is Cancel: the window goes, and the next one starts empty.
+        QTest::keyClick(txtFind, Qt::Key_Escape);
+        QTRY_VERIFY(s.main().findWindow() == nullptr);
+        s.main().mnuFileFind_Click();
+        QCOMPARE(s.main().findWindow()->findChild<QLineEdit*>(QStringLiteral("txtFind"))->text(), QString());
+        QVERIFY(s.main().findWindow()->results().isEmpty());
+    }
+
+    void searchListsNamesAsDefined_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("any letter case, groups in order, then the user's")
+            << "msgbox" << QStringList{"Show Box", "Shared", "File", "Shared", "Mine"};
+        QTest::newRow("spaces count") << "msgbox  " << QStringList{"Shared"};
+        QTest::newRow("a leading space") << " mine" << QStringList{"Shared"};
+        QTest::newRow("names are not searched") << "Named" << QStringList{};
+        QTest::newRow("empty text lists every snippet with code")
+            << "" << QStringList{"Show Box", "Quiet", "Shared", "Named MsgBox", "File", "Shared", "Mine"};
+        QTest::newRow("nothing matches") << "Declare Function" << QStringList{};
+    }
+
+    void searchListsNamesAsDefined()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, expected);
+        Session s(library(), userSnippets());
+        s.main().mnuFileFind_Click();
+        FindWindow* find = s.main().findWindow();
+        TitleRecorder titles;
+        find->installEventFilter(&titles);
+        find->findChild<QLineEdit*>(QStringLiteral("txtFind"))->setText(text);
+        auto* cmdFind = find->findChild<QPushButton*>(QStringLiteral("cmdFind"));
+        QTest::mouseClick(cmdFind, Qt::LeftButton);
+        QCOMPARE(find->results(), expected);
+        QCOMPARE(titles.titles, QStringList({"Verdane - Find - Working...", "Verdane - Find"}));
+        // The list is cleared first: a second search gives the same list once.
+        QTest::mouseClick(cmdFind, Qt::LeftButton);
+        QCOMPARE(find->results(), expected);
+        QCOMPARE(find->findChild<QListView*>(QStringLiteral("lstFound"))->model()->rowCount(), expected.size());
+        QVERIFY(MessageBox::shown().isEmpty());
+    }
+
+    void pickingSelectsTheFirstNodeOfThatName()
+    {
+        Session s(library(), userSnippets());
+        s.main().mnuFileFind_Click();
+        FindWindow* find = s.main().findWindow();
+        find->findChild<QLineEdit*>(QStringLiteral("txtFind"))->setText(QStringLiteral("msgbox"));
+        find->cmdFind_Click();
+        auto* list = find->findChild<QListView*>(QStringLiteral("lstFound"));
+        auto pick = [&](int row) {
+            const QRect rect = list->visualRect(list->model()->index(row, 0));
+            list->scrollTo(list->model()->index(row, 0));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(row, 0)).center());
+            Q_UNUSED(rect);
+        };
+
+        pick(0); // Show Box
+        const int showBox = findNode(s.main(), QStringLiteral("File"), QStringLiteral("Show Box"));
+        QCOMPARE(s.main().selectedNode(), showBox);
+        QCOMPARE(paneText(s.main()), QStringLiteral("MsgBox \"File\""));
+
+        // Both "Shared" entries select the library's node, which comes first in the tree.
+        pick(3);
+        const int sharedLibrary = findNode(s.main(), QStringLiteral("Math"), QStringLiteral("Shared"));
+        QCOMPARE(s.main().selectedNode(), sharedLibrary);
+        QCOMPARE(paneText(s.main()), QStringLiteral("msgbox  twice"));
+
+        // The arrow keys pick as well: "Mine" is only the user's.
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(s.main().selectedNode(), findNode(s.main(), kUserCodeCaption, QStringLiteral("Mine")));
+        QCOMPARE(paneText(s.main()), QStringLiteral("Msgbox"));
+
+        // A snippet called "File" selects the group "File", which empties the pane.
+        pick(2);
+        QCOMPARE(s.main().selectedNode(), findNode(s.main(), kPublisherLabel, QStringLiteral("File")));
+        QCOMPARE(paneText(s.main()), QString());
+        QVERIFY(MessageBox::shown().isEmpty());
+
+        // A name gone from the databases since the search changes nothing.
+        pick(0);
+        QVERIFY(DatabaseFile::exec(s.folder().userPath(), QStringLiteral("DELETE FROM UserCode WHERE CodeName='Mine'")));
+        list->setCurrentIndex(list->model()->index(4, 0));
+        QCOMPARE(s.main().selectedNode(), showBox);
+        QCOMPARE(paneText(s.main()), QStringLiteral("MsgBox \"File\""));
+        QVERIFY(MessageBox::shown().isEmpty());
+    }
+
+    void aTableThatCannotBeReadEndsTheSearchWithAMessage()
+    {
+        Session s(library(), userSnippets());
+        QVERIFY(DatabaseFile::exec(s.folder().libraryPath(), QStringLiteral("DROP TABLE Network")));
+        s.main().mnuFileFind_Click();
+        FindWindow* find = s.main().findWindow();
+        find->findChild<QLineEdit*>(QStringLiteral("txtFind"))->setText(QStringLiteral("msgbox"));
+        find->cmdFind_Click();
+        QCOMPARE(find->windowTitle(), QStringLiteral("Verdane - Find"));
+        QCOMPARE(find->results(), QStringList({"Show Box", "Shared"}));
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Verdane"));
+        QCOMPARE(MessageBox::shown()[0].icon, MessageBox::Icon::Critical);
+        QVERIFY(MessageBox::shown()[0].text.contains(QStringLiteral("\"Network\" of qmvbsource.mdb")));
+
+        // Picking walks the tables too, and says what it could not read.
+        MessageBox::clearShown();
+        auto* list = find->findChild<QListView*>(QStringLiteral("lstFound"));
+        const int before = s.main().selectedNode();
+        QVERIFY(DatabaseFile::exec(s.folder().libraryPath(), QStringLiteral("DROP TABLE File")));
+        list->setCurrentIndex(list->model()->index(0, 0));
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QVERIFY(MessageBox::shown()[0].text.contains(QStringLiteral("\"File\"")));
+        QCOMPARE(s.main().selectedNode(), before);
+    }
+
+    void aRefreshOrImportIsSeenByTheNextSearch()
+    {
+        Session s(library(), userSnippets());
+        s.main().mnuFileFind_Click();
+        FindWindow* find = s.main().findWindow();
+        find->findChild<QLineEdit*>(QStringLiteral("txtFind"))->setText(QStringLiteral("fresh"));
+        find->cmdFind_Click();
+        QVERIFY(find->results().isEmpty());
+        QVERIFY(s.main().store().addUserSnippet(QStringLiteral("Fresh"), QStringLiteral("a fresh one")));
+        s.main().LoadCodeTree();
+        // Results are not refreshed by themselves...
+        QVERIFY(find->results().isEmpty());
+        // ...but the next search sees the new snippet.
+        find->cmdFind_Click();
+        QCOMPARE(find->results(), QStringList{QStringLiteral("Fresh")});
+    }
+
+private:
+    std::unique_ptr<TestEnvironment> m_env;
+};
+
+QTEST_MAIN(TestFindWindow)
+#include "tst_findwindow.moc"
