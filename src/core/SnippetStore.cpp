@@ -340,18 +340,8 @@ SnippetStore::Fingerprint SnippetStore::fingerprint() const
 StoreStatus SnippetStore::scanSnippets(Database db, const QString& table,
                                        const std::function<bool(const QString&, const QString&)>& visit)
 {
-    Connection& c = connection(db);
-    const QString what = QStringLiteral("The table \"%1\"").arg(table);
-    Statement query(c.handle, QStringLiteral("SELECT CodeName, Code FROM %1 ORDER BY rowid").arg(quotedIdentifier(table)));
-    if (!query.prepared())
-        return StoreStatus::failure(c.describe(what, query.error()));
-    while (query.next()) {
-        if (!visit(query.text(0), query.text(1)))
-            return StoreStatus::success();
-    }
-    if (query.failed())
-        return StoreStatus::failure(c.describe(what, query.error()));
-    return StoreStatus::success();
+    return scanSnippetBytes(db, table,
+                            [&](const QString& name, QByteArrayView code) { return visit(name, QString::fromUtf8(code)); });
 }
 
 StoreStatus SnippetStore::scanSnippetBytes(Database db, const QString& table,
