@@ -7,8 +7,6 @@
 #include <QSqlQuery>
 #include <QTest>
 
-#include <atomic>
-#include <thread>
 
 using namespace verdane;
 using namespace verdane::test;
@@ -25,37 +23,6 @@ QStringList names(SnippetStore& store, Database db, const QString& table, StoreS
 }
 
 const QString kMath = QStringLiteral("Math");
-
-// Holds an exclusive lock on a database file from another thread, as a second program writing to it would.
-class LockHolder {
-public:
-    LockHolder(const QString& path, int holdMs)
-    {
-        m_thread = std::thread([this, path, holdMs] {
-            const QString name = QStringLiteral("lock-holder");
-            {
-                QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-                db.setDatabaseName(path);
-                db.open();
-                QSqlQuery query(db);
-                query.exec(QStringLiteral("BEGIN EXCLUSIVE"));
-                m_locked = true;
-                std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
-                query.exec(QStringLiteral("COMMIT"));
-                query.finish();
-                db.close();
-            }
-            QSqlDatabase::removeDatabase(name);
-        });
-        while (!m_locked)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    ~LockHolder() { m_thread.join(); }
-
-private:
-    std::atomic<bool> m_locked{false};
-    std::thread m_thread;
-};
 
 } // namespace
 

@@ -1,6 +1,7 @@
 #include "support/TestSupport.h"
 
 #include "core/GroupNames.h"
+#include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 
 #include <QCryptographicHash>
@@ -13,6 +14,7 @@
 #include <QTest>
 
 #include <atomic>
+#include <thread>
 
 namespace verdane::test {
 
@@ -50,6 +52,7 @@ TestEnvironment::TestEnvironment()
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
     MessageBox::setTestMode(true);
+    filedialog::setTestMode(true);
     reset();
 }
 
@@ -61,6 +64,7 @@ void TestEnvironment::reset()
     s.clear();
     s.sync();
     MessageBox::clearShown();
+    filedialog::clearAnswers();
 }
 
 QString TestEnvironment::settingsFile() const
@@ -159,6 +163,33 @@ void LibraryFolder::create(const QMap<QString, QList<Record>>& groups, const QLi
 QStringList LibraryFolder::fileNames() const
 {
     return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+LockHolder::LockHolder(const QString& path, int holdMs)
+{
+    m_thread = std::thread([this, path, holdMs] {
+        const QString name = QStringLiteral("lock-holder-%1").arg(quintptr(this));
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            db.setDatabaseName(path);
+            db.open();
+            QSqlQuery query(db);
+            query.exec(QStringLiteral("BEGIN EXCLUSIVE"));
+            m_locked = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
+            query.exec(QStringLiteral("COMMIT"));
+            query.finish();
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(name);
+    });
+    while (!m_locked)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+}
+
+LockHolder::~LockHolder()
+{
+    m_thread.join();
 }
 
 QByteArray fileDigest(const QString& path)

@@ -8,6 +8,9 @@
 #include <QTemporaryDir>
 #include <QVariant>
 
+#include <atomic>
+#include <thread>
+
 namespace verdane::test {
 
 // Settings go to a temporary folder and message boxes answer themselves, so that no test touches the user's store
@@ -58,6 +61,18 @@ public:
 
 private:
     QTemporaryDir m_dir;
+};
+
+// Holds an exclusive lock on a database file from another thread for a while, as a second program writing to it
+// would.
+class LockHolder {
+public:
+    LockHolder(const QString& path, int holdMs);
+    ~LockHolder();
+
+private:
+    std::atomic<bool> m_locked{false};
+    std::thread m_thread;
 };
 
 QByteArray fileDigest(const QString& path);

@@ -5,6 +5,8 @@
 #include "core/GroupNames.h"
 #include "core/SnippetSearch.h"
 #include "core/SnippetStore.h"
+#include "exchange/ExportToFile.h"
+#include "exchange/ImportWindow.h"
 #include "platform/Clipboard.h"
 #include "platform/MessageBox.h"
 #include "platform/Printer.h"
@@ -412,7 +414,7 @@ bool MainWindow::hasCodeToExport()
 void MainWindow::mnuFileExportFile_Click()
 {
     if (hasCodeToExport())
-        notAvailableYet();
+        ExportCodeToFile(*this);
 }
 
 void MainWindow::mnuFileExportmIRCChat_Click()
@@ -460,6 +462,11 @@ FindWindow* MainWindow::findWindow() const
     return m_find;
 }
 
+ImportWindow* MainWindow::importWindow() const
+{
+    return m_import;
+}
+
 void MainWindow::showSecondary(QWidget* window)
 {
     window->show();
@@ -469,7 +476,11 @@ void MainWindow::showSecondary(QWidget* window)
 
 void MainWindow::mnuFileImport_Click()
 {
-    notAvailableYet();
+    if (!m_import) {
+        m_import = new ImportWindow(*this);
+        registerLoadedWindow(m_import);
+    }
+    showSecondary(m_import);
 }
 
 void MainWindow::mnuViewOptions_Click()

@@ -18,6 +18,7 @@ namespace verdane {
 class CatalogueModel;
 class CodeView;
 class FindWindow;
+class ImportWindow;
 class MainToolBar;
 class PickFollower;
 class SnippetSearch;
@@ -70,6 +71,7 @@ public:
     void registerLoadedWindow(QWidget* window);
 
     FindWindow* findWindow() const;
+    ImportWindow* importWindow() const;
     QAction* menuAction(const QString& name) const { return m_actions.value(name); }
     CatalogueModel& catalogue() { return *m_catalogue; }
     QTreeView* treeView() const { return m_tree; }
@@ -119,6 +121,7 @@ private:
 
     std::unique_ptr<SnippetSearch> m_search; // made by the first Find, kept for the run
     QPointer<FindWindow> m_find;
+    QPointer<ImportWindow> m_import;
     QList<QPointer<QWidget>> m_loadedWindows;
     // The outer size asked for before the window manager had framed the window; applied once the frame is known.
     std::optional<QSize> m_pendingOuterSize;

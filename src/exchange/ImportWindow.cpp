@@ -1,0 +1,189 @@
+#include "exchange/ImportWindow.h"
+
+#include "core/Placement.h"
+#include "core/SnippetStore.h"
+#include "exchange/ImportText.h"
+#include "platform/Clipboard.h"
+#include "platform/FileDialog.h"
+#include "platform/MessageBox.h"
+#include "ui/main/MainWindow.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace verdane {
+
+namespace {
+
+QRect twips(int left, int top, int width, int height)
+{
+    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
+}
+
+// The name box takes no more than this many characters.
+constexpr int kNameLimit = 50;
+
+} // namespace
+
+ImportWindow::ImportWindow(MainWindow& main)
+    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    , m_main(main)
+    , m_lblCodeName(new QLabel(QStringLiteral("Name of Code Snippet:"), this))
+    , m_txtCodeName(new QLineEdit(this))
+    , m_lblFrom(new QLabel(QStringLiteral("From:"), this))
+    , m_optFile(new QRadioButton(QStringLiteral("File"), this))
+    , m_optClipboard(new QRadioButton(QStringLiteral("Clipboard"), this))
+    , m_txtFile(new QLineEdit(this))
+    , m_cmdBrowse(new QPushButton(QStringLiteral("&Browse"), this))
+    , m_cmdImport(new QPushButton(QStringLiteral("&Import"), this))
+    , m_cmdCancel(new QPushButton(QStringLiteral("&Cancel"), this))
+{
+    setObjectName(QStringLiteral("frmImport"));
+    setWindowTitle(QStringLiteral("Verdane - Import Code"));
+    setModal(false);
+    setFixedSize(twipsToPixels(4095), twipsToPixels(1815));
+
+    m_lblCodeName->setObjectName(QStringLiteral("lblCodeName"));
+    m_lblCodeName->setGeometry(twips(120, 120, 1695, 255));
+    m_txtCodeName->setObjectName(QStringLiteral("txtCodeName"));
+    m_txtCodeName->setGeometry(twips(120, 360, 1695, 285));
+    m_txtCodeName->setMaxLength(kNameLimit);
+    m_lblFrom->setObjectName(QStringLiteral("lblFrom"));
+    m_lblFrom->setGeometry(twips(2160, 360, 495, 255));
+    m_optFile->setObjectName(QStringLiteral("optFile"));
+    m_optFile->setGeometry(twips(2640, 240, 615, 255));
+    m_optFile->setChecked(true);
+    m_optClipboard->setObjectName(QStringLiteral("optClipboard"));
+    m_optClipboard->setGeometry(twips(2640, 480, 975, 255));
+    m_txtFile->setObjectName(QStringLiteral("txtFile"));
+    m_txtFile->setGeometry(twips(120, 840, 2655, 285));
+    m_cmdBrowse->setObjectName(QStringLiteral("cmdBrowse"));
+    m_cmdBrowse->setGeometry(twips(2880, 840, 1095, 285));
+    m_cmdBrowse->setAutoDefault(false);
+    m_cmdImport->setObjectName(QStringLiteral("cmdImport"));
+    m_cmdImport->setGeometry(twips(840, 1320, 1095, 375));
+    m_cmdImport->setDefault(true);
+    m_cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    m_cmdCancel->setGeometry(twips(2160, 1320, 1095, 375));
+    m_cmdCancel->setAutoDefault(false);
+    m_lblCodeName->setBuddy(m_txtCodeName);
+
+    setTabOrder(m_txtCodeName, m_txtFile);
+    setTabOrder(m_txtFile, m_cmdBrowse);
+    setTabOrder(m_cmdBrowse, m_cmdImport);
+    setTabOrder(m_cmdImport, m_cmdCancel);
+    setTabOrder(m_cmdCancel, m_optFile);
+    setTabOrder(m_optFile, m_optClipboard);
+    m_txtCodeName->setFocus();
+
+    connect(m_optFile, &QRadioButton::clicked, this, &ImportWindow::optFile_Click);
+    connect(m_optClipboard, &QRadioButton::clicked, this, &ImportWindow::optClipboard_Click);
+    // The arrow keys move between the two options without a click; the path follows them too.
+    connect(m_optFile, &QRadioButton::toggled, this, [this](bool on) { on ? optFile_Click() : optClipboard_Click(); });
+    connect(m_cmdBrowse, &QPushButton::clicked, this, &ImportWindow::cmdBrowse_Click);
+    connect(m_cmdImport, &QPushButton::clicked, this, &ImportWindow::cmdImport_Click);
+    connect(m_cmdCancel, &QPushButton::clicked, this, &ImportWindow::cmdCancel_Click);
+}
+
+void ImportWindow::optFile_Click()
+{
+    m_txtFile->setEnabled(true);
+    m_cmdBrowse->setEnabled(true);
+}
+
+void ImportWindow::optClipboard_Click()
+{
+    m_txtFile->setEnabled(false);
+    m_cmdBrowse->setEnabled(false);
+}
+
+void ImportWindow::cmdBrowse_Click()
+{
+    filedialog::Request request;
+    request.kind = filedialog::Request::Kind::Open;
+    request.owner = &m_main;
+    request.title = QStringLiteral("Import Code from File...");
+    request.filters = {QStringLiteral("Visual Basic Forms (*.frm)"), QStringLiteral("Visual Basic Modules (*.bas)"),
+                       QStringLiteral("Visual Basic Projects (*.vbp)"), QStringLiteral("Text Files (*.txt)"),
+                       QStringLiteral("All Files (*)")};
+    request.selectedFilter = 1;
+    request.defaultSuffix = QStringLiteral("bas");
+    const QString startFolder = QStringLiteral("C:\\");
+    request.directory = QDir(startFolder).exists() ? startFolder : QDir::homePath();
+    request.proposedName = QStringLiteral("Untitled");
+    const QString path = filedialog::run(request);
+    if (!path.isEmpty())
+        m_txtFile->setText(QDir::toNativeSeparators(path));
+}
+
+ImportWindow::Source ImportWindow::readFile() const
+{
+    const QString path = m_txtFile->text();
+    if (path.isEmpty())
+        return {{}, QStringLiteral("Please choose the file to import."), false};
+    const QFileInfo info(path);
+    if (!info.exists())
+        return {{}, QStringLiteral("The file %1 does not exist.").arg(path), false};
+    if (info.isDir())
+        return {{}, QStringLiteral("%1 is a folder, not a file.").arg(path), false};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {{}, QStringLiteral("The file %1 could not be read: %2.").arg(path, file.errorString()), true};
+    if (file.size() == 0)
+        return {{}, QStringLiteral("Zero Length files not allowed"), false};
+    const QByteArray bytes = file.readAll();
+    if (bytes.size() != file.size())
+        return {{}, QStringLiteral("The file %1 could not be read: %2.").arg(path, file.errorString()), true};
+    return {decodeImportedFile(bytes), {}, false};
+}
+
+void ImportWindow::cmdImport_Click()
+{
+    const QString name = m_txtCodeName->text();
+    if (name.isEmpty()) {
+        MessageBox::show(this, QStringLiteral("Please give the code snippet a name"));
+        return;
+    }
+    const bool fromClipboard = m_optClipboard->isChecked();
+    if (clipboard::text().isEmpty() && fromClipboard) {
+        MessageBox::show(this, QStringLiteral("Please copy the code to the clipboard"));
+        return;
+    }
+    Source source;
+    if (fromClipboard) {
+        source.code = clipboard::text();
+    } else {
+        source = readFile();
+        if (!source.problem.isEmpty()) {
+            MessageBox::show(this, source.problem, source.failure ? MessageBox::Icon::Critical : MessageBox::Icon::None);
+            return;
+        }
+    }
+    const StoreStatus stored = m_main.store().addUserSnippet(name, withWindowsLineBreaks(source.code));
+    if (!stored) {
+        MessageBox::show(this, stored.error, MessageBox::Icon::Critical);
+        return;
+    }
+    m_main.LoadCodeTree();
+    accept();
+    deleteLater();
+}
+
+void ImportWindow::cmdCancel_Click()
+{
+    reject();
+}
+
+// Cancel, Esc and the title bar's close: the window goes, and nothing is stored.
+void ImportWindow::reject()
+{
+    QDialog::reject();
+    deleteLater();
+}
+
+} // namespace verdane

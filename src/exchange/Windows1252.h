@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace verdane::windows1252 {
+
+// Windows-1252, the code page the VB IDE reads and writes source files in. A character it cannot hold is written
+// as "?", one for each character (a character outside the BMP is one, not two).
+QByteArray encode(const QString& text);
+// Every byte has a character: the five bytes Windows-1252 leaves undefined read as the C1 controls of their value,
+// as Windows reads them.
+QString decode(QByteArrayView bytes);
+
+} // namespace verdane::windows1252
