@@ -6,6 +6,7 @@
 #include "platform/Clipboard.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
+#include "ui/common/DialogFont.h"
 #include "ui/main/MainWindow.h"
 
 #include <QDir>
@@ -44,6 +45,7 @@ ImportWindow::ImportWindow(MainWindow& main)
     , m_cmdCancel(new QPushButton(QStringLiteral("&Cancel"), this))
 {
     setObjectName(QStringLiteral("frmImport"));
+    useDialogFont(this);
     setWindowTitle(QStringLiteral("Verdane - Import Code"));
     setModal(false);
     setFixedSize(twipsToPixels(4095), twipsToPixels(1815));
@@ -72,6 +74,7 @@ ImportWindow::ImportWindow(MainWindow& main)
     m_cmdCancel->setGeometry(twips(2160, 1320, 1095, 375));
     m_cmdCancel->setAutoDefault(false);
     m_lblCodeName->setBuddy(m_txtCodeName);
+    fitCaptions(this);
 
     setTabOrder(m_txtCodeName, m_txtFile);
     setTabOrder(m_txtFile, m_cmdBrowse);

@@ -6,6 +6,7 @@
 #include "core/SnippetSearch.h"
 #include "core/SnippetStore.h"
 #include "platform/MessageBox.h"
+#include "ui/common/DialogFont.h"
 #include "ui/common/PickFollower.h"
 #include "ui/find/FoundListModel.h"
 #include "ui/main/MainWindow.h"
@@ -56,6 +57,7 @@ FindWindow::FindWindow(MainWindow& main, SnippetSearch& search)
     , m_found(new FoundListModel(this))
 {
     setObjectName(QStringLiteral("frmFind"));
+    useDialogFont(this);
     setWindowTitle(kCaption);
     setModal(false);
     setFixedSize(twipsToPixels(6900), twipsToPixels(1440));
