@@ -5,6 +5,7 @@
 #include "core/GroupNames.h"
 #include "core/SnippetSearch.h"
 #include "core/SnippetStore.h"
+#include "chat/ChatWindow.h"
 #include "exchange/ExportToFile.h"
 #include "exchange/ImportWindow.h"
 #include "platform/Clipboard.h"
@@ -419,8 +420,13 @@ void MainWindow::mnuFileExportFile_Click()
 
 void MainWindow::mnuFileExportmIRCChat_Click()
 {
-    if (hasCodeToExport())
-        notAvailableYet();
+    if (!hasCodeToExport())
+        return;
+    if (!m_chat) {
+        m_chat = new ChatWindow(*this);
+        registerLoadedWindow(m_chat);
+    }
+    showSecondary(m_chat);
 }
 
 void MainWindow::ToolBar_ButtonClick(const QString& key)
@@ -465,6 +471,11 @@ FindWindow* MainWindow::findWindow() const
 ImportWindow* MainWindow::importWindow() const
 {
     return m_import;
+}
+
+ChatWindow* MainWindow::chatWindow() const
+{
+    return m_chat;
 }
 
 void MainWindow::showSecondary(QWidget* window)

@@ -16,6 +16,7 @@ class QTreeView;
 namespace verdane {
 
 class CatalogueModel;
+class ChatWindow;
 class CodeView;
 class FindWindow;
 class ImportWindow;
@@ -72,6 +73,7 @@ public:
 
     FindWindow* findWindow() const;
     ImportWindow* importWindow() const;
+    ChatWindow* chatWindow() const;
     QAction* menuAction(const QString& name) const { return m_actions.value(name); }
     CatalogueModel& catalogue() { return *m_catalogue; }
     QTreeView* treeView() const { return m_tree; }
@@ -122,6 +124,7 @@ private:
     std::unique_ptr<SnippetSearch> m_search; // made by the first Find, kept for the run
     QPointer<FindWindow> m_find;
     QPointer<ImportWindow> m_import;
+    QPointer<ChatWindow> m_chat;
     QList<QPointer<QWidget>> m_loadedWindows;
     // The outer size asked for before the window manager had framed the window; applied once the frame is known.
     std::optional<QSize> m_pendingOuterSize;

@@ -1,0 +1,25 @@
+#include "chat/ChatCommands.h"
+
+namespace verdane {
+
+QStringList chatCommandLines(const QString& target, const QString& comments, const QString& code)
+{
+    const QString prefix = QStringLiteral("/msg ") + target + QLatin1Char(' ');
+    QStringList lines{prefix + comments};
+    if (code.isEmpty())
+        return lines;
+    const QString lineEnd = QStringLiteral("\r\n");
+    qsizetype start = 0;
+    while (true) {
+        const qsizetype end = code.indexOf(lineEnd, start);
+        if (end < 0) {
+            lines << prefix + code.mid(start);
+            break;
+        }
+        lines << prefix + code.mid(start, end - start);
+        start = end + lineEnd.size();
+    }
+    return lines;
+}
+
+} // namespace verdane

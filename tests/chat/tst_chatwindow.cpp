@@ -1,0 +1,203 @@
+#include "chat/ChatWindow.h"
+#include "core/Settings.h"
+#include "platform/MessageBox.h"
+#include "support/UiSupport.h"
+#include "ui/main/CodeView.h"
+#include "ui/main/MainToolBar.h"
+#include "ui/main/MainWindow.h"
+
+#include "FifoReader.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace verdane;
+using namespace verdane::test;
+
+namespace {
+
+struct Controls {
+    ChatWindow* window;
+    QCheckBox* privateMessage;
+    QLineEdit* target;
+    QLabel* nickLabel;
+    QPlainTextEdit* comments;
+    QPushButton* send;
+    QPushButton* close;
+};
+
+Controls openChat(MainWindow& main)
+{
+    main.menuAction(QStringLiteral("mnuFileExportmIRCChat"))->trigger();
+    ChatWindow* w = main.chatWindow();
+    if (!w)
+        return {};
+    return {w,
+            w->findChild<QCheckBox*>(QStringLiteral("chkPrivateMessage")),
+            w->findChild<QLineEdit*>(QStringLiteral("txtNickChannel")),
+            w->findChild<QLabel*>(QStringLiteral("lblNick")),
+            w->findChild<QPlainTextEdit*>(QStringLiteral("txtComments")),
+            w->findChild<QPushButton*>(QStringLiteral("cmdSend")),
+            w->findChild<QPushButton*>(QStringLiteral("cmdClose"))};
+}
+
+const QString kDdeError = QStringLiteral("There has been a DDE error contacting mIRC.");
+
+} // namespace
+
+class TestChatWindow : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        qputenv("HOME", m_home.path().toUtf8());
+        qunsetenv("WEECHAT_HOME");
+        qunsetenv("XDG_RUNTIME_DIR");
+        m_env = std::make_unique<TestEnvironment>();
+    }
+    void init() { m_env->reset(); }
+
+    void opensOnlyWithCodeAndAsDesigned()
+    {
+        Session s;
+        s.main().mnuFileExportmIRCChat_Click();
+        QCOMPARE(MessageBox::shownTexts(), QStringList{QStringLiteral("Please select some code to export first.")});
+        QVERIFY(s.main().chatWindow() == nullptr);
+
+        s.main().codeView()->setCode(QStringLiteral("Sub A()\r\nEnd Sub"));
+        Controls c = openChat(s.main());
+        QVERIFY(c.window);
+        QCOMPARE(c.window->windowTitle(), QStringLiteral("Verdane - Export to mIRC Chat"));
+        QVERIFY(c.window->parentWidget() == nullptr && !c.window->isModal());
+        QCOMPARE(c.window->size(), QSize(426, 118));
+        QCOMPARE(c.privateMessage->text(), QStringLiteral("Private Message"));
+        QVERIFY(c.privateMessage->isChecked());
+        QCOMPARE(c.nickLabel->text(), QStringLiteral("Nick:"));
+        QCOMPARE(c.window->findChild<QLabel*>(QStringLiteral("lblComments"))->text(), QStringLiteral("Additional Comments:"));
+        QCOMPARE(c.window->findChild<QLabel*>(QStringLiteral("lblWarning"))->text(),
+                 QStringLiteral("Warning:  Sending code to a channel could cause you to get kicked or banned."));
+        QCOMPARE(c.send->text(), QStringLiteral("&Send"));
+        QCOMPARE(c.close->text(), QStringLiteral("&Close"));
+        QVERIFY(c.send->isDefault());
+
+        c.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(c.window));
+        QCOMPARE(QApplication::focusWidget(), c.privateMessage);
+        for (QWidget* next : std::initializer_list<QWidget*>{c.target, c.comments, c.send, c.close, c.privateMessage}) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), next);
+        }
+
+        // The label follows the check box.
+        QTest::mouseClick(c.privateMessage, Qt::LeftButton);
+        QCOMPARE(c.nickLabel->text(), QStringLiteral("Channel Name:"));
+        QVERIFY(c.nickLabel->width() >= c.nickLabel->sizeHint().width());
+        QTest::mouseClick(c.privateMessage, Qt::LeftButton);
+        QCOMPARE(c.nickLabel->text(), QStringLiteral("Nick:"));
+
+        // Enter adds no line break to the comments.
+        c.comments->setFocus();
+        QTest::keyClicks(c.comments, QStringLiteral("my"));
+        QTest::keyClick(c.comments, Qt::Key_Return);
+        QTest::keyClick(c.comments, Qt::Key_Enter);
+        QTest::keyClicks(c.comments, QStringLiteral(" timer"));
+        QCOMPARE(c.comments->toPlainText(), QStringLiteral("my timer"));
+
+        // One window; the tool bar's button shows the same.
+        s.main().toolBar()->button(QStringLiteral("mIRC"))->trigger();
+        QCOMPARE(s.main().chatWindow(), c.window);
+        QCOMPARE(c.comments->toPlainText(), QStringLiteral("my timer"));
+        QTest::keyClick(c.window, Qt::Key_Escape);
+        QTRY_VERIFY(s.main().chatWindow() == nullptr);
+    }
+
+    void emptyTargetSendsNothing()
+    {
+        Session s;
+        QTemporaryDir dir;
+        FifoReader pipe(dir.filePath(QStringLiteral("pipe")));
+        settings::write(settings::ChatServiceName, pipe.path());
+        s.main().codeView()->setCode(QStringLiteral("x = 1"));
+        Controls c = openChat(s.main());
+        c.comments->setPlainText(QStringLiteral("comments"));
+        QTest::mouseClick(c.send, Qt::LeftButton);
+        QCOMPARE(MessageBox::shownTexts(), QStringList{QStringLiteral("Enter a Nick or Channel to send code to.")});
+        QCOMPARE(MessageBox::shown()[0].icon, MessageBox::Icon::None);
+        QVERIFY(pipe.readAll().isEmpty());
+    }
+
+    void sendsEveryLineAndStaysOpen()
+    {
+        Session s;
+        QTemporaryDir dir;
+        FifoReader pipe(dir.filePath(QStringLiteral("pipe")));
+        settings::write(settings::ChatServiceName, pipe.path());
+        s.main().codeView()->setCode(QStringLiteral("Sub A()\r\nEnd Sub"));
+        Controls c = openChat(s.main());
+        c.target->setText(QStringLiteral("alice"));
+        c.comments->setPlainText(QStringLiteral("my timer"));
+        QTest::mouseClick(c.send, Qt::LeftButton);
+        QVERIFY(MessageBox::shown().isEmpty());
+        QCOMPARE(pipe.lines(), QStringList({"*/msg alice my timer", "*/msg alice Sub A()", "*/msg alice End Sub"}));
+        QVERIFY(c.window->isVisible());
+
+        // In channel mode the "#" is added, once; the pane is read at the send, not at the opening.
+        c.privateMessage->click();
+        c.target->setText(QStringLiteral("vb"));
+        s.main().codeView()->setCode(QStringLiteral("a\r\n\r\nb\r\n"));
+        c.window->cmdSend_Click();
+        QCOMPARE(c.target->text(), QStringLiteral("#vb"));
+        c.window->cmdSend_Click();
+        QCOMPARE(c.target->text(), QStringLiteral("#vb"));
+        const QStringList channel{"*/msg #vb my timer", "*/msg #vb a", "*/msg #vb ", "*/msg #vb b", "*/msg #vb "};
+        QCOMPARE(pipe.lines(), channel + channel);
+
+        // A nick beginning with "#" is used as it is; an empty pane sends the comments line alone.
+        c.privateMessage->click();
+        c.target->setText(QStringLiteral("#odd"));
+        s.main().codeView()->setCode(QString());
+        c.window->cmdSend_Click();
+        QCOMPARE(pipe.lines(), QStringList{"*/msg #odd my timer"});
+        QVERIFY(MessageBox::shown().isEmpty());
+    }
+
+    void failureLeavesTheTargetAndTheWindow()
+    {
+        Session s;
+        QTemporaryDir dir;
+        settings::write(settings::ChatServiceName, dir.filePath(QStringLiteral("no-weechat-here")));
+        s.main().codeView()->setCode(QStringLiteral("x = 1"));
+        Controls c = openChat(s.main());
+        c.privateMessage->click();
+        c.target->setText(QStringLiteral("vb"));
+        QTest::mouseClick(c.send, Qt::LeftButton);
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(MessageBox::shown()[0].text, kDdeError);
+        QCOMPARE(MessageBox::shown()[0].icon, MessageBox::Icon::Critical);
+        QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Verdane"));
+        QCOMPARE(c.target->text(), QStringLiteral("vb"));
+        QVERIFY(c.window->isVisible() && c.send->isEnabled());
+
+        // A stale pipe fails the same way.
+        MessageBox::clearShown();
+        FifoReader stale(dir.filePath(QStringLiteral("weechat_fifo_12345")), false);
+        settings::write(settings::ChatServiceName, stale.path());
+        c.window->cmdSend_Click();
+        QCOMPARE(MessageBox::shownTexts(), QStringList{kDdeError});
+        QCOMPARE(c.target->text(), QStringLiteral("vb"));
+    }
+
+private:
+    QTemporaryDir m_home;
+    std::unique_ptr<TestEnvironment> m_env;
+};
+
+QTEST_MAIN(TestChatWindow)
+#include "tst_chatwindow.moc"
