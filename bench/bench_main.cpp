@@ -8,7 +8,11 @@
 #include "core/CatalogueModel.h"
 #include "core/GroupNames.h"
 #include "core/SnippetStore.h"
+#include "chat/ChatCommands.h"
+#include "chat/ChatWindow.h"
+#include "core/Settings.h"
 #include "core/SnippetSearch.h"
+#include "ui/main/CodeView.h"
 #include "ui/find/FindWindow.h"
 #include "ui/main/MainWindow.h"
 
@@ -19,12 +23,21 @@
 #include <QLineEdit>
 #include <QFile>
 #include <QProcess>
+#include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTreeView>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include <cstdio>
 #include <functional>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace verdane;
 
@@ -108,6 +121,65 @@ int childFind(const QString& dir, int runs)
                     find->lastTiming().hits);
     }
     std::printf("peak_kb %lld\n", peakResidentKb());
+    return 0;
+}
+
+// A reader standing in for WeeChat: drains a pipe as fast as it fills, on a thread of its own.
+class PipeDrain {
+public:
+    explicit PipeDrain(const QString& path)
+    {
+        ::mkfifo(QFile::encodeName(path).constData(), 0600);
+        m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
+        m_thread = std::thread([this] {
+            char buffer[65536];
+            while (!m_stop) {
+                pollfd p{m_fd, POLLIN, 0};
+                if (::poll(&p, 1, 20) > 0) {
+                    const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
+                    if (n > 0)
+                        m_bytes += n;
+                }
+            }
+        });
+    }
+    ~PipeDrain()
+    {
+        m_stop = true;
+        m_thread.join();
+        ::close(m_fd);
+    }
+
+private:
+    int m_fd = -1;
+    std::atomic<bool> m_stop{false};
+    std::atomic<qint64> m_bytes{0};
+    std::thread m_thread;
+};
+
+QString thousandLineSnippet()
+{
+    QString code;
+    for (int i = 1; i <= 1000; ++i)
+        code += QStringLiteral("    strLine = strLine & \"line %1 of the snippet\" ' comment\r\n").arg(i);
+    return code;
+}
+
+// A 1,000-line snippet sent through the chat window into a pipe that is read as fast as it fills.
+int childChat(const QString& dir, int runs)
+{
+    QTemporaryDir pipes;
+    const QString pipe = pipes.filePath(QStringLiteral("weechat_fifo_bench"));
+    PipeDrain drain(pipe);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, pipes.path());
+    settings::write(settings::ChatServiceName, pipe);
+    SnippetStore store(dir);
+    MainWindow main(store);
+    main.codeView()->setCode(thousandLineSnippet());
+    main.mnuFileExportmIRCChat_Click();
+    ChatWindow* chat = main.chatWindow();
+    chat->findChild<QLineEdit*>(QStringLiteral("txtNickChannel"))->setText(QStringLiteral("alice"));
+    std::printf("send_ms %.3f\n", median(timeRuns(runs, [&] { chat->cmdSend_Click(); })));
     return 0;
 }
 
@@ -202,6 +274,8 @@ int main(int argc, char** argv)
             return childTree(args[3], args[4].toInt());
         if (args.size() == 5 && args[2] == QStringLiteral("find"))
             return childFind(args[3], args[4].toInt());
+        if (args.size() == 5 && args[2] == QStringLiteral("chat"))
+            return childChat(args[3], args[4].toInt());
         return 2;
     }
 
@@ -262,6 +336,27 @@ int main(int argc, char** argv)
         std::printf("  code text %.1f MB; peak memory after the searches %.1f MB (%.2fx the code text)\n",
                     double(codeBytes) / 1048576.0, peakMb, peakMb * 1048576.0 / double(codeBytes));
         std::fflush(stdout);
+    }
+
+    // The chat export does not depend on the library's size: once, on the smallest.
+    {
+        QString error;
+        const QString dir = bench::cachedLibrary(parser.value(dataOption), 1000, &error);
+        const auto chat = runChild({QStringLiteral("chat"), dir, QString::number(runs)});
+        // The reference hands the same command lines to a pipe in one go.
+        QTemporaryDir pipes;
+        const QString pipe = pipes.filePath(QStringLiteral("fifo"));
+        PipeDrain drain(pipe);
+        const QString linesFile = pipes.filePath(QStringLiteral("lines"));
+        QFile lines(linesFile);
+        lines.open(QIODevice::WriteOnly);
+        for (const QString& line : chatCommandLines(QStringLiteral("alice"), QString(), thousandLineSnippet()))
+            lines.write("*" + line.toUtf8() + "\n");
+        lines.close();
+        const double cat = median(timeCommand(runs, QStringLiteral("sh"),
+                                              {QStringLiteral("-c"), QStringLiteral("cat '%1' > '%2'").arg(linesFile, pipe)}));
+        printRow(QStringLiteral("chat: 1,000 lines vs cat"), 1000, chat.value(QStringLiteral("send_ms")), cat,
+                 QStringLiteral("through the chat window into a pipe read as it fills"));
     }
     return 0;
 }
