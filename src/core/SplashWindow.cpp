@@ -2,12 +2,12 @@
 
 #include "core/Placement.h"
 #include "platform/WindowLayer.h"
+#include "ui/common/Artwork.h"
 
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
-#include <QPainterPath>
 #include <QScreen>
 
 namespace verdane {
@@ -54,17 +54,9 @@ QPixmap SplashWindow::artwork(QSize size, qreal devicePixelRatio)
     sky.setColorAt(1.0, QColor(0x2e, 0x6b, 0x5a));
     p.fillRect(r, sky);
 
-    // A leaf of verdure on the left, the program's mark.
+    // The program's mark on the left.
     const qreal h = r.height();
-    QPainterPath leaf;
-    leaf.moveTo(h * 0.3, h * 0.85);
-    leaf.cubicTo(h * 0.2, h * 0.35, h * 0.7, h * 0.1, h * 1.1, h * 0.15);
-    leaf.cubicTo(h * 1.05, h * 0.6, h * 0.7, h * 0.9, h * 0.3, h * 0.85);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0x8f, 0xd1, 0x6a));
-    p.drawPath(leaf);
-    p.setPen(QPen(QColor(0x2e, 0x6b, 0x5a), qMax(1.0, h * 0.04)));
-    p.drawLine(QPointF(h * 0.32, h * 0.83), QPointF(h * 0.95, h * 0.22));
+    paintLeaf(p, QRectF(0, 0, h, h));
 
     QFont title(QStringLiteral("Liberation Sans"));
     title.setPixelSize(qMax(10, int(h * 0.52)));

@@ -185,7 +185,7 @@ private Q_SLOTS:
         const qsizetype before = m_receiver.messagesTo(QStringLiteral("alice")).size();
         chat->cmdSend_Click();
         QVERIFY(MessageBox::shown().isEmpty());
-        QVERIFY(waitFor([&] { return m_receiver.messagesTo(QStringLiteral("alice")).size() >= before + 3; }, 10000));
+        QVERIFY(waitFor([&] { return m_receiver.messagesTo(QStringLiteral("alice")).size() >= before + 4; }, 10000));
         QTest::qWait(500); // anything that ran on its own would have arrived by now
         const QStringList received = m_receiver.messagesTo(QStringLiteral("alice")).mid(before);
         QCOMPARE(received, QStringList({"injection", "one */msg alice INJECTED", "two /quit /msg alice ALSO", "last"}));

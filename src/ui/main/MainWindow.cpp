@@ -20,6 +20,8 @@
 #include "ui/main/SplitterStrip.h"
 #include "ui/main/StatusBar.h"
 #include "ui/main/WebLinks.h"
+#include "ui/settings/AboutBox.h"
+#include "ui/settings/OptionsWindow.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>
@@ -447,11 +449,6 @@ void MainWindow::ToolBar_ButtonClick(const QString& key)
 
 // ---- Secondary windows and links -------------------------------------------------------------------------------------
 
-void MainWindow::notAvailableYet()
-{
-    MessageBox::show(this, QStringLiteral("Not available yet"));
-}
-
 void MainWindow::mnuFileFind_Click()
 {
     if (!m_find) {
@@ -478,6 +475,11 @@ ChatWindow* MainWindow::chatWindow() const
     return m_chat;
 }
 
+OptionsWindow* MainWindow::optionsWindow() const
+{
+    return m_options;
+}
+
 void MainWindow::showSecondary(QWidget* window)
 {
     window->show();
@@ -496,12 +498,18 @@ void MainWindow::mnuFileImport_Click()
 
 void MainWindow::mnuViewOptions_Click()
 {
-    notAvailableYet();
+    if (!m_options) {
+        m_options = new OptionsWindow;
+        registerLoadedWindow(m_options);
+    }
+    showSecondary(m_options);
 }
 
 void MainWindow::mnuHelpAbout_Click()
 {
-    notAvailableYet();
+    AboutBox about(this, m_store.filePath(Database::Library));
+    registerLoadedWindow(&about);
+    about.exec();
 }
 
 void MainWindow::openLink(const QString& menuEntry)

@@ -21,6 +21,7 @@ class CodeView;
 class FindWindow;
 class ImportWindow;
 class MainToolBar;
+class OptionsWindow;
 class PickFollower;
 class SnippetSearch;
 class SnippetStore;
@@ -74,6 +75,7 @@ public:
     FindWindow* findWindow() const;
     ImportWindow* importWindow() const;
     ChatWindow* chatWindow() const;
+    OptionsWindow* optionsWindow() const;
     QAction* menuAction(const QString& name) const { return m_actions.value(name); }
     CatalogueModel& catalogue() { return *m_catalogue; }
     QTreeView* treeView() const { return m_tree; }
@@ -98,7 +100,6 @@ private:
     void imgSplitter_MouseMove(double x);
     void imgSplitter_MouseUp(double x);
     bool hasCodeToExport();
-    void notAvailableYet();
     void showSecondary(QWidget* window);
     double outerWidthTwips() const;
 
@@ -125,6 +126,7 @@ private:
     QPointer<FindWindow> m_find;
     QPointer<ImportWindow> m_import;
     QPointer<ChatWindow> m_chat;
+    QPointer<OptionsWindow> m_options;
     QList<QPointer<QWidget>> m_loadedWindows;
     // The outer size asked for before the window manager had framed the window; applied once the frame is known.
     std::optional<QSize> m_pendingOuterSize;

@@ -1,0 +1,158 @@
+#include "ui/settings/AboutBox.h"
+
+#include "core/Placement.h"
+#include "core/Version.h"
+#include "platform/MessageBox.h"
+#include "platform/Registry.h"
+#include "platform/Shell.h"
+#include "ui/common/Artwork.h"
+#include "ui/common/DialogFont.h"
+#include "ui/main/WebLinks.h"
+#include "ui/settings/SystemInfo.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QProcess>
+#include <QPushButton>
+
+namespace verdane {
+
+namespace {
+QRect twips(int left, int top, int width, int height)
+{
+    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
+}
+} // namespace
+
+QString databaseSizeText(qint64 bytes, const QLocale& locale)
+{
+    QLocale plain = locale;
+    plain.setNumberOptions(QLocale::OmitGroupSeparator);
+    return QStringLiteral("Database Size: ") + plain.toString(double(bytes) / 1024.0, 'g', 15) + QStringLiteral("Kb");
+}
+
+AboutBox::AboutBox(QWidget* owner, const QString& libraryPath)
+    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
+    , m_imgImage1(new QLabel(this))
+    , m_lblTitle(new QLabel(QStringLiteral("Application Title"), this))
+    , m_lblVersion(new QLabel(QStringLiteral("Version"), this))
+    , m_lblDatabaseInfo(new QLabel(QStringLiteral("Database Info"), this))
+    , m_lblCopyright(new QLabel(QStringLiteral("Copyright \u00a9 2026 The Verdane developers. All rights reserved."), this))
+    , m_lblLabel1(new QLabel(QStringLiteral("www.quillmere.example"), this))
+    , m_cmdOK(new QPushButton(QStringLiteral("&OK"), this))
+    , m_cmdSysInfo(new QPushButton(QStringLiteral("&System Info..."), this))
+    , m_registry(createRegistry())
+    , m_places(std::make_unique<SystemInfoPlaces>())
+{
+    setObjectName(QStringLiteral("frmAbout"));
+    useDialogFont(this);
+    setWindowTitle(QStringLiteral("About Verdane"));
+    setModal(true);
+    setFixedSize(twipsToPixels(5490), twipsToPixels(2385));
+    m_places->fileExists = [](const QString& path) { return QFile::exists(path); };
+    m_places->startDetached = [](const QString& program) { return QProcess::startDetached(program, {}); };
+
+    m_imgImage1->setObjectName(QStringLiteral("imgImage1"));
+    m_imgImage1->setGeometry(twips(240, 240, 480, 480));
+    m_imgImage1->setPixmap(appIconPixmap(32, devicePixelRatioF()));
+    m_lblTitle->setObjectName(QStringLiteral("lblTitle"));
+    m_lblTitle->setGeometry(twips(1080, 240, 3885, 240));
+    QFont bold = m_lblTitle->font();
+    bold.setBold(true);
+    m_lblTitle->setFont(bold);
+    m_lblVersion->setObjectName(QStringLiteral("lblVersion"));
+    m_lblVersion->setGeometry(twips(1080, 480, 3885, 225));
+    m_lblDatabaseInfo->setObjectName(QStringLiteral("lblDatabaseInfo"));
+    m_lblDatabaseInfo->setGeometry(twips(1080, 720, 3885, 225));
+    m_lblCopyright->setObjectName(QStringLiteral("lblCopyright"));
+    m_lblCopyright->setGeometry(twips(240, 1080, 4815, 255));
+    m_lblLabel1->setObjectName(QStringLiteral("lblLabel1"));
+    m_lblLabel1->setGeometry(twips(1695, 1320, 1905, 195));
+    QFont link(QStringLiteral("Liberation Sans"));
+    link.setPointSizeF(8.25);
+    link.setUnderline(true);
+    m_lblLabel1->setFont(link);
+    QPalette blue = m_lblLabel1->palette();
+    blue.setColor(QPalette::WindowText, Qt::blue);
+    m_lblLabel1->setPalette(blue);
+    m_lblLabel1->setCursor(Qt::PointingHandCursor);
+    m_lblLabel1->setAlignment(Qt::AlignCenter);
+    m_lblLabel1->installEventFilter(this);
+    m_cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    m_cmdOK->setGeometry(twips(720, 1920, 1260, 345));
+    m_cmdOK->setDefault(true);
+    m_cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
+    m_cmdSysInfo->setGeometry(twips(3480, 1920, 1245, 345));
+    m_cmdSysInfo->setAutoDefault(false);
+    setTabOrder(m_cmdOK, m_cmdSysInfo);
+    m_cmdOK->setFocus();
+
+    connect(m_cmdOK, &QPushButton::clicked, this, &AboutBox::cmdOK_Click);
+    connect(m_cmdSysInfo, &QPushButton::clicked, this, &AboutBox::cmdSysInfo_Click);
+    Form_Load(libraryPath);
+}
+
+AboutBox::~AboutBox() = default;
+
+void AboutBox::Form_Load(const QString& libraryPath)
+{
+    m_lblVersion->setText(QStringLiteral("Version %1.%2.%3")
+                              .arg(VERDANE_VERSION_MAJOR)
+                              .arg(VERDANE_VERSION_MINOR)
+                              .arg(VERDANE_VERSION_PATCH));
+    m_lblTitle->setText(QStringLiteral("Verdane"));
+    QFile library(libraryPath);
+    if (!library.open(QIODevice::ReadOnly)) {
+        MessageBox::error(this);
+        return;
+    }
+    m_lblDatabaseInfo->setText(databaseSizeText(library.size(), QLocale::system()));
+}
+
+void AboutBox::cmdOK_Click()
+{
+    accept();
+}
+
+void AboutBox::cmdSysInfo_Click()
+{
+    if (!StartSysInfo(*m_registry, *m_places))
+        MessageBox::show(this, QStringLiteral("System Information Is Unavailable At This Time"));
+}
+
+void AboutBox::lblLabel1_Click()
+{
+    shell::openUrl(QUrl(homePage()));
+}
+
+void AboutBox::useSystemInfo(std::unique_ptr<Registry> registry, const SystemInfoPlaces& places)
+{
+    m_registry = std::move(registry);
+    *m_places = places;
+}
+
+bool AboutBox::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_lblLabel1 && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        lblLabel1_Click();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// The etched rule across the box: a grey line with a white one beneath it.
+void AboutBox::paintEvent(QPaintEvent* event)
+{
+    QDialog::paintEvent(event);
+    QPainter p(this);
+    p.setPen(QColor(128, 128, 128));
+    p.drawLine(twipsToPixels(105), twipsToPixels(1710), twipsToPixels(5330), twipsToPixels(1710));
+    p.setPen(Qt::white);
+    p.drawLine(twipsToPixels(120), twipsToPixels(1725), twipsToPixels(5330), twipsToPixels(1725));
+}
+
+} // namespace verdane

@@ -1,0 +1,96 @@
+#include "ui/settings/OptionsWindow.h"
+
+#include "core/Placement.h"
+#include "core/Settings.h"
+#include "platform/MessageBox.h"
+#include "ui/common/DialogFont.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace verdane {
+
+namespace {
+QRect twips(int left, int top, int width, int height)
+{
+    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
+}
+} // namespace
+
+OptionsWindow::OptionsWindow()
+    : QDialog(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    , m_cmdCancel(new QPushButton(QStringLiteral("&Cancel"), this))
+    , m_cmdOK(new QPushButton(QStringLiteral("&OK"), this))
+    , m_label1(new QLabel(QStringLiteral("mIRC DDE Service Name:"), this))
+    , m_txtmIRCService(new QLineEdit(this))
+    , m_label2(new QLabel(QStringLiteral("Default File Export Directory:"), this))
+    , m_txtDefaultFileExportDir(new QLineEdit(this))
+{
+    setObjectName(QStringLiteral("frmOptions"));
+    useDialogFont(this);
+    setWindowTitle(QStringLiteral("Verdane - Options"));
+    setModal(false);
+    setFixedSize(twipsToPixels(4005), twipsToPixels(1455));
+
+    m_cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    m_cmdCancel->setGeometry(twips(2160, 960, 1095, 375));
+    m_cmdCancel->setAutoDefault(false);
+    m_cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    m_cmdOK->setGeometry(twips(600, 960, 1095, 375));
+    m_cmdOK->setDefault(true);
+    m_label1->setObjectName(QStringLiteral("Label1"));
+    m_label1->setGeometry(twips(240, 120, 1935, 255));
+    m_txtmIRCService->setObjectName(QStringLiteral("txtmIRCService"));
+    m_txtmIRCService->setGeometry(twips(2280, 120, 1575, 285));
+    m_label2->setObjectName(QStringLiteral("Label2"));
+    m_label2->setGeometry(twips(120, 480, 2055, 255));
+    m_txtDefaultFileExportDir->setObjectName(QStringLiteral("txtDefaultFileExportDir"));
+    m_txtDefaultFileExportDir->setGeometry(twips(2280, 480, 1575, 285));
+    m_label1->setBuddy(m_txtmIRCService);
+    m_label2->setBuddy(m_txtDefaultFileExportDir);
+
+    setTabOrder(m_cmdCancel, m_cmdOK);
+    setTabOrder(m_cmdOK, m_txtmIRCService);
+    setTabOrder(m_txtmIRCService, m_txtDefaultFileExportDir);
+    m_cmdCancel->setFocus();
+
+    connect(m_cmdOK, &QPushButton::clicked, this, &OptionsWindow::cmdOK_Click);
+    connect(m_cmdCancel, &QPushButton::clicked, this, &OptionsWindow::cmdCancel_Click);
+    Form_Load();
+}
+
+void OptionsWindow::Form_Load()
+{
+    m_txtmIRCService->setText(settings::read(settings::ChatServiceName));
+    m_txtDefaultFileExportDir->setText(settings::read(settings::DefFileExportDir));
+}
+
+void OptionsWindow::cmdOK_Click()
+{
+    const bool saved = settings::write(settings::ChatServiceName, m_txtmIRCService->text()) &&
+                       settings::write(settings::DefFileExportDir, m_txtDefaultFileExportDir->text());
+    if (!saved) {
+        // The edits stay in the window, so nothing typed is lost.
+        MessageBox::show(this,
+                         QStringLiteral("The options could not be saved in %1.").arg(settings::storeLocation()),
+                         MessageBox::Icon::Critical);
+        return;
+    }
+    accept();
+    deleteLater();
+}
+
+void OptionsWindow::cmdCancel_Click()
+{
+    reject();
+}
+
+// Cancel, Esc and the title bar's close write nothing.
+void OptionsWindow::reject()
+{
+    QDialog::reject();
+    deleteLater();
+}
+
+} // namespace verdane

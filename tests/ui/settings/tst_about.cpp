@@ -1,0 +1,286 @@
+#include "core/GroupNames.h"
+#include "core/Version.h"
+#include "platform/MessageBox.h"
+#include "platform/Registry.h"
+#include "platform/Shell.h"
+#include "support/UiSupport.h"
+#include "ui/main/MainWindow.h"
+#include "ui/settings/AboutBox.h"
+#include "ui/settings/SystemInfo.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace verdane;
+using namespace verdane::test;
+
+namespace {
+
+// A registry holding whatever the test puts in it, recording what is asked and that every key is closed.
+class RegistryFake final : public Registry {
+public:
+    struct Value {
+        quint32 type;
+        QByteArray data;
+    };
+    QMap<QString, QMap<QString, Value>> keys; // key path -> value name -> value
+    int open = 0;
+    QStringList opened;
+
+    bool openKey(Root root, const QString& path, quint32 access, Key* key) override
+    {
+        if (root != Root::LocalMachine || access != 0x2003F || !keys.contains(path))
+            return false;
+        opened << path;
+        ++open;
+        *key = Key(opened.size());
+        return true;
+    }
+    bool queryValue(Key key, const QString& name, int capacity, quint32* type, QByteArray* data) override
+    {
+        const auto value = keys.value(opened.value(int(key) - 1)).value(name, Value{0, QByteArray("<none>")});
+        if (value.data == "<none>" || capacity != 1024)
+            return false;
+        *type = value.type;
+        *data = value.data.left(capacity);
+        return true;
+    }
+    void closeKey(Key) override { --open; }
+};
+
+const QString kMsinfo = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
+const QString kLocation = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location");
+
+// Runs the About box from the menu; check looks at it while it is open and closes it.
+void withAboutBox(MainWindow& main, const std::function<void(AboutBox*)>& check)
+{
+    bool checked = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<AboutBox*>(QApplication::activeModalWidget());
+        if (!box) {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                box = box ? box : qobject_cast<AboutBox*>(w);
+        }
+        QVERIFY(box);
+        check(box);
+        checked = true;
+        if (box->isVisible())
+            box->reject();
+    });
+    main.menuAction(QStringLiteral("mnuHelpAbout"))->trigger();
+    QVERIFY(checked);
+}
+
+QString label(AboutBox* box, const char* name)
+{
+    return box->findChild<QLabel*>(QString::fromLatin1(name))->text();
+}
+
+} // namespace
+
+class TestAbout : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_env = std::make_unique<TestEnvironment>();
+        shell::recordInsteadOfOpening(&m_opened);
+    }
+    void init()
+    {
+        m_env->reset();
+        m_opened.clear();
+    }
+
+    void sizeTextIsKilobytesInShortestForm_data()
+    {
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("1.5") << qint64(1536) << "Database Size: 1.5Kb";
+        QTest::newRow("512") << qint64(524288) << "Database Size: 512Kb";
+        QTest::newRow("1205.6318359375") << qint64(1234567) << "Database Size: 1205.6318359375Kb";
+        QTest::newRow("1280") << qint64(1310720) << "Database Size: 1280Kb";
+        QTest::newRow("1953.125") << qint64(2000000) << "Database Size: 1953.125Kb";
+        QTest::newRow("no grouping") << qint64(1024LL * 1234567) << "Database Size: 1234567Kb";
+        QTest::newRow("15 digits") << qint64(1000) << "Database Size: 0.9765625Kb";
+    }
+
+    void sizeTextIsKilobytesInShortestForm()
+    {
+        QFETCH(qint64, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(databaseSizeText(bytes, QLocale::c()), text);
+        // The user's decimal separator, and still no grouping.
+        QLocale german(QLocale::German, QLocale::Germany);
+        QCOMPARE(databaseSizeText(bytes, german), QString(text).replace(QLatin1Char('.'), QLatin1Char(',')));
+    }
+
+    void showsTitleVersionAndTheLibraryFileSize_data()
+    {
+        QTest::addColumn<int>("bytes");
+        QTest::addColumn<QString>("size");
+        QTest::newRow("1,536 bytes") << 1536 << "Database Size: 1.5Kb";
+        QTest::newRow("524,288 bytes") << 524288 << "Database Size: 512Kb";
+        QTest::newRow("1,234,567 bytes") << 1234567 << "Database Size: 1205.6318359375Kb";
+    }
+
+    void showsTitleVersionAndTheLibraryFileSize()
+    {
+        QFETCH(int, bytes);
+        QFETCH(QString, size);
+        Session s;
+        QVERIFY(writeFile(s.folder().libraryPath(), QByteArray(bytes, 'x')));
+        withAboutBox(s.main(), [&](AboutBox* box) {
+            QCOMPARE(box->windowTitle(), QStringLiteral("About Verdane"));
+            QVERIFY(box->isModal());
+            QCOMPARE(box->parentWidget(), &s.main());
+            QCOMPARE(box->size(), QSize(366, 159));
+            QCOMPARE(label(box, "lblTitle"), QStringLiteral("Verdane"));
+            QCOMPARE(label(box, "lblVersion"), QStringLiteral("Version ") + QStringLiteral(VERDANE_VERSION));
+            QCOMPARE(label(box, "lblDatabaseInfo"), size);
+            QVERIFY(!label(box, "lblCopyright").isEmpty());
+            QVERIFY(!box->findChild<QLabel*>(QStringLiteral("imgImage1"))->pixmap().isNull());
+            QCOMPARE(box->findChild<QPushButton*>(QStringLiteral("cmdOK"))->text(), QStringLiteral("&OK"));
+            QCOMPARE(box->findChild<QPushButton*>(QStringLiteral("cmdSysInfo"))->text(), QStringLiteral("&System Info..."));
+        });
+        QVERIFY(MessageBox::shown().isEmpty());
+    }
+
+    void missingLibraryShowsErrorAndStillOpens()
+    {
+        Session s;
+        QVERIFY(QFile::remove(s.folder().libraryPath()));
+        withAboutBox(s.main(), [&](AboutBox* box) {
+            QCOMPARE(MessageBox::shownTexts(), QStringList{QStringLiteral("Error")});
+            QCOMPARE(MessageBox::shown()[0].icon, MessageBox::Icon::Critical);
+            QCOMPARE(label(box, "lblTitle"), QStringLiteral("Verdane"));
+            QVERIFY(label(box, "lblVersion").startsWith(QStringLiteral("Version ")));
+            QCOMPARE(label(box, "lblDatabaseInfo"), QStringLiteral("Database Info"));
+        });
+    }
+
+    void enterAndEscClose()
+    {
+        Session s;
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+            withAboutBox(s.main(), [&](AboutBox* box) {
+                QTest::keyClick(box, key);
+                QVERIFY(!box->isVisible());
+            });
+        }
+    }
+
+    void webAddressOpensTheHomePage()
+    {
+        Session s;
+        withAboutBox(s.main(), [&](AboutBox* box) {
+            auto* link = box->findChild<QLabel*>(QStringLiteral("lblLabel1"));
+            QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
+            QVERIFY(link->font().underline());
+            QCOMPARE(link->palette().color(QPalette::WindowText), QColor(Qt::blue));
+            QTest::mouseClick(link, Qt::LeftButton);
+        });
+        s.main().menuAction(QStringLiteral("mnuViewBrowser"))->trigger();
+        QCOMPARE(m_opened.size(), 2);
+        QCOMPARE(m_opened[0], m_opened[1]);
+        QCOMPARE(m_opened[0].toString(), QStringLiteral("http://www.quillmere.example"));
+    }
+
+    void getKeyValueReadsOneValue()
+    {
+        RegistryFake registry;
+        registry.keys[kMsinfo][QStringLiteral("PATH")] = {Registry::kStringType, QByteArray("C:\\msinfo32.exe\0", 16)};
+        registry.keys[kMsinfo][QStringLiteral("Count")] = {4, QByteArray("\x01\0\0\0", 4)};
+        QString text = QStringLiteral("stale");
+        QVERIFY(GetKeyValue(registry, Registry::Root::LocalMachine, kMsinfo, QStringLiteral("PATH"), &text));
+        QCOMPARE(text, QStringLiteral("C:\\msinfo32.exe"));
+        // Another type still counts as found, with no text.
+        QVERIFY(GetKeyValue(registry, Registry::Root::LocalMachine, kMsinfo, QStringLiteral("Count"), &text));
+        QCOMPARE(text, QString());
+        text = QStringLiteral("stale");
+        QVERIFY(!GetKeyValue(registry, Registry::Root::LocalMachine, kMsinfo, QStringLiteral("Missing"), &text));
+        QCOMPARE(text, QString());
+        QVERIFY(!GetKeyValue(registry, Registry::Root::LocalMachine, kLocation, QStringLiteral("MSINFO"), &text));
+        QCOMPARE(registry.open, 0); // every key opened was closed
+    }
+
+    void systemInfoDecisions()
+    {
+        QTemporaryDir dir;
+        QStringList started;
+        SystemInfoPlaces places;
+        places.fileExists = [](const QString& path) { return QFile::exists(path); };
+        places.startDetached = [&](const QString& program) {
+            started << program;
+            return true;
+        };
+        places.alternatives = {QStringLiteral("verdane-test-no-such-program")};
+
+        // The path the registry names is started without looking for it.
+        RegistryFake withPath;
+        withPath.keys[kMsinfo][QStringLiteral("PATH")] = {Registry::kStringType, QByteArray("/opt/msinfo32.exe")};
+        QVERIFY(StartSysInfo(withPath, places));
+        QCOMPARE(started, QStringList{QStringLiteral("/opt/msinfo32.exe")});
+
+        // A folder without MSINFO32.EXE: nothing started.
+        started.clear();
+        RegistryFake withFolder;
+        withFolder.keys[kLocation][QStringLiteral("MSINFO")] = {Registry::kStringType, dir.path().toUtf8()};
+        QVERIFY(!StartSysInfo(withFolder, places));
+        QVERIFY(started.isEmpty());
+        // With it there, it is started.
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("MSINFO32.EXE")), "x"));
+        QVERIFY(StartSysInfo(withFolder, places));
+        QCOMPARE(started, QStringList{dir.filePath(QStringLiteral("MSINFO32.EXE"))});
+
+        // Nothing in the registry and no alternative on the PATH.
+        started.clear();
+        RegistryFake empty;
+        QVERIFY(!StartSysInfo(empty, places));
+        QVERIFY(started.isEmpty());
+    }
+
+    void systemInfoStartsTheFirstAlternativeOnThePath()
+    {
+        // Real programs on a temporary PATH; the second of the list is there, and leaves a mark when it runs.
+        QTemporaryDir bin;
+        const QString mark = bin.filePath(QStringLiteral("ran"));
+        QVERIFY(writeFile(bin.filePath(QStringLiteral("kinfocenter")),
+                          QStringLiteral("#!/bin/sh\n: > '%1'\n").arg(mark).toUtf8()));
+        QVERIFY(QFile::setPermissions(bin.filePath(QStringLiteral("kinfocenter")),
+                                      QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::WriteOwner));
+        const QByteArray oldPath = qgetenv("PATH");
+        qputenv("PATH", bin.path().toUtf8());
+        Session s;
+        withAboutBox(s.main(), [&](AboutBox* box) {
+            QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("cmdSysInfo")), Qt::LeftButton);
+            QVERIFY(box->isVisible());
+        });
+        QVERIFY(MessageBox::shown().isEmpty());
+        QTRY_VERIFY(QFileInfo::exists(mark));
+
+        // With nothing on the PATH, the message, and the box stays open.
+        qputenv("PATH", m_emptyPath.path().toUtf8());
+        withAboutBox(s.main(), [&](AboutBox* box) {
+            box->cmdSysInfo_Click();
+            QCOMPARE(MessageBox::shownTexts(), QStringList{QStringLiteral("System Information Is Unavailable At This Time")});
+            QCOMPARE(MessageBox::shown()[0].icon, MessageBox::Icon::None);
+            QVERIFY(box->isVisible());
+        });
+        qputenv("PATH", oldPath);
+    }
+
+private:
+    std::unique_ptr<TestEnvironment> m_env;
+    QList<QUrl> m_opened;
+    QTemporaryDir m_emptyPath;
+};
+
+QTEST_MAIN(TestAbout)
+#include "tst_about.moc"
