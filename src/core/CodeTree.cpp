@@ -6,11 +6,18 @@
 
 namespace verdane {
 
-void loadCodeTree(CatalogueModel& tree, SnippetStore& store)
+QStringList loadCodeTree(CatalogueModel& tree, SnippetStore& store)
 {
+    QStringList failures;
+    auto note = [&](const StoreStatus& status) {
+        if (!status.ok && !failures.contains(status.error))
+            failures << status.error;
+    };
     tree.beginRebuild();
     tree.clear();
-    store.reopenDatabases();
+    const SnippetStore::ReopenResult opened = store.reopenDatabases();
+    note(opened.library);
+    note(opened.user);
     const int libraryRoot = tree.addRoot(kPublisherLabel);
     const int userRoot = tree.addRoot(kUserCodeCaption);
     const QStringList& groups = groupNames();
@@ -18,11 +25,14 @@ void loadCodeTree(CatalogueModel& tree, SnippetStore& store)
         tree.addChild(libraryRoot, group);
     for (int g = 0; g < groups.size(); ++g) {
         const int groupNode = g + 3;
-        store.listSnippetNames(Database::Library, groups[g],
-                               [&](QString name) { tree.addChild(groupNode, name); });
+        if (opened.library)
+            note(store.listSnippetNames(Database::Library, groups[g],
+                                        [&](QString name) { tree.addChild(groupNode, name); }));
     }
-    store.listSnippetNames(Database::User, kUserCodeTable, [&](QString name) { tree.addChild(userRoot, name); });
+    if (opened.user)
+        note(store.listSnippetNames(Database::User, kUserCodeTable, [&](QString name) { tree.addChild(userRoot, name); }));
     tree.endRebuild();
+    return failures;
 }
 
 SnippetLocation locateSnippet(const CatalogueModel& tree, int node)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace verdane {
 
@@ -9,8 +10,8 @@ class SnippetStore;
 
 // Rebuilds the whole catalogue from both databases: the two roots and the seven groups always, then every library
 // snippet group by group, then the user's snippets. A step that fails (a file or table that cannot be read) is
-// skipped without a word and the build goes on.
-void loadCodeTree(CatalogueModel& tree, SnippetStore& store);
+// skipped and the build goes on; what failed is returned, for callers that report it (the window does not).
+QStringList loadCodeTree(CatalogueModel& tree, SnippetStore& store);
 
 // Where a node's snippet lives, decided by caption and structure alone.
 struct SnippetLocation {

@@ -2,9 +2,10 @@
 
 #include "core/SnippetStore.h"
 #include "core/SplashWindow.h"
+#include "ui/common/Artwork.h"
 #include "ui/main/MainWindow.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 
 namespace verdane {
 
@@ -17,11 +18,12 @@ Startup::~Startup() = default;
 
 MainWindow& Startup::Main()
 {
+    QApplication::setWindowIcon(appIcon());
     SplashWindow splash;
     splash.show();
     // Draw it now: what follows keeps the event loop busy until the catalogue is read.
     splash.repaint();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 
     m_main = std::make_unique<MainWindow>(*m_store);
     m_main->Form_Load();

@@ -3,6 +3,7 @@
 #include "core/CatalogueModel.h"
 #include "core/Settings.h"
 #include "exchange/ExportFormat.h"
+#include "exchange/ExchangeRules.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "ui/main/CodeView.h"
@@ -10,28 +11,8 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace verdane {
-
-namespace {
-
-// Why a file cannot be replaced, before anything is written; empty when it can.
-QString cannotReplace(const QString& path)
-{
-    const QFileInfo target(path);
-    if (target.isDir())
-        return QStringLiteral("it is a folder");
-    if (!target.dir().exists())
-        return QStringLiteral("the folder %1 does not exist").arg(QDir::toNativeSeparators(target.path()));
-    // A file nobody may write to is one the user marked read-only: it is not replaced, whoever runs the program.
-    const QFileDevice::Permissions writable = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    if (target.exists() && !(target.permissions() & writable))
-        return QStringLiteral("the file is read-only");
-    return {};
-}
-
-} // namespace
 
 void ExportCodeToFile(MainWindow& main)
 {
@@ -50,13 +31,7 @@ void ExportCodeToFile(MainWindow& main)
     if (path.isEmpty())
         return;
 
-    const QByteArray bytes = exportFileBytes(QFileInfo(path).fileName(), main.codeView()->code());
-    QString reason = cannotReplace(path);
-    if (reason.isEmpty()) {
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-            reason = file.errorString();
-    }
+    const QString reason = writeFileWhole(path, exportFileBytes(QFileInfo(path).fileName(), main.codeView()->code()));
     if (!reason.isEmpty())
         MessageBox::show(&main,
                          QStringLiteral("The code could not be exported to %1: %2.")

@@ -2,6 +2,7 @@
 
 #include "core/Placement.h"
 #include "core/SnippetStore.h"
+#include "exchange/ExchangeRules.h"
 #include "exchange/ImportText.h"
 #include "platform/Clipboard.h"
 #include "platform/FileDialog.h"
@@ -26,8 +27,6 @@ QRect twips(int left, int top, int width, int height)
     return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
 }
 
-// The name box takes no more than this many characters.
-constexpr int kNameLimit = 50;
 
 } // namespace
 
@@ -54,7 +53,7 @@ ImportWindow::ImportWindow(MainWindow& main)
     m_lblCodeName->setGeometry(twips(120, 120, 1695, 255));
     m_txtCodeName->setObjectName(QStringLiteral("txtCodeName"));
     m_txtCodeName->setGeometry(twips(120, 360, 1695, 285));
-    m_txtCodeName->setMaxLength(kNameLimit);
+    m_txtCodeName->setMaxLength(kSnippetNameLimit);
     m_lblFrom->setObjectName(QStringLiteral("lblFrom"));
     m_lblFrom->setGeometry(twips(2160, 360, 495, 255));
     m_optFile->setObjectName(QStringLiteral("optFile"));
@@ -138,18 +137,18 @@ ImportWindow::Source ImportWindow::readFile() const
     if (!file.open(QIODevice::ReadOnly))
         return {{}, QStringLiteral("The file %1 could not be read: %2.").arg(path, file.errorString()), true};
     if (file.size() == 0)
-        return {{}, QStringLiteral("Zero Length files not allowed"), false};
+        return {{}, kZeroLengthRefusal, false};
     const QByteArray bytes = file.readAll();
     if (bytes.size() != file.size())
         return {{}, QStringLiteral("The file %1 could not be read: %2.").arg(path, file.errorString()), true};
-    return {decodeImportedFile(bytes), {}, false};
+    return {importedCode(bytes), {}, false};
 }
 
 void ImportWindow::cmdImport_Click()
 {
     const QString name = m_txtCodeName->text();
-    if (name.isEmpty()) {
-        MessageBox::show(this, QStringLiteral("Please give the code snippet a name"));
+    if (const QString refusal = nameRefusal(name); !refusal.isEmpty()) {
+        MessageBox::show(this, refusal);
         return;
     }
     const bool fromClipboard = m_optClipboard->isChecked();
@@ -159,7 +158,7 @@ void ImportWindow::cmdImport_Click()
     }
     Source source;
     if (fromClipboard) {
-        source.code = clipboard::text();
+        source.code = withWindowsLineBreaks(clipboard::text());
     } else {
         source = readFile();
         if (!source.problem.isEmpty()) {
@@ -167,7 +166,7 @@ void ImportWindow::cmdImport_Click()
             return;
         }
     }
-    const StoreStatus stored = m_main.store().addUserSnippet(name, withWindowsLineBreaks(source.code));
+    const StoreStatus stored = m_main.store().addUserSnippet(name, source.code);
     if (!stored) {
         MessageBox::show(this, stored.error, MessageBox::Icon::Critical);
         return;

@@ -1,0 +1,24 @@
+#pragma once
+
+// The rules the windows and the command-line tool share for taking snippets in and writing them out.
+
+#include <QByteArray>
+#include <QString>
+
+namespace verdane {
+
+// A snippet's name holds 1 to 50 characters, taken as typed (spaces included).
+inline constexpr int kSnippetNameLimit = 50;
+// Why a name cannot be stored; empty when it can.
+QString nameRefusal(const QString& name);
+
+inline const QString kZeroLengthRefusal = QStringLiteral("Zero Length files not allowed");
+
+// Imported bytes as the text to store: decoded as they were written, with Windows line breaks.
+QString importedCode(QByteArrayView bytes);
+
+// Writes an exported file whole or not at all: an existing file is replaced only by a complete new one, and a file
+// marked read-only is not replaced. Returns why it could not be written; empty on success.
+QString writeFileWhole(const QString& path, const QByteArray& bytes);
+
+} // namespace verdane

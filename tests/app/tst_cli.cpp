@@ -1,0 +1,189 @@
+#include "core/GroupNames.h"
+#include "exchange/ExportFormat.h"
+#include "support/TestSupport.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace verdane;
+using namespace verdane::test;
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QByteArray out;
+    QString err;
+};
+
+Run cli(const QStringList& arguments, const QByteArray& input = {})
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    // No display, as in a terminal over ssh or a script.
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    process.setProcessEnvironment(env);
+    process.start(qEnvironmentVariable("VERDANE_CLI"), arguments);
+    process.waitForStarted();
+    if (!input.isNull())
+        process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(30000))
+        process.kill();
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+QStringList withData(const LibraryFolder& folder, const QStringList& arguments)
+{
+    return QStringList{QStringLiteral("--data-dir"), folder.path()} + arguments;
+}
+
+void verifyOneErrorLine(const Run& run, int code, const QString& mentions)
+{
+    QCOMPARE(run.exitCode, code);
+    QCOMPARE(run.err.count(QLatin1Char('\n')), 1);
+    QVERIFY2(run.err.startsWith(QStringLiteral("verdane-cli: ")) && run.err.contains(mentions), qPrintable(run.err));
+}
+
+const QString kCounter = QStringLiteral("' Counts \u00e9t\u00e9s\r\nPublic n As Long\r\n");
+
+} // namespace
+
+class TestCli : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_env = std::make_unique<TestEnvironment>();
+        m_folder.create({{QStringLiteral("Math"), {{QStringLiteral("Counter"), kCounter}, {QStringLiteral("Sum"), QStringLiteral("Sum = a + b")}}},
+                         {QStringLiteral("Window"), {{QStringLiteral("Top"), QStringLiteral("SetWindowPos")}}}},
+                        {{QStringLiteral("Mine"), QStringLiteral("my SUM")}, {QStringLiteral("Sum"), QStringLiteral("user sum")}});
+    }
+
+    void listsTheCatalogueInTreeOrder()
+    {
+        const Run run = cli(withData(m_folder, {QStringLiteral("list")}));
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QByteArray("Math/Counter\nMath/Sum\nWindow/Top\nUser Code/Mine\nUser Code/Sum\n"));
+        QVERIFY(run.err.isEmpty());
+    }
+
+    void showsTheStoredBytes()
+    {
+        Run run = cli(withData(m_folder, {QStringLiteral("show"), QStringLiteral("Math"), QStringLiteral("Counter")}));
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, kCounter.toUtf8());
+        run = cli(withData(m_folder, {QStringLiteral("show"), kUserCodeCaption, QStringLiteral("Sum")}));
+        QCOMPARE(run.out, QByteArray("user sum"));
+        verifyOneErrorLine(cli(withData(m_folder, {QStringLiteral("show"), QStringLiteral("Math"), QStringLiteral("sum")})),
+                           3, QStringLiteral("sum"));
+        // A group is no snippet.
+        verifyOneErrorLine(cli(withData(m_folder, {QStringLiteral("show"), kPublisherLabel, QStringLiteral("Math")})), 3,
+                           QStringLiteral("Math"));
+    }
+
+    void findsAsTheFindWindowDoes()
+    {
+        Run run = cli(withData(m_folder, {QStringLiteral("find"), QStringLiteral("sum")}));
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QByteArray("Sum\nMine\nSum\n"));
+        run = cli(withData(m_folder, {QStringLiteral("find"), QStringLiteral("nowhere to be found")}));
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY(run.out.isEmpty());
+    }
+
+    void exportsAsTheExportDoes()
+    {
+        QTemporaryDir dir;
+        const QString cls = dir.filePath(QStringLiteral("Counter.cls"));
+        Run run = cli(withData(m_folder, {QStringLiteral("export"), QStringLiteral("Math"), QStringLiteral("Counter"), cls}));
+        QCOMPARE(run.exitCode, 0);
+        QFile file(cls);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), classModuleHeader(QStringLiteral("Counter")) + "' Counts \xe9t\xe9s\r\nPublic n As Long\r\n\r\n");
+        verifyOneErrorLine(cli(withData(m_folder, {QStringLiteral("export"), QStringLiteral("Math"), QStringLiteral("Counter"),
+                                                   dir.filePath(QStringLiteral("no/such/folder.bas"))})),
+                           5, QStringLiteral("does not exist"));
+        verifyOneErrorLine(cli(withData(m_folder, {QStringLiteral("export"), QStringLiteral("Math"), QStringLiteral("Gone"), cls})),
+                           3, QStringLiteral("Gone"));
+    }
+
+    void importsWithTheImportsRules()
+    {
+        LibraryFolder folder;
+        folder.create();
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("a.bas"));
+        QVERIFY(writeFile(path, "' caf\xe9\nSub A()\n"));
+        Run run = cli(withData(folder, {QStringLiteral("import"), QStringLiteral("From File"), path}));
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QByteArray("User Code/From File (record 1 of UserCode)\n"));
+        run = cli(withData(folder, {QStringLiteral("import"), QStringLiteral("From Stdin"), QStringLiteral("-")}),
+                  QByteArray("Sub B()\r\nEnd Sub"));
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QByteArray("User Code/From Stdin (record 2 of UserCode)\n"));
+        const QList<Record> records = DatabaseFile::records(folder.userPath(), kUserCodeTable);
+        QCOMPARE(records.size(), 2);
+        QCOMPARE(records[0].code.toString(), QStringLiteral("' caf\u00e9\r\nSub A()\r\n"));
+        QCOMPARE(records[1].code.toString(), QStringLiteral("Sub B()\r\nEnd Sub"));
+
+        const QString empty = dir.filePath(QStringLiteral("empty.bas"));
+        QVERIFY(writeFile(empty, {}));
+        verifyOneErrorLine(cli(withData(folder, {QStringLiteral("import"), QStringLiteral("x"), empty})), 6,
+                           QStringLiteral("Zero Length files not allowed"));
+        verifyOneErrorLine(cli(withData(folder, {QStringLiteral("import"), QStringLiteral("x"), QStringLiteral("-")}), QByteArray("")),
+                           6, QStringLiteral("Zero Length"));
+        verifyOneErrorLine(cli(withData(folder, {QStringLiteral("import"), QString(), path})), 6,
+                           QStringLiteral("Please give the code snippet a name"));
+        verifyOneErrorLine(cli(withData(folder, {QStringLiteral("import"), QString(51, QLatin1Char('n')), path})), 6,
+                           QStringLiteral("50"));
+        verifyOneErrorLine(cli(withData(folder, {QStringLiteral("import"), QStringLiteral("x"), dir.filePath(QStringLiteral("missing"))})),
+                           5, QStringLiteral("missing"));
+        QCOMPARE(DatabaseFile::records(folder.userPath(), kUserCodeTable).size(), 2);
+    }
+
+    void badDatabasesAndArguments()
+    {
+        LibraryFolder none;
+        verifyOneErrorLine(cli(withData(none, {QStringLiteral("list")})), 4, kLibraryFileName);
+        QVERIFY(none.fileNames().isEmpty());
+        LibraryFolder garbage;
+        garbage.create();
+        writeFile(garbage.libraryPath(), QByteArray(2048, 'z'));
+        verifyOneErrorLine(cli(withData(garbage, {QStringLiteral("find"), QStringLiteral("x")})), 4, kLibraryFileName);
+
+        verifyOneErrorLine(cli({QStringLiteral("frobnicate")}), 2, QStringLiteral("frobnicate"));
+        verifyOneErrorLine(cli({QStringLiteral("show"), QStringLiteral("Math")}), 2, QStringLiteral("GROUP NAME"));
+        verifyOneErrorLine(cli({}), 2, QStringLiteral("--help"));
+        verifyOneErrorLine(cli({QStringLiteral("--data-dir"), QStringLiteral("/no/such/dir"), QStringLiteral("list")}), 2,
+                           QStringLiteral("/no/such/dir"));
+        verifyOneErrorLine(cli({QStringLiteral("--bogus"), QStringLiteral("list")}), 2, QStringLiteral("bogus"));
+    }
+
+    void helpAndVersion()
+    {
+        Run run = cli({QStringLiteral("--help")});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(run.out.contains("Exit codes:"));
+        for (const char* command : {"list", "show", "find", "export", "import"})
+            QVERIFY(run.out.contains(QByteArray("  ") + command + ' '));
+        run = cli({QStringLiteral("export"), QStringLiteral("--help")});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(run.out.startsWith("Usage: verdane-cli [--data-dir DIR] export GROUP NAME FILE"));
+        run = cli({QStringLiteral("--version")});
+        QCOMPARE(run.out, QByteArray("verdane-cli 1.0.0\n"));
+    }
+
+private:
+    std::unique_ptr<TestEnvironment> m_env;
+    LibraryFolder m_folder;
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_cli.moc"
