@@ -13,6 +13,7 @@
 #include "core/Settings.h"
 #include "core/SnippetSearch.h"
 #include "ui/main/CodeView.h"
+#include "ui/main/VbHighlighter.h"
 #include "ui/find/FindWindow.h"
 #include "ui/main/MainWindow.h"
 
@@ -121,6 +122,47 @@ int childFind(const QString& dir, int runs)
                     find->lastTiming().hits);
     }
     std::printf("peak_kb %lld\n", peakResidentKb());
+    return 0;
+}
+
+// A 20 MB snippet shown in the pane with highlighting off, then on: the time until it is on screen, and with
+// highlighting the time until every line has its colours and the longest the window went without taking input.
+int childHighlight(int runs)
+{
+    QString code;
+    for (int i = 0; code.size() < 20 * 1024 * 1024; ++i)
+        code += QStringLiteral("    If nCount%1 > 10 Then s = s & \"text \"\"quoted\"\" \" & CStr(&H1F&) ' note %1\r\n").arg(i);
+    for (const bool on : {false, true}) {
+        CodeView pane;
+        pane.resize(800, 600);
+        pane.show();
+        pane.setHighlighting(on);
+        QApplication::processEvents();
+        double complete = 0, pause = 0;
+        std::vector<double> shownTimes;
+        for (int run = 0; run <= runs; ++run) { // the first run warms up
+            pane.setCode(QString());
+            QElapsedTimer clock;
+            clock.start();
+            pane.setCode(code);
+            pane.repaint();
+            const double onScreen = double(clock.nsecsElapsed()) / 1e6;
+            if (on) {
+                while (!pane.highlighter()->isComplete()) {
+                    QElapsedTimer slice;
+                    slice.start();
+                    QApplication::processEvents();
+                    pause = std::max(pause, double(slice.nsecsElapsed()) / 1e6);
+                }
+                complete = double(clock.nsecsElapsed()) / 1e6;
+            }
+            if (run > 0)
+                shownTimes.push_back(onScreen);
+        }
+        std::printf("%s_ms %.3f\n", on ? "on" : "off", median(shownTimes));
+        if (on)
+            std::printf("complete_ms %.3f\npause_ms %.3f\n", complete, pause);
+    }
     return 0;
 }
 
@@ -274,6 +316,8 @@ int main(int argc, char** argv)
             return childTree(args[3], args[4].toInt());
         if (args.size() == 5 && args[2] == QStringLiteral("find"))
             return childFind(args[3], args[4].toInt());
+        if (args.size() == 4 && args[2] == QStringLiteral("highlight"))
+            return childHighlight(args[3].toInt());
         if (args.size() == 5 && args[2] == QStringLiteral("chat"))
             return childChat(args[3], args[4].toInt());
         return 2;
@@ -338,7 +382,16 @@ int main(int argc, char** argv)
         std::fflush(stdout);
     }
 
-    // The chat export does not depend on the library's size: once, on the smallest.
+    // Neither the highlighting nor the chat export depends on the library's size: once each.
+    {
+        const auto highlight = runChild({QStringLiteral("highlight"), QString::number(qMin(runs, 3))});
+        printRow(QStringLiteral("20 MB shown, colours vs none"), 1, highlight.value(QStringLiteral("on_ms")),
+                 highlight.value(QStringLiteral("off_ms")),
+                 QStringLiteral("all lines coloured after %1 ms, the longest pause meanwhile %2 ms")
+                     .arg(highlight.value(QStringLiteral("complete_ms")), 0, 'f', 0)
+                     .arg(highlight.value(QStringLiteral("pause_ms")), 0, 'f', 1));
+        std::fflush(stdout);
+    }
     {
         QString error;
         const QString dir = bench::cachedLibrary(parser.value(dataOption), 1000, &error);

@@ -1,5 +1,7 @@
 #include "ui/main/CodeView.h"
 
+#include "ui/main/VbHighlighter.h"
+
 #include <QMimeData>
 #include <QTextBlock>
 
@@ -52,7 +54,28 @@ void CodeView::setCode(const QString& code)
             shown += c;
         }
     }
+    if (m_highlighter)
+        m_highlighter->beginText();
     setPlainText(shown);
+}
+
+void CodeView::setHighlighting(bool on)
+{
+    if (on == (m_highlighter != nullptr))
+        return;
+    if (on) {
+        m_highlighter = new VbHighlighter(this);
+    } else {
+        delete m_highlighter;
+        m_highlighter = nullptr;
+    }
+}
+
+void CodeView::changeEvent(QEvent* event)
+{
+    QPlainTextEdit::changeEvent(event);
+    if (m_highlighter && event->type() == QEvent::PaletteChange)
+        m_highlighter->updateColours();
 }
 
 qsizetype CodeView::codePosition(int shownPosition) const

@@ -52,6 +52,7 @@ constexpr MenuEntry kMenu[] = {
     {2, "mnuWebsiteVisualBasicBooksMiscBooks", "Misc. Books"},
     {0, "mnuView", "&View"},
     {1, "mnuViewToolBar", "&Tool Bar"},
+    {1, "mnuViewSyntaxHighlighting", "Syntax &Highlighting"},
     {1, "mnuViewBar2", "-"},
     {1, "mnuViewRefresh", "&Refresh"},
     {1, "mnuViewOptions", "&Options..."},

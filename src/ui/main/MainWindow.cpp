@@ -3,6 +3,7 @@
 #include "core/CatalogueModel.h"
 #include "core/CodeTree.h"
 #include "core/GroupNames.h"
+#include "core/Settings.h"
 #include "core/SnippetSearch.h"
 #include "core/SnippetStore.h"
 #include "chat/ChatWindow.h"
@@ -117,6 +118,10 @@ MainWindow::MainWindow(SnippetStore& store, QWidget* parent)
     QAction* toolBarEntry = m_actions.value(QStringLiteral("mnuViewToolBar"));
     toolBarEntry->setCheckable(true);
     toolBarEntry->setChecked(true);
+    QAction* highlighting = m_actions.value(QStringLiteral("mnuViewSyntaxHighlighting"));
+    highlighting->setCheckable(true);
+    highlighting->setChecked(settings::read(settings::SyntaxHighlighting) != QLatin1String("0"));
+    m_code->setHighlighting(highlighting->isChecked());
     m_code->setContextMenuPolicy(Qt::ActionsContextMenu);
     m_code->addActions({m_actions.value(QStringLiteral("mnuFileCopy")), m_actions.value(QStringLiteral("mnuFileCopyAll"))});
     connectCommands();
@@ -152,6 +157,8 @@ void MainWindow::connectCommands()
         toolBarEntry->setChecked(!checked);
         mnuViewToolBar_Click();
     });
+    connect(m_actions.value(QStringLiteral("mnuViewSyntaxHighlighting")), &QAction::toggled, this,
+            &MainWindow::mnuViewSyntaxHighlighting_Click);
     connect(m_toolBar, &MainToolBar::ButtonClick, this, &MainWindow::ToolBar_ButtonClick);
     connect(m_splitterStrip, &SplitterStrip::pressed, this, &MainWindow::imgSplitter_MouseDown);
     connect(m_splitterStrip, &SplitterStrip::moved, this, &MainWindow::imgSplitter_MouseMove);
@@ -379,6 +386,12 @@ void MainWindow::mnuViewToolBar_Click()
         entry->setChecked(true);
     }
     SizeControls(m_layout.splitter);
+}
+
+void MainWindow::mnuViewSyntaxHighlighting_Click(bool on)
+{
+    m_code->setHighlighting(on);
+    settings::write(settings::SyntaxHighlighting, on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 // ---- Commands on the shown snippet -------------------------------------------------------------------------------

@@ -61,6 +61,7 @@ public:
     void mnuFileImport_Click();
     void mnuFileClose_Click();
     void mnuViewToolBar_Click();
+    void mnuViewSyntaxHighlighting_Click(bool on);
     void mnuViewRefresh_Click();
     void mnuViewOptions_Click();
     void mnuHelpDisclaimer_Click();

@@ -116,7 +116,7 @@ private Q_SLOTS:
             "    mnuWebsiteVisualBasicBooksDatabaseProgramming|Database Programming",
             "    mnuWebsiteVisualBasicBooksEnterpriseDevelopment|Enterprise Development",
             "    mnuWebsiteVisualBasicBooksLearningVisualBasic|Learning Visual Basic",
-            "    mnuWebsiteVisualBasicBooksMiscBooks|Misc. Books", "mnuView|&View", "  mnuViewToolBar|&Tool Bar",
+            "    mnuWebsiteVisualBasicBooksMiscBooks|Misc. Books", "mnuView|&View", "  mnuViewToolBar|&Tool Bar", "  mnuViewSyntaxHighlighting|Syntax &Highlighting",
             "  mnuViewBar2|-", "  mnuViewRefresh|&Refresh", "  mnuViewOptions|&Options...",
             "  mnuViewBrowser|Web Browser...", "mnuHelp|&Help", "  mnuHelpContents|Contents...", "  mnuHelpBar2|-",
             "  mnuHelpVerdaneFeatureRequest|Verdane Feature Request...", "  mnuHelpBar1|-",
