@@ -3,49 +3,46 @@
 //
 //   verdane-bench [--sizes 1000,10000,100000] [--runs 5] [--data DIR]
 
-#include "LibraryGenerator.h"
-
-#include "core/CatalogueModel.h"
-#include "core/GroupNames.h"
-#include "core/SnippetStore.h"
 #include "chat/ChatCommands.h"
 #include "chat/ChatWindow.h"
+#include "core/CatalogueModel.h"
+#include "core/GroupNames.h"
 #include "core/Settings.h"
 #include "core/SnippetSearch.h"
-#include "ui/main/CodeView.h"
-#include "ui/main/VbHighlighter.h"
+#include "core/SnippetStore.h"
 #include "ui/find/FindWindow.h"
+#include "ui/main/CodeView.h"
 #include "ui/main/MainWindow.h"
+#include "ui/main/VbHighlighter.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QLineEdit>
 #include <QFile>
+#include <QLineEdit>
 #include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTreeView>
 
+#include "LibraryGenerator.h"
 #include <algorithm>
 #include <atomic>
-#include <thread>
 #include <cstdio>
-#include <functional>
-
 #include <fcntl.h>
+#include <functional>
 #include <poll.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace verdane;
 
 namespace {
 
-double median(std::vector<double> values)
-{
+double median(std::vector<double> values) {
     if (values.empty())
         return 0;
     std::sort(values.begin(), values.end());
@@ -54,8 +51,7 @@ double median(std::vector<double> values)
 }
 
 // Milliseconds of each of runs calls of work, after one call that warms caches.
-std::vector<double> timeRuns(int runs, const std::function<void()>& work)
-{
+std::vector<double> timeRuns(int runs, const std::function<void()>& work) {
     work();
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
@@ -67,8 +63,7 @@ std::vector<double> timeRuns(int runs, const std::function<void()>& work)
     return times;
 }
 
-qint64 peakResidentKb()
-{
+qint64 peakResidentKb() {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
@@ -80,8 +75,7 @@ qint64 peakResidentKb()
 }
 
 // The measured side runs in a process of its own, so that its peak memory is the program's alone.
-int childTree(const QString& dir, int runs)
-{
+int childTree(const QString& dir, int runs) {
     SnippetStore store(dir);
     MainWindow main(store);
     const double build = median(timeRuns(runs, [&] { main.LoadCodeTree(); }));
@@ -97,8 +91,7 @@ int childTree(const QString& dir, int runs)
 const QStringList kNeedles{QStringLiteral("XyzzyPlugh"), QStringLiteral("Beep"), QStringLiteral("SendMessage(h"),
                            QStringLiteral("If"), QStringLiteral("Zq")};
 
-int childFind(const QString& dir, int runs)
-{
+int childFind(const QString& dir, int runs) {
     SnippetStore store(dir);
     MainWindow main(store);
     main.LoadCodeTree();
@@ -127,11 +120,11 @@ int childFind(const QString& dir, int runs)
 
 // A 20 MB snippet shown in the pane with highlighting off, then on: the time until it is on screen, and with
 // highlighting the time until every line has its colours and the longest the window went without taking input.
-int childHighlight(int runs)
-{
+int childHighlight(int runs) {
     QString code;
     for (int i = 0; code.size() < 20 * 1024 * 1024; ++i)
-        code += QStringLiteral("    If nCount%1 > 10 Then s = s & \"text \"\"quoted\"\" \" & CStr(&H1F&) ' note %1\r\n").arg(i);
+        code += QStringLiteral("    If nCount%1 > 10 Then s = s & \"text \"\"quoted\"\" \" & CStr(&H1F&) ' note %1\r\n")
+                    .arg(i);
     for (const bool on : {false, true}) {
         CodeView pane;
         pane.resize(800, 600);
@@ -169,8 +162,7 @@ int childHighlight(int runs)
 // A reader standing in for WeeChat: drains a pipe as fast as it fills, on a thread of its own.
 class PipeDrain {
 public:
-    explicit PipeDrain(const QString& path)
-    {
+    explicit PipeDrain(const QString& path) {
         ::mkfifo(QFile::encodeName(path).constData(), 0600);
         m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
         m_thread = std::thread([this] {
@@ -185,8 +177,7 @@ public:
             }
         });
     }
-    ~PipeDrain()
-    {
+    ~PipeDrain() {
         m_stop = true;
         m_thread.join();
         ::close(m_fd);
@@ -199,8 +190,7 @@ private:
     std::thread m_thread;
 };
 
-QString thousandLineSnippet()
-{
+QString thousandLineSnippet() {
     QString code;
     for (int i = 1; i <= 1000; ++i)
         code += QStringLiteral("    strLine = strLine & \"line %1 of the snippet\" ' comment\r\n").arg(i);
@@ -208,8 +198,7 @@ QString thousandLineSnippet()
 }
 
 // A 1,000-line snippet sent through the chat window into a pipe that is read as fast as it fills.
-int childChat(const QString& dir, int runs)
-{
+int childChat(const QString& dir, int runs) {
     QTemporaryDir pipes;
     const QString pipe = pipes.filePath(QStringLiteral("weechat_fifo_bench"));
     PipeDrain drain(pipe);
@@ -225,8 +214,7 @@ int childChat(const QString& dir, int runs)
     return 0;
 }
 
-QMap<QString, double> runChild(const QStringList& arguments)
-{
+QMap<QString, double> runChild(const QStringList& arguments) {
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     if (!env.contains(QStringLiteral("QT_QPA_PLATFORM")))
@@ -244,8 +232,7 @@ QMap<QString, double> runChild(const QStringList& arguments)
 }
 
 // The sqlite3 shell reading every snippet name of both files, output thrown away.
-std::vector<double> sqliteShellNames(const QString& dir, int runs)
-{
+std::vector<double> sqliteShellNames(const QString& dir, int runs) {
     QStringList statements{QStringLiteral("ATTACH '%1' AS user;").arg(QDir(dir).filePath(kUserFileName))};
     for (const QString& group : groupNames())
         statements << QStringLiteral("SELECT CodeName FROM \"%1\";").arg(group);
@@ -260,8 +247,7 @@ std::vector<double> sqliteShellNames(const QString& dir, int runs)
 }
 
 // Every snippet's code in one text file, as ripgrep would be given it; returns the code's size in bytes.
-qint64 writeCodeText(const QString& dir, const QString& path)
-{
+qint64 writeCodeText(const QString& dir, const QString& path) {
     if (QFileInfo::exists(path))
         return QFileInfo(path).size();
     SnippetStore store(dir);
@@ -279,8 +265,7 @@ qint64 writeCodeText(const QString& dir, const QString& path)
     return out.size();
 }
 
-std::vector<double> timeCommand(int runs, const QString& program, const QStringList& arguments)
-{
+std::vector<double> timeCommand(int runs, const QString& program, const QStringList& arguments) {
     return timeRuns(runs, [&] {
         QProcess process;
         process.setStandardOutputFile(QProcess::nullDevice());
@@ -289,26 +274,24 @@ std::vector<double> timeCommand(int runs, const QString& program, const QStringL
     });
 }
 
-std::vector<double> sqliteShellLike(const QString& dir, const QString& needle, int runs)
-{
+std::vector<double> sqliteShellLike(const QString& dir, const QString& needle, int runs) {
     QStringList statements{QStringLiteral("ATTACH '%1' AS user;").arg(QDir(dir).filePath(kUserFileName))};
     for (const QString& group : groupNames())
         statements << QStringLiteral("SELECT CodeName FROM \"%1\" WHERE Code LIKE '%%2%';").arg(group, needle);
     statements << QStringLiteral("SELECT CodeName FROM user.UserCode WHERE Code LIKE '%%1%';").arg(needle);
-    return timeCommand(runs, QStringLiteral("sqlite3"),
-                       {QStringLiteral("-batch"), QDir(dir).filePath(kLibraryFileName), statements.join(QLatin1Char(' '))});
+    return timeCommand(
+        runs, QStringLiteral("sqlite3"),
+        {QStringLiteral("-batch"), QDir(dir).filePath(kLibraryFileName), statements.join(QLatin1Char(' '))});
 }
 
-void printRow(const QString& what, int n, double ours, double reference, const QString& extra = {})
-{
+void printRow(const QString& what, int n, double ours, double reference, const QString& extra = {}) {
     std::printf("%-28s %8d %12.2f ms %12.2f ms %8.2fx  %s\n", qPrintable(what), n, ours, reference,
                 reference > 0 ? ours / reference : 0.0, qPrintable(extra));
 }
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc >= 2 && QByteArray(argv[1]) == "--child") {
         QApplication app(argc, argv);
         const QStringList args = app.arguments();
@@ -326,8 +309,8 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
     parser.addHelpOption();
-    const QCommandLineOption sizesOption(QStringLiteral("sizes"), QStringLiteral("Library sizes."), QStringLiteral("list"),
-                                         QStringLiteral("1000,10000,100000"));
+    const QCommandLineOption sizesOption(QStringLiteral("sizes"), QStringLiteral("Library sizes."),
+                                         QStringLiteral("list"), QStringLiteral("1000,10000,100000"));
     const QCommandLineOption runsOption(QStringLiteral("runs"), QStringLiteral("Timed runs per figure."),
                                         QStringLiteral("n"), QStringLiteral("5"));
     const QCommandLineOption dataOption(QStringLiteral("data"), QStringLiteral("Where generated libraries are kept."),
@@ -365,9 +348,9 @@ int main(int argc, char** argv)
         for (int i = 0; i < kNeedles.size(); ++i) {
             const QString key = QString::number(i);
             const double ours = find.value(QStringLiteral("total") + key);
-            const double rg = median(timeCommand(runs, QStringLiteral("rg"),
-                                                 {QStringLiteral("-i"), QStringLiteral("-F"), QStringLiteral("-c"),
-                                                  kNeedles[i], codeFile}));
+            const double rg = median(
+                timeCommand(runs, QStringLiteral("rg"),
+                            {QStringLiteral("-i"), QStringLiteral("-F"), QStringLiteral("-c"), kNeedles[i], codeFile}));
             const double like = median(sqliteShellLike(dir, kNeedles[i], qMin(runs, 3)));
             const double first = find.value(QStringLiteral("first") + key);
             const QString hits =
@@ -406,8 +389,9 @@ int main(int argc, char** argv)
         for (const QString& line : chatCommandLines(QStringLiteral("alice"), QString(), thousandLineSnippet()))
             lines.write("*" + line.toUtf8() + "\n");
         lines.close();
-        const double cat = median(timeCommand(runs, QStringLiteral("sh"),
-                                              {QStringLiteral("-c"), QStringLiteral("cat '%1' > '%2'").arg(linesFile, pipe)}));
+        const double cat =
+            median(timeCommand(runs, QStringLiteral("sh"),
+                               {QStringLiteral("-c"), QStringLiteral("cat '%1' > '%2'").arg(linesFile, pipe)}));
         printRow(QStringLiteral("chat: 1,000 lines vs cat"), 1000, chat.value(QStringLiteral("send_ms")), cat,
                  QStringLiteral("through the chat window into a pipe read as it fills"));
     }

@@ -1,12 +1,10 @@
-#include "LibraryGenerator.h"
-
 #include <QCoreApplication>
 
+#include "LibraryGenerator.h"
 #include <cstdio>
 
 // verdane-genlib COUNT DIR: writes a synthetic library of COUNT snippets into DIR, to try the program on.
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     bool ok = false;

@@ -1,11 +1,9 @@
-#include "cli/CliCommands.h"
-
 #include <QCoreApplication>
 
+#include "cli/CliCommands.h"
 #include <cstdio>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("verdane-cli"));
     const verdane::cli::Output output{

@@ -20,8 +20,7 @@ struct Options {
 };
 
 // Runs before any window system is touched, so --help and --version work without a display.
-Options parseCommandLine(int argc, char** argv)
-{
+Options parseCommandLine(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -67,8 +66,7 @@ Options parseCommandLine(int argc, char** argv)
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("Verdane"));
     QCoreApplication::setOrganizationName(QStringLiteral("Verdane"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VERDANE_VERSION));

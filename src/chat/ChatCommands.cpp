@@ -2,8 +2,7 @@
 
 namespace verdane {
 
-QStringList chatCommandLines(const QString& target, const QString& comments, const QString& code)
-{
+QStringList chatCommandLines(const QString& target, const QString& comments, const QString& code) {
     const QString prefix = QStringLiteral("/msg ") + target + QLatin1Char(' ');
     QStringList lines{prefix + comments};
     if (code.isEmpty())

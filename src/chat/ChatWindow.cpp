@@ -5,7 +5,7 @@
 #include "core/Settings.h"
 #include "platform/ChatTransport.h"
 #include "platform/MessageBox.h"
-#include "ui/common/DialogFont.h"
+#include "ui/common/ClassicForm.h"
 #include "ui/main/CodeView.h"
 #include "ui/main/MainWindow.h"
 
@@ -19,11 +19,6 @@
 namespace verdane {
 
 namespace {
-
-QRect twips(int left, int top, int width, int height)
-{
-    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
-}
 
 // What the chat client is waited for at each step of a conversation.
 constexpr int kLinkTimeoutMs = 3000;
@@ -42,36 +37,27 @@ ChatWindow::ChatWindow(MainWindow& main)
     , m_cmdSend(new QPushButton(QStringLiteral("&Send"), this))
     , m_cmdClose(new QPushButton(QStringLiteral("&Close"), this))
     , m_lblWarning(new QLabel(
-          QStringLiteral("Warning:  Sending code to a channel could cause you to get kicked or banned."), this))
-{
+          QStringLiteral("Warning:  Sending code to a channel could cause you to get kicked or banned."), this)) {
     setObjectName(QStringLiteral("frmmIRC"));
     useDialogFont(this);
     setWindowTitle(QStringLiteral("Verdane - Export to mIRC Chat"));
     setModal(false);
     setFixedSize(twipsToPixels(6390), twipsToPixels(1770));
 
-    m_chkPrivateMessage->setObjectName(QStringLiteral("chkPrivateMessage"));
-    m_chkPrivateMessage->setGeometry(twips(120, 120, 1575, 255));
+    place(m_chkPrivateMessage, "chkPrivateMessage", 120, 120, 1575, 255);
     m_chkPrivateMessage->setChecked(true);
-    m_txtNickChannel->setObjectName(QStringLiteral("txtNickChannel"));
-    m_txtNickChannel->setGeometry(twips(120, 840, 1455, 285));
-    m_lblNick->setObjectName(QStringLiteral("lblNick"));
-    m_lblNick->setGeometry(twips(120, 600, 375, 195));
-    m_lblComments->setObjectName(QStringLiteral("lblComments"));
-    m_lblComments->setGeometry(twips(1920, 120, 1575, 255));
-    m_txtComments->setObjectName(QStringLiteral("txtComments"));
-    m_txtComments->setGeometry(twips(1920, 360, 4335, 770));
+    place(m_txtNickChannel, "txtNickChannel", 120, 840, 1455, 285);
+    place(m_lblNick, "lblNick", 120, 600, 375, 195);
+    place(m_lblComments, "lblComments", 1920, 120, 1575, 255);
+    place(m_txtComments, "txtComments", 1920, 360, 4335, 770);
     m_txtComments->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_txtComments->setTabChangesFocus(true);
     m_txtComments->installEventFilter(this);
-    m_cmdSend->setObjectName(QStringLiteral("cmdSend"));
-    m_cmdSend->setGeometry(twips(3480, 1320, 1215, 375));
+    place(m_cmdSend, "cmdSend", 3480, 1320, 1215, 375);
     m_cmdSend->setDefault(true);
-    m_cmdClose->setObjectName(QStringLiteral("cmdClose"));
-    m_cmdClose->setGeometry(twips(5040, 1320, 1215, 375));
+    place(m_cmdClose, "cmdClose", 5040, 1320, 1215, 375);
     m_cmdClose->setAutoDefault(false);
-    m_lblWarning->setObjectName(QStringLiteral("lblWarning"));
-    m_lblWarning->setGeometry(twips(120, 1320, 3135, 615));
+    place(m_lblWarning, "lblWarning", 120, 1320, 3135, 615);
     m_lblWarning->setWordWrap(true);
     m_lblWarning->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // The nick label sizes itself to its caption.
@@ -90,27 +76,23 @@ ChatWindow::ChatWindow(MainWindow& main)
 
 ChatWindow::~ChatWindow() = default;
 
-void ChatWindow::chkPrivateMessage_Click()
-{
+void ChatWindow::chkPrivateMessage_Click() {
     m_lblNick->setText(m_chkPrivateMessage->isChecked() ? QStringLiteral("Nick:") : QStringLiteral("Channel Name:"));
     m_lblNick->adjustSize();
 }
 
-bool ChatWindow::eventFilter(QObject* watched, QEvent* event)
-{
+bool ChatWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_txtComments && event->type() == QEvent::KeyPress)
         return txtComments_KeyPress(*static_cast<QKeyEvent*>(event));
     return QDialog::eventFilter(watched, event);
 }
 
 // A typed carriage return never enters the comments, which are one line of chat; every other key passes.
-bool ChatWindow::txtComments_KeyPress(const QKeyEvent& key)
-{
+bool ChatWindow::txtComments_KeyPress(const QKeyEvent& key) {
     return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
 }
 
-void ChatWindow::cmdSend_Click()
-{
+void ChatWindow::cmdSend_Click() {
     if (m_txtNickChannel->text().isEmpty()) {
         MessageBox::show(this, QStringLiteral("Enter a Nick or Channel to send code to."));
         return;
@@ -124,8 +106,8 @@ void ChatWindow::cmdSend_Click()
     // The channel's "#" is added only once the conversation is open: a send that cannot connect changes nothing.
     if (!m_chkPrivateMessage->isChecked() && !m_txtNickChannel->text().startsWith(QLatin1Char('#')))
         m_txtNickChannel->setText(QLatin1Char('#') + m_txtNickChannel->text());
-    const QStringList lines = chatCommandLines(m_txtNickChannel->text(), m_txtComments->toPlainText(),
-                                               m_main.codeView()->code());
+    const QStringList lines =
+        chatCommandLines(m_txtNickChannel->text(), m_txtComments->toPlainText(), m_main.codeView()->code());
     for (const QString& line : lines) {
         if (!m_transport->poke(line)) {
             failed();
@@ -135,19 +117,16 @@ void ChatWindow::cmdSend_Click()
     m_transport->close();
 }
 
-void ChatWindow::failed()
-{
+void ChatWindow::failed() {
     MessageBox::show(this, QStringLiteral("There has been a DDE error contacting mIRC."), MessageBox::Icon::Critical);
 }
 
-void ChatWindow::cmdClose_Click()
-{
+void ChatWindow::cmdClose_Click() {
     reject();
 }
 
 // Close, Esc and the title bar's close: the window goes, and a conversation still open with it.
-void ChatWindow::reject()
-{
+void ChatWindow::reject() {
     m_transport->closeAny();
     QDialog::reject();
     deleteLater();

@@ -39,15 +39,16 @@ struct Command {
 constexpr Command kCommands[] = {
     {"list", "", 0, "List every snippet as Group/Name (user snippets as User Code/Name), in the tree's order."},
     {"show", "GROUP NAME", 2, "Write a snippet's code to standard output, exactly as stored (CR LF kept)."},
-    {"find", "TEXT", 1, "List the names of the snippets whose code contains TEXT, letter case aside, in the Find "
-                        "window's order."},
-    {"export", "GROUP NAME FILE", 3, "Write a snippet to FILE as the export does: a class module header for .cls "
-                                     "names, Windows-1252, CR LF."},
+    {"find", "TEXT", 1,
+     "List the names of the snippets whose code contains TEXT, letter case aside, in the Find "
+     "window's order."},
+    {"export", "GROUP NAME FILE", 3,
+     "Write a snippet to FILE as the export does: a class module header for .cls "
+     "names, Windows-1252, CR LF."},
     {"import", "NAME FILE", 2, "Add FILE (- for standard input) to the user's snippets under NAME."},
 };
 
-const Command* findCommand(const QString& name)
-{
+const Command* findCommand(const QString& name) {
     for (const Command& c : kCommands) {
         if (name == QLatin1String(c.name))
             return &c;
@@ -55,8 +56,7 @@ const Command* findCommand(const QString& name)
     return nullptr;
 }
 
-QString generalHelp()
-{
+QString generalHelp() {
     QString help = QStringLiteral("Usage: verdane-cli [--data-dir DIR] COMMAND [ARGUMENTS]\n\n"
                                   "The Verdane snippet library from the terminal.\n\n"
                                   "Options:\n"
@@ -71,10 +71,10 @@ QString generalHelp()
     return help + QLatin1Char('\n') + QLatin1String(kExitCodes);
 }
 
-QString commandHelp(const Command& c)
-{
+QString commandHelp(const Command& c) {
     return QStringLiteral("Usage: verdane-cli [--data-dir DIR] %1 %2\n\n%3\n\n%4")
-        .arg(QLatin1String(c.name), QLatin1String(c.arguments), QLatin1String(c.description), QLatin1String(kExitCodes));
+        .arg(QLatin1String(c.name), QLatin1String(c.arguments), QLatin1String(c.description),
+             QLatin1String(kExitCodes));
 }
 
 // A command's run over both databases, opened as the program opens them.
@@ -82,13 +82,10 @@ class Session {
 public:
     Session(const QString& dataDir, const Output& output)
         : m_store(dataDir)
-        , m_output(output)
-    {
-    }
+        , m_output(output) {}
 
     // Builds the catalogue; false (with the message written) when a file or table cannot be read.
-    bool open()
-    {
+    bool open() {
         const QStringList failures = loadCodeTree(m_tree, m_store);
         if (failures.isEmpty())
             return true;
@@ -96,8 +93,7 @@ public:
         return false;
     }
 
-    int list()
-    {
+    int list() {
         const bool complete = open();
         QByteArray out;
         for (int node = 10; node <= m_tree.nodeCount(); ++node)
@@ -107,8 +103,7 @@ public:
     }
 
     // The code the viewer shows for the first node called name under a parent called group.
-    int code(const QString& group, const QString& name, QString* code)
-    {
+    int code(const QString& group, const QString& name, QString* code) {
         if (!open())
             return DatabaseError;
         for (int node = 1; node <= m_tree.nodeCount(); ++node) {
@@ -134,8 +129,7 @@ public:
         return UnknownSnippet;
     }
 
-    int show(const QString& group, const QString& name)
-    {
+    int show(const QString& group, const QString& name) {
         QString text;
         const int result = code(group, name, &text);
         if (result == Ok)
@@ -143,8 +137,7 @@ public:
         return result;
     }
 
-    int find(const QString& text)
-    {
+    int find(const QString& text) {
         if (!open())
             return DatabaseError;
         SnippetSearch search(m_store);
@@ -162,8 +155,7 @@ public:
         return hits ? Ok : NoHit;
     }
 
-    int exportTo(const QString& group, const QString& name, const QString& path)
-    {
+    int exportTo(const QString& group, const QString& name, const QString& path) {
         QString text;
         if (const int result = code(group, name, &text); result != Ok)
             return result;
@@ -175,8 +167,7 @@ public:
         return Ok;
     }
 
-    int import(const QString& name, const QString& path)
-    {
+    int import(const QString& name, const QString& path) {
         if (const QString refusal = nameRefusal(name); !refusal.isEmpty()) {
             m_output.error(refusal);
             return Refused;
@@ -185,8 +176,8 @@ public:
         const bool opened = path == QLatin1String("-") ? file.open(stdin, QIODevice::ReadOnly)
                                                        : (file.setFileName(path), file.open(QIODevice::ReadOnly));
         if (!opened || QFileInfo(path).isDir()) {
-            m_output.error(QStringLiteral("cannot read %1: %2").arg(path, opened ? QStringLiteral("it is a folder")
-                                                                                 : file.errorString()));
+            m_output.error(QStringLiteral("cannot read %1: %2")
+                               .arg(path, opened ? QStringLiteral("it is a folder") : file.errorString()));
             return FileError;
         }
         const QByteArray bytes = file.readAll();
@@ -202,7 +193,11 @@ public:
         }
         open();
         const int place = m_tree.childCount(2);
-        m_output.out(QStringLiteral("%1/%2 (record %3 of %4)\n").arg(kUserCodeCaption, name).arg(place).arg(kUserCodeTable).toUtf8());
+        m_output.out(QStringLiteral("%1/%2 (record %3 of %4)\n")
+                         .arg(kUserCodeCaption, name)
+                         .arg(place)
+                         .arg(kUserCodeTable)
+                         .toUtf8());
         return Ok;
     }
 
@@ -214,8 +209,7 @@ private:
 
 } // namespace
 
-int run(const QStringList& arguments, const Output& output)
-{
+int run(const QStringList& arguments, const Output& output) {
     QCommandLineParser parser;
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
@@ -241,7 +235,8 @@ int run(const QStringList& arguments, const Output& output)
     }
     const Command* command = findCommand(rest.takeFirst());
     if (!command) {
-        output.error(QStringLiteral("unknown command \"%1\" (see verdane-cli --help)").arg(parser.positionalArguments().first()));
+        output.error(QStringLiteral("unknown command \"%1\" (see verdane-cli --help)")
+                         .arg(parser.positionalArguments().first()));
         return BadArguments;
     }
     if (rest.contains(QStringLiteral("--help")) || rest.contains(QStringLiteral("-h"))) {

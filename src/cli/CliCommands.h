@@ -11,12 +11,12 @@ namespace verdane::cli {
 // Exit codes of verdane-cli, also listed in its --help.
 enum ExitCode : int {
     Ok = 0,
-    NoHit = 1,           // find: nothing matched
-    BadArguments = 2,    // unknown command or option, missing or surplus arguments
-    UnknownSnippet = 3,  // show, export: no such snippet
-    DatabaseError = 4,   // a database file missing or unreadable, a table that cannot be read, a failed write
-    FileError = 5,       // import: the input cannot be read; export: the file cannot be written
-    Refused = 6,         // import: an empty or too long name, an empty input
+    NoHit = 1,          // find: nothing matched
+    BadArguments = 2,   // unknown command or option, missing or surplus arguments
+    UnknownSnippet = 3, // show, export: no such snippet
+    DatabaseError = 4,  // a database file missing or unreadable, a table that cannot be read, a failed write
+    FileError = 5,      // import: the input cannot be read; export: the file cannot be written
+    Refused = 6,        // import: an empty or too long name, an empty input
 };
 
 // Where a command writes: stdout takes the results, stderr the one line saying what went wrong.

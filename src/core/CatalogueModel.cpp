@@ -3,53 +3,43 @@
 namespace verdane {
 
 CatalogueModel::CatalogueModel(QObject* parent)
-    : QAbstractItemModel(parent)
-{
-}
+    : QAbstractItemModel(parent) {}
 
-QString CatalogueModel::caption(int node) const
-{
+QString CatalogueModel::caption(int node) const {
     return isValidNode(node) ? m_nodes[node - 1].caption : QString();
 }
 
-int CatalogueModel::parentNode(int node) const
-{
+int CatalogueModel::parentNode(int node) const {
     return isValidNode(node) ? m_nodes[node - 1].parent : 0;
 }
 
-int CatalogueModel::childCount(int node) const
-{
+int CatalogueModel::childCount(int node) const {
     return isValidNode(node) ? static_cast<int>(m_nodes[node - 1].children.size()) : 0;
 }
 
-QModelIndex CatalogueModel::indexOfNode(int node) const
-{
+QModelIndex CatalogueModel::indexOfNode(int node) const {
     if (!isValidNode(node))
         return {};
     return createIndex(m_nodes[node - 1].row, 0, quintptr(node));
 }
 
-int CatalogueModel::nodeOf(const QModelIndex& index) const
-{
+int CatalogueModel::nodeOf(const QModelIndex& index) const {
     if (!index.isValid() || index.model() != this)
         return 0;
     return static_cast<int>(index.internalId());
 }
 
-void CatalogueModel::beginRebuild()
-{
+void CatalogueModel::beginRebuild() {
     beginResetModel();
     m_rebuilding = true;
 }
 
-void CatalogueModel::endRebuild()
-{
+void CatalogueModel::endRebuild() {
     m_rebuilding = false;
     endResetModel();
 }
 
-void CatalogueModel::clear()
-{
+void CatalogueModel::clear() {
     if (m_rebuilding) {
         m_nodes.clear();
         m_roots.clear();
@@ -61,20 +51,17 @@ void CatalogueModel::clear()
     endResetModel();
 }
 
-int CatalogueModel::addRoot(const QString& caption)
-{
+int CatalogueModel::addRoot(const QString& caption) {
     return addNode(0, caption);
 }
 
-int CatalogueModel::addChild(int parent, const QString& caption)
-{
+int CatalogueModel::addChild(int parent, const QString& caption) {
     if (!isValidNode(parent))
         return 0;
     return addNode(parent, caption);
 }
 
-int CatalogueModel::addNode(int parent, const QString& caption)
-{
+int CatalogueModel::addNode(int parent, const QString& caption) {
     const int row = static_cast<int>(childrenOf(parent).size());
     if (!m_rebuilding)
         beginInsertRows(parent == 0 ? QModelIndex() : indexOfNode(parent), row, row);
@@ -86,8 +73,7 @@ int CatalogueModel::addNode(int parent, const QString& caption)
     return node;
 }
 
-void CatalogueModel::setCaption(int node, const QString& caption)
-{
+void CatalogueModel::setCaption(int node, const QString& caption) {
     if (!isValidNode(node))
         return;
     m_nodes[node - 1].caption = caption;
@@ -97,8 +83,7 @@ void CatalogueModel::setCaption(int node, const QString& caption)
     }
 }
 
-QModelIndex CatalogueModel::index(int row, int column, const QModelIndex& parent) const
-{
+QModelIndex CatalogueModel::index(int row, int column, const QModelIndex& parent) const {
     if (column != 0 || row < 0)
         return {};
     const int parentNodeNumber = nodeOf(parent);
@@ -110,16 +95,14 @@ QModelIndex CatalogueModel::index(int row, int column, const QModelIndex& parent
     return createIndex(row, 0, quintptr(children[row]));
 }
 
-QModelIndex CatalogueModel::parent(const QModelIndex& child) const
-{
+QModelIndex CatalogueModel::parent(const QModelIndex& child) const {
     const int node = nodeOf(child);
     if (!isValidNode(node))
         return {};
     return indexOfNode(m_nodes[node - 1].parent);
 }
 
-int CatalogueModel::rowCount(const QModelIndex& parent) const
-{
+int CatalogueModel::rowCount(const QModelIndex& parent) const {
     if (parent.column() > 0)
         return 0;
     if (!parent.isValid())
@@ -127,13 +110,11 @@ int CatalogueModel::rowCount(const QModelIndex& parent) const
     return childCount(nodeOf(parent));
 }
 
-int CatalogueModel::columnCount(const QModelIndex&) const
-{
+int CatalogueModel::columnCount(const QModelIndex&) const {
     return 1;
 }
 
-QVariant CatalogueModel::data(const QModelIndex& index, int role) const
-{
+QVariant CatalogueModel::data(const QModelIndex& index, int role) const {
     const int node = nodeOf(index);
     if (!isValidNode(node))
         return {};
@@ -142,8 +123,7 @@ QVariant CatalogueModel::data(const QModelIndex& index, int role) const
     return {};
 }
 
-Qt::ItemFlags CatalogueModel::flags(const QModelIndex& index) const
-{
+Qt::ItemFlags CatalogueModel::flags(const QModelIndex& index) const {
     if (!index.isValid())
         return Qt::NoItemFlags;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable;

@@ -6,8 +6,7 @@
 
 namespace verdane {
 
-QStringList loadCodeTree(CatalogueModel& tree, SnippetStore& store)
-{
+QStringList loadCodeTree(CatalogueModel& tree, SnippetStore& store) {
     QStringList failures;
     auto note = [&](const StoreStatus& status) {
         if (!status.ok && !failures.contains(status.error))
@@ -30,13 +29,13 @@ QStringList loadCodeTree(CatalogueModel& tree, SnippetStore& store)
                                         [&](QString name) { tree.addChild(groupNode, name); }));
     }
     if (opened.user)
-        note(store.listSnippetNames(Database::User, kUserCodeTable, [&](QString name) { tree.addChild(userRoot, name); }));
+        note(store.listSnippetNames(Database::User, kUserCodeTable,
+                                    [&](QString name) { tree.addChild(userRoot, name); }));
     tree.endRebuild();
     return failures;
 }
 
-SnippetLocation locateSnippet(const CatalogueModel& tree, int node)
-{
+SnippetLocation locateSnippet(const CatalogueModel& tree, int node) {
     SnippetLocation where;
     const QString caption = tree.caption(node);
     if (caption == kUserCodeCaption || tree.childCount(node) != 0)

@@ -7,10 +7,10 @@ namespace verdane {
 
 // The seven code groups of the shipped library, in the order that places their nodes in the tree and orders the
 // search. Each name is also the name of the group's table in the library database.
-inline const QStringList& groupNames()
-{
-    static const QStringList names{QStringLiteral("File"),     QStringLiteral("Math"),   QStringLiteral("Miscellaneous"),
-                                   QStringLiteral("Network"),  QStringLiteral("Registry"), QStringLiteral("System"),
+inline const QStringList& groupNames() {
+    static const QStringList names{QStringLiteral("File"),          QStringLiteral("Math"),
+                                   QStringLiteral("Miscellaneous"), QStringLiteral("Network"),
+                                   QStringLiteral("Registry"),      QStringLiteral("System"),
                                    QStringLiteral("Window")};
     return names;
 }

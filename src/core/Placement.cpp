@@ -11,13 +11,11 @@ namespace {
 constexpr double kLargestTwips = 1.0e7;
 } // namespace
 
-int twipsToPixels(double twips)
-{
+int twipsToPixels(double twips) {
     return static_cast<int>(std::lround(twips / kTwipsPerPixel));
 }
 
-std::optional<double> parseTwips(const QString& text)
-{
+std::optional<double> parseTwips(const QString& text) {
     bool ok = false;
     const double value = text.trimmed().toDouble(&ok);
     if (!ok || !std::isfinite(value) || std::fabs(value) > kLargestTwips)
@@ -25,8 +23,7 @@ std::optional<double> parseTwips(const QString& text)
     return value;
 }
 
-std::optional<Placement> readPlacement()
-{
+std::optional<Placement> readPlacement() {
     const auto left = parseTwips(settings::read(settings::MainLeft));
     const auto top = parseTwips(settings::read(settings::MainTop));
     const auto width = parseTwips(settings::read(settings::MainWidth));
@@ -36,8 +33,7 @@ std::optional<Placement> readPlacement()
     return Placement{*left, *top, *width, *height};
 }
 
-bool writePlacement(const QRect& outerPixels)
-{
+bool writePlacement(const QRect& outerPixels) {
     bool ok = settings::write(settings::MainLeft, QString::number(pixelsToTwips(outerPixels.x())));
     ok = settings::write(settings::MainTop, QString::number(pixelsToTwips(outerPixels.y()))) && ok;
     ok = settings::write(settings::MainWidth, QString::number(pixelsToTwips(outerPixels.width()))) && ok;

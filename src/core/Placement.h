@@ -10,7 +10,9 @@ namespace verdane {
 // Screen lengths are stored in twips, 1/1440 inch: 15 twips to the logical pixel.
 inline constexpr int kTwipsPerPixel = 15;
 int twipsToPixels(double twips);
-inline int pixelsToTwips(int pixels) { return pixels * kTwipsPerPixel; }
+inline int pixelsToTwips(int pixels) {
+    return pixels * kTwipsPerPixel;
+}
 
 // A rectangle in twips.
 struct TwipRect {

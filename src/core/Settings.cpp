@@ -6,21 +6,18 @@ namespace verdane::settings {
 
 namespace {
 
-QString fullKey(const SettingKey& key)
-{
+QString fullKey(const SettingKey& key) {
     return QStringLiteral("Settings/") + QString::fromLatin1(key.name);
 }
 
-QSettings store()
-{
+QSettings store() {
     return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Verdane"),
                      QStringLiteral("Verdane"));
 }
 
 } // namespace
 
-QString read(const SettingKey& key)
-{
+QString read(const SettingKey& key) {
     const QSettings s = store();
     const QString name = fullKey(key);
     if (!s.contains(name))
@@ -29,21 +26,18 @@ QString read(const SettingKey& key)
     return value.toString();
 }
 
-bool write(const SettingKey& key, const QString& value)
-{
+bool write(const SettingKey& key, const QString& value) {
     QSettings s = store();
     s.setValue(fullKey(key), value);
     s.sync();
     return s.status() == QSettings::NoError;
 }
 
-bool contains(const SettingKey& key)
-{
+bool contains(const SettingKey& key) {
     return store().contains(fullKey(key));
 }
 
-QString storeLocation()
-{
+QString storeLocation() {
     return store().fileName();
 }
 

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-
 #include <sys/mman.h>
 
 namespace verdane {
@@ -19,8 +18,7 @@ constexpr char kRecordEnd = '\xFF';
 // Text as bytes in which every UTF-16 unit has a byte sequence of its own (CESU-8: UTF-8, except that each half of
 // a surrogate pair is written on its own). A byte match is then exactly a match of UTF-16 units, as the search is
 // defined, even for a search text holding half a pair. Text without surrogates is plain UTF-8.
-QByteArray unitBytes(const QString& text)
-{
+QByteArray unitBytes(const QString& text) {
     const bool hasSurrogates = std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.isSurrogate(); });
     if (!hasSurrogates)
         return text.toUtf8();
@@ -44,8 +42,7 @@ QByteArray unitBytes(const QString& text)
 
 // Filling a few hundred megabytes page by page costs more in page faults than the copying itself; large pages,
 // where the system offers them, cut that by a factor of 512.
-void adviseLargePages(char* data, size_t size)
-{
+void adviseLargePages(char* data, size_t size) {
 #ifdef MADV_HUGEPAGE
     constexpr uintptr_t kLargePage = 2u << 20;
     const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kLargePage - 1) & ~(kLargePage - 1);
@@ -61,8 +58,7 @@ void adviseLargePages(char* data, size_t size)
 // Appends code, upper-cased, in the encoding above. Most VB code is plain ASCII, which is upper-cased byte by byte;
 // only the runs of other characters go through Unicode's upper-casing (which works character by character, so a
 // run can be cased on its own).
-void appendUpper(std::string& out, QByteArrayView code)
-{
+void appendUpper(std::string& out, QByteArrayView code) {
     const char* p = code.data();
     const char* const end = p + code.size();
     while (p < end) {
@@ -91,17 +87,16 @@ void appendUpper(std::string& out, QByteArrayView code)
 struct SnippetSearch::Cache {
     // Filled one record after the other; a chunk is complete once the next one has begun.
     struct Chunk {
-        std::string text;                 // records' upper-cased code in UTF-8, each followed by kRecordEnd
-        std::vector<uint32_t> starts;     // where each record's text begins
-        std::vector<uint32_t> recordOf;   // the record number of each of them
+        std::string text;               // records' upper-cased code in UTF-8, each followed by kRecordEnd
+        std::vector<uint32_t> starts;   // where each record's text begins
+        std::vector<uint32_t> recordOf; // the record number of each of them
     };
     SnippetStore::Fingerprint fingerprint;
-    std::vector<QString> names;           // every record's name, in search order
-    std::vector<bool> hasCode;            // whether its code is not empty
+    std::vector<QString> names; // every record's name, in search order
+    std::vector<bool> hasCode;  // whether its code is not empty
     std::vector<Chunk> chunks;
 
-    void add(const QString& name, QByteArrayView code)
-    {
+    void add(const QString& name, QByteArrayView code) {
         if (chunks.empty() || chunks.back().text.size() >= kChunkBytes) {
             chunks.emplace_back();
             chunks.back().text.reserve(kChunkBytes + kChunkBytes / 8);
@@ -116,8 +111,7 @@ struct SnippetSearch::Cache {
         hasCode.push_back(!code.isEmpty());
     }
 
-    size_t bytes() const
-    {
+    size_t bytes() const {
         size_t total = names.size() * (sizeof(QString) + 1);
         for (const QString& n : names)
             total += size_t(n.size()) * 2;
@@ -137,24 +131,19 @@ void searchChunk(const SnippetSearch::Cache& cache, size_t chunkIndex, const QBy
 } // namespace
 
 SnippetSearch::SnippetSearch(SnippetStore& store)
-    : m_store(store)
-{
-}
+    : m_store(store) {}
 
 SnippetSearch::~SnippetSearch() = default;
 
-bool SnippetSearch::isCached() const
-{
+bool SnippetSearch::isCached() const {
     return m_cache && m_cache->fingerprint == m_store.fingerprint();
 }
 
-size_t SnippetSearch::cachedBytes() const
-{
+size_t SnippetSearch::cachedBytes() const {
     return m_cache ? m_cache->bytes() : 0;
 }
 
-StoreStatus SnippetSearch::find(const QString& text, const HitSink& onHit)
-{
+StoreStatus SnippetSearch::find(const QString& text, const HitSink& onHit) {
     const QByteArray needle = unitBytes(text.toUpper());
     const SnippetStore::Fingerprint now = m_store.fingerprint();
     if (m_cache && m_cache->fingerprint == now) {
@@ -196,8 +185,7 @@ StoreStatus SnippetSearch::find(const QString& text, const HitSink& onHit)
 
 namespace {
 
-void searchChunk(const SnippetSearch::Cache& cache, size_t chunkIndex, const QByteArray& needle, const HitSink& onHit)
-{
+void searchChunk(const SnippetSearch::Cache& cache, size_t chunkIndex, const QByteArray& needle, const HitSink& onHit) {
     const SnippetSearch::Cache::Chunk& chunk = cache.chunks[chunkIndex];
     if (needle.isEmpty()) {
         for (const uint32_t record : chunk.recordOf) {

@@ -37,7 +37,6 @@ public:
     struct Cache;
 
 private:
-
     SnippetStore& m_store;
     std::unique_ptr<Cache> m_cache;
 };

@@ -7,30 +7,27 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSqlDatabase>
-#include <QSqlError>
 #include <QSqlDriver>
+#include <QSqlError>
 #include <QUrl>
 #include <QVariant>
 
 #include <atomic>
 #include <map>
-#include <vector>
-
 #include <sqlite3.h>
+#include <vector>
 
 namespace verdane {
 
 namespace {
 
-QString quotedIdentifier(const QString& name)
-{
+QString quotedIdentifier(const QString& name) {
     QString quoted = name;
     quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
-QString uniqueConnectionName(const char* role)
-{
+QString uniqueConnectionName(const char* role) {
     static std::atomic<int> counter{0};
     return QStringLiteral("verdane-%1-%2").arg(QLatin1String(role)).arg(counter.fetch_add(1));
 }
@@ -40,8 +37,7 @@ QString uniqueConnectionName(const char* role)
 class Statement {
 public:
     Statement(sqlite3* db, const QString& sql)
-        : m_db(db)
-    {
+        : m_db(db) {
         if (!db) {
             m_rc = SQLITE_MISUSE;
             return;
@@ -55,33 +51,28 @@ public:
     Statement& operator=(const Statement&) = delete;
 
     bool prepared() const { return m_prepared; }
-    void bind(int position, const QString& text)
-    {
+    void bind(int position, const QString& text) {
         const QByteArray utf8 = text.toUtf8();
         m_rc = sqlite3_bind_text(m_stmt, position, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
     }
     void bind(int position, qint64 value) { m_rc = sqlite3_bind_int64(m_stmt, position, value); }
     // True while a record is there; false at the end or on a failure, which failed() then tells.
-    bool next()
-    {
+    bool next() {
         m_rc = sqlite3_step(m_stmt);
         return m_rc == SQLITE_ROW;
     }
     bool failed() const { return m_rc != SQLITE_OK && m_rc != SQLITE_ROW && m_rc != SQLITE_DONE; }
     bool isNull(int column) const { return sqlite3_column_type(m_stmt, column) == SQLITE_NULL; }
     qint64 integer(int column) const { return sqlite3_column_int64(m_stmt, column); }
-    QByteArrayView bytes(int column) const
-    {
+    QByteArrayView bytes(int column) const {
         const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
         return data ? QByteArrayView(data, sqlite3_column_bytes(m_stmt, column)) : QByteArrayView();
     }
-    QString text(int column) const
-    {
+    QString text(int column) const {
         const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
         return data ? QString::fromUtf8(data, sqlite3_column_bytes(m_stmt, column)) : QString();
     }
-    QString error() const
-    {
+    QString error() const {
         if (!m_db)
             return QStringLiteral("the file is not open");
         return QString::fromUtf8(sqlite3_errmsg(m_db));
@@ -112,22 +103,19 @@ struct SnippetStore::Connection {
 
     QSqlDatabase database() const { return QSqlDatabase::database(connectionName, false); }
 
-    QString describe(const QString& what, const QString& reason) const
-    {
+    QString describe(const QString& what, const QString& reason) const {
         return reason.isEmpty() ? QStringLiteral("%1 of %2 could not be read.").arg(what, fileName)
                                 : QStringLiteral("%1 of %2 could not be read: %3").arg(what, fileName, reason);
     }
 
     // SQLite's counter of commits made by other connections; it tells whether a cached index still holds.
     // -1 when it cannot be read, which no index ever holds.
-    qint64 dataVersion() const
-    {
+    qint64 dataVersion() const {
         Statement query(handle, QStringLiteral("PRAGMA data_version"));
         return query.prepared() && query.next() ? query.integer(0) : -1;
     }
 
-    void close()
-    {
+    void close() {
         indexes.clear();
         handle = nullptr;
         if (!QSqlDatabase::contains(connectionName))
@@ -144,36 +132,30 @@ SnippetStore::SnippetStore(QString dataDir, int busyTimeoutMs)
     : m_dataDir(std::move(dataDir))
     , m_busyTimeoutMs(busyTimeoutMs)
     , m_library(std::make_unique<Connection>())
-    , m_user(std::make_unique<Connection>())
-{
+    , m_user(std::make_unique<Connection>()) {
     m_library->connectionName = uniqueConnectionName("library");
     m_library->fileName = kLibraryFileName;
     m_user->connectionName = uniqueConnectionName("user");
     m_user->fileName = kUserFileName;
 }
 
-SnippetStore::~SnippetStore()
-{
+SnippetStore::~SnippetStore() {
     closeDatabases();
 }
 
-QString SnippetStore::filePath(Database db) const
-{
+QString SnippetStore::filePath(Database db) const {
     return QDir(m_dataDir).filePath(connection(db).fileName);
 }
 
-SnippetStore::Connection& SnippetStore::connection(Database db)
-{
+SnippetStore::Connection& SnippetStore::connection(Database db) {
     return db == Database::Library ? *m_library : *m_user;
 }
 
-const SnippetStore::Connection& SnippetStore::connection(Database db) const
-{
+const SnippetStore::Connection& SnippetStore::connection(Database db) const {
     return db == Database::Library ? *m_library : *m_user;
 }
 
-SnippetStore::ReopenResult SnippetStore::reopenDatabases()
-{
+SnippetStore::ReopenResult SnippetStore::reopenDatabases() {
     closeDatabases();
     ++m_generation;
 
@@ -208,24 +190,23 @@ SnippetStore::ReopenResult SnippetStore::reopenDatabases()
     return result;
 }
 
-void SnippetStore::closeDatabases()
-{
+void SnippetStore::closeDatabases() {
     m_library->close();
     m_user->close();
 }
 
-bool SnippetStore::isOpen(Database db) const
-{
+bool SnippetStore::isOpen(Database db) const {
     return connection(db).handle != nullptr;
 }
 
-StoreStatus SnippetStore::listSnippetNames(Database db, const QString& table, const std::function<void(QString)>& sink)
-{
+StoreStatus SnippetStore::listSnippetNames(Database db, const QString& table,
+                                           const std::function<void(QString)>& sink) {
     Connection& c = connection(db);
     const QString what = QStringLiteral("The table \"%1\"").arg(table);
     Connection::NameIndex index;
     index.dataVersion = c.dataVersion();
-    Statement query(c.handle, QStringLiteral("SELECT rowid, CodeName FROM %1 ORDER BY rowid").arg(quotedIdentifier(table)));
+    Statement query(c.handle,
+                    QStringLiteral("SELECT rowid, CodeName FROM %1 ORDER BY rowid").arg(quotedIdentifier(table)));
     if (!query.prepared())
         return StoreStatus::failure(c.describe(what, query.error()));
     while (query.next()) {
@@ -253,8 +234,7 @@ struct SnippetStore::RowLookup {
 };
 
 SnippetStore::RowLookup SnippetStore::firstRecordNamed(Connection& c, const QString& table, const QString& name,
-                                                        const QString& column)
-{
+                                                       const QString& column) {
     RowLookup result;
     auto read = [&](Statement& query) {
         if (query.prepared() && query.next()) {
@@ -297,8 +277,7 @@ SnippetStore::RowLookup SnippetStore::firstRecordNamed(Connection& c, const QStr
     return read(query);
 }
 
-SnippetLookup SnippetStore::findSnippetCode(Database db, const QString& table, const QString& name)
-{
+SnippetLookup SnippetStore::findSnippetCode(Database db, const QString& table, const QString& name) {
     Connection& c = connection(db);
     const RowLookup row = firstRecordNamed(c, table, name, QStringLiteral("Code"));
     SnippetLookup result;
@@ -315,8 +294,7 @@ SnippetLookup SnippetStore::findSnippetCode(Database db, const QString& table, c
     return result;
 }
 
-SnippetStore::NameCheck SnippetStore::hasSnippetNamed(Database db, const QString& table, const QString& name)
-{
+SnippetStore::NameCheck SnippetStore::hasSnippetNamed(Database db, const QString& table, const QString& name) {
     Connection& c = connection(db);
     const RowLookup row = firstRecordNamed(c, table, name, QStringLiteral("1"));
     NameCheck result;
@@ -326,30 +304,32 @@ SnippetStore::NameCheck SnippetStore::hasSnippetNamed(Database db, const QString
     return result;
 }
 
-SnippetStore::Fingerprint SnippetStore::fingerprint() const
-{
+SnippetStore::Fingerprint SnippetStore::fingerprint() const {
     auto fileStamp = [this](Database db) {
         const QFileInfo info(filePath(db));
         return info.exists() ? QStringLiteral("%1/%2").arg(info.size()).arg(info.lastModified().toMSecsSinceEpoch())
                              : QString();
     };
-    return Fingerprint{m_generation,          m_writes, m_library->dataVersion(), m_user->dataVersion(),
-                       fileStamp(Database::Library), fileStamp(Database::User)};
+    return Fingerprint{m_generation,
+                       m_writes,
+                       m_library->dataVersion(),
+                       m_user->dataVersion(),
+                       fileStamp(Database::Library),
+                       fileStamp(Database::User)};
 }
 
 StoreStatus SnippetStore::scanSnippets(Database db, const QString& table,
-                                       const std::function<bool(const QString&, const QString&)>& visit)
-{
-    return scanSnippetBytes(db, table,
-                            [&](const QString& name, QByteArrayView code) { return visit(name, QString::fromUtf8(code)); });
+                                       const std::function<bool(const QString&, const QString&)>& visit) {
+    return scanSnippetBytes(
+        db, table, [&](const QString& name, QByteArrayView code) { return visit(name, QString::fromUtf8(code)); });
 }
 
 StoreStatus SnippetStore::scanSnippetBytes(Database db, const QString& table,
-                                           const std::function<bool(const QString&, QByteArrayView)>& visit)
-{
+                                           const std::function<bool(const QString&, QByteArrayView)>& visit) {
     Connection& c = connection(db);
     const QString what = QStringLiteral("The table \"%1\"").arg(table);
-    Statement query(c.handle, QStringLiteral("SELECT CodeName, Code FROM %1 ORDER BY rowid").arg(quotedIdentifier(table)));
+    Statement query(c.handle,
+                    QStringLiteral("SELECT CodeName, Code FROM %1 ORDER BY rowid").arg(quotedIdentifier(table)));
     if (!query.prepared())
         return StoreStatus::failure(c.describe(what, query.error()));
     while (query.next()) {
@@ -361,12 +341,12 @@ StoreStatus SnippetStore::scanSnippetBytes(Database db, const QString& table,
     return StoreStatus::success();
 }
 
-StoreStatus SnippetStore::addUserSnippet(const QString& name, const QString& code)
-{
+StoreStatus SnippetStore::addUserSnippet(const QString& name, const QString& code) {
     Connection& c = connection(Database::User);
     const QString what = QStringLiteral("The table \"%1\"").arg(kUserCodeTable);
     auto fail = [&](const QString& reason) {
-        return StoreStatus::failure(QStringLiteral("The snippet could not be stored in %1: %2").arg(c.fileName, reason));
+        return StoreStatus::failure(
+            QStringLiteral("The snippet could not be stored in %1: %2").arg(c.fileName, reason));
     };
     if (!c.handle)
         return fail(QStringLiteral("the file is not open"));
@@ -385,9 +365,9 @@ StoreStatus SnippetStore::addUserSnippet(const QString& name, const QString& cod
     if (names.size() < 2)
         return fail(QStringLiteral("it has no table \"%1\" with two columns").arg(kUserCodeTable));
 
-    Statement insert(c.handle, QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (?, ?)")
-                                   .arg(quotedIdentifier(kUserCodeTable), quotedIdentifier(names[0]),
-                                        quotedIdentifier(names[1])));
+    Statement insert(
+        c.handle, QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (?, ?)")
+                      .arg(quotedIdentifier(kUserCodeTable), quotedIdentifier(names[0]), quotedIdentifier(names[1])));
     if (!insert.prepared())
         return fail(insert.error());
     insert.bind(1, name);

@@ -20,8 +20,7 @@ constexpr int kSplashHeightTwips = 750;
 
 SplashWindow::SplashWindow(QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
-    , m_image(new QLabel(this))
-{
+    , m_image(new QLabel(this)) {
     setObjectName(QStringLiteral("frmSplash"));
     setAttribute(Qt::WA_DeleteOnClose, false);
     m_image->setObjectName(QStringLiteral("imgSplash"));
@@ -31,8 +30,7 @@ SplashWindow::SplashWindow(QWidget* parent)
         move(screen->availableGeometry().center() - rect().center());
 }
 
-void SplashWindow::resizeEvent(QResizeEvent* event)
-{
+void SplashWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     // The picture covers the whole window, height first, then width.
     m_image->resize(m_image->width(), height());
@@ -41,8 +39,7 @@ void SplashWindow::resizeEvent(QResizeEvent* event)
     setTopMost(this);
 }
 
-QPixmap SplashWindow::artwork(QSize size, qreal devicePixelRatio)
-{
+QPixmap SplashWindow::artwork(QSize size, qreal devicePixelRatio) {
     QPixmap pixmap(size * devicePixelRatio);
     pixmap.setDevicePixelRatio(devicePixelRatio);
     QPainter p(&pixmap);

@@ -10,14 +10,11 @@
 namespace verdane {
 
 Startup::Startup(QString dataDir)
-    : m_store(std::make_unique<SnippetStore>(std::move(dataDir)))
-{
-}
+    : m_store(std::make_unique<SnippetStore>(std::move(dataDir))) {}
 
 Startup::~Startup() = default;
 
-MainWindow& Startup::Main()
-{
+MainWindow& Startup::Main() {
     QApplication::setWindowIcon(appIcon());
     SplashWindow splash;
     splash.show();

@@ -8,8 +8,7 @@
 
 namespace verdane {
 
-QString nameRefusal(const QString& name)
-{
+QString nameRefusal(const QString& name) {
     if (name.isEmpty())
         return QStringLiteral("Please give the code snippet a name");
     if (name.size() > kSnippetNameLimit)
@@ -17,20 +16,19 @@ QString nameRefusal(const QString& name)
     return {};
 }
 
-QString importedCode(QByteArrayView bytes)
-{
+QString importedCode(QByteArrayView bytes) {
     return withWindowsLineBreaks(decodeImportedFile(bytes));
 }
 
-QString writeFileWhole(const QString& path, const QByteArray& bytes)
-{
+QString writeFileWhole(const QString& path, const QByteArray& bytes) {
     const QFileInfo target(path);
     if (target.isDir())
         return QStringLiteral("it is a folder");
     if (!target.dir().exists())
         return QStringLiteral("the folder %1 does not exist").arg(QDir::toNativeSeparators(target.path()));
     // A file nobody may write to is one the user marked read-only: it is not replaced, whoever runs the program.
-    const QFileDevice::Permissions writable = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    const QFileDevice::Permissions writable =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
     if (target.exists() && !(target.permissions() & writable))
         return QStringLiteral("the file is read-only");
     QSaveFile file(path);

@@ -6,18 +6,15 @@
 
 namespace verdane {
 
-bool isClassModuleName(const QString& fileName)
-{
+bool isClassModuleName(const QString& fileName) {
     return fileName.toLower().contains(QLatin1String(".cls"));
 }
 
-QString className(const QString& fileName)
-{
+QString className(const QString& fileName) {
     return fileName.section(QLatin1Char('.'), 0, 0);
 }
 
-QByteArray classModuleHeader(const QString& className)
-{
+QByteArray classModuleHeader(const QString& className) {
     const QString header = QStringLiteral("VERSION 1.0 CLASS\r\n"
                                           "BEGIN\r\n"
                                           "  MultiUse = -1  'True\r\n"
@@ -31,8 +28,7 @@ QByteArray classModuleHeader(const QString& className)
     return windows1252::encode(header);
 }
 
-QByteArray exportFileBytes(const QString& fileName, const QString& code)
-{
+QByteArray exportFileBytes(const QString& fileName, const QString& code) {
     QByteArray bytes;
     if (isClassModuleName(fileName))
         bytes = classModuleHeader(className(fileName));
@@ -41,8 +37,7 @@ QByteArray exportFileBytes(const QString& fileName, const QString& code)
     return bytes;
 }
 
-QString exportStartDirectory(const QString& stored, const QString& homeDirectory)
-{
+QString exportStartDirectory(const QString& stored, const QString& homeDirectory) {
     if (stored.isEmpty())
         return {};
     return QDir(stored).exists() ? stored : homeDirectory;

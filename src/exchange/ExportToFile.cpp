@@ -2,8 +2,8 @@
 
 #include "core/CatalogueModel.h"
 #include "core/Settings.h"
-#include "exchange/ExportFormat.h"
 #include "exchange/ExchangeRules.h"
+#include "exchange/ExportFormat.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "ui/main/CodeView.h"
@@ -14,8 +14,7 @@
 
 namespace verdane {
 
-void ExportCodeToFile(MainWindow& main)
-{
+void ExportCodeToFile(MainWindow& main) {
     const int selected = main.selectedNode();
     filedialog::Request request;
     request.kind = filedialog::Request::Kind::Save;
@@ -33,10 +32,10 @@ void ExportCodeToFile(MainWindow& main)
 
     const QString reason = writeFileWhole(path, exportFileBytes(QFileInfo(path).fileName(), main.codeView()->code()));
     if (!reason.isEmpty())
-        MessageBox::show(&main,
-                         QStringLiteral("The code could not be exported to %1: %2.")
-                             .arg(QDir::toNativeSeparators(path), reason),
-                         MessageBox::Icon::Critical);
+        MessageBox::show(
+            &main,
+            QStringLiteral("The code could not be exported to %1: %2.").arg(QDir::toNativeSeparators(path), reason),
+            MessageBox::Icon::Critical);
 }
 
 } // namespace verdane

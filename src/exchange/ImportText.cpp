@@ -6,8 +6,7 @@
 
 namespace verdane {
 
-QString decodeImportedFile(QByteArrayView bytes)
-{
+QString decodeImportedFile(QByteArrayView bytes) {
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
     const QString text = utf8.decode(bytes);
     if (!utf8.hasError())
@@ -15,8 +14,7 @@ QString decodeImportedFile(QByteArrayView bytes)
     return windows1252::decode(bytes);
 }
 
-QString withWindowsLineBreaks(const QString& text)
-{
+QString withWindowsLineBreaks(const QString& text) {
     if (!text.contains(QLatin1Char('\n')))
         return text;
     QString out;

@@ -7,7 +7,7 @@
 #include "platform/Clipboard.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
-#include "ui/common/DialogFont.h"
+#include "ui/common/ClassicForm.h"
 #include "ui/main/MainWindow.h"
 
 #include <QDir>
@@ -20,16 +20,6 @@
 
 namespace verdane {
 
-namespace {
-
-QRect twips(int left, int top, int width, int height)
-{
-    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
-}
-
-
-} // namespace
-
 ImportWindow::ImportWindow(MainWindow& main)
     : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
     , m_main(main)
@@ -41,36 +31,26 @@ ImportWindow::ImportWindow(MainWindow& main)
     , m_txtFile(new QLineEdit(this))
     , m_cmdBrowse(new QPushButton(QStringLiteral("&Browse"), this))
     , m_cmdImport(new QPushButton(QStringLiteral("&Import"), this))
-    , m_cmdCancel(new QPushButton(QStringLiteral("&Cancel"), this))
-{
+    , m_cmdCancel(new QPushButton(QStringLiteral("&Cancel"), this)) {
     setObjectName(QStringLiteral("frmImport"));
     useDialogFont(this);
     setWindowTitle(QStringLiteral("Verdane - Import Code"));
     setModal(false);
     setFixedSize(twipsToPixels(4095), twipsToPixels(1815));
 
-    m_lblCodeName->setObjectName(QStringLiteral("lblCodeName"));
-    m_lblCodeName->setGeometry(twips(120, 120, 1695, 255));
-    m_txtCodeName->setObjectName(QStringLiteral("txtCodeName"));
-    m_txtCodeName->setGeometry(twips(120, 360, 1695, 285));
+    place(m_lblCodeName, "lblCodeName", 120, 120, 1695, 255);
+    place(m_txtCodeName, "txtCodeName", 120, 360, 1695, 285);
     m_txtCodeName->setMaxLength(kSnippetNameLimit);
-    m_lblFrom->setObjectName(QStringLiteral("lblFrom"));
-    m_lblFrom->setGeometry(twips(2160, 360, 495, 255));
-    m_optFile->setObjectName(QStringLiteral("optFile"));
-    m_optFile->setGeometry(twips(2640, 240, 615, 255));
+    place(m_lblFrom, "lblFrom", 2160, 360, 495, 255);
+    place(m_optFile, "optFile", 2640, 240, 615, 255);
     m_optFile->setChecked(true);
-    m_optClipboard->setObjectName(QStringLiteral("optClipboard"));
-    m_optClipboard->setGeometry(twips(2640, 480, 975, 255));
-    m_txtFile->setObjectName(QStringLiteral("txtFile"));
-    m_txtFile->setGeometry(twips(120, 840, 2655, 285));
-    m_cmdBrowse->setObjectName(QStringLiteral("cmdBrowse"));
-    m_cmdBrowse->setGeometry(twips(2880, 840, 1095, 285));
+    place(m_optClipboard, "optClipboard", 2640, 480, 975, 255);
+    place(m_txtFile, "txtFile", 120, 840, 2655, 285);
+    place(m_cmdBrowse, "cmdBrowse", 2880, 840, 1095, 285);
     m_cmdBrowse->setAutoDefault(false);
-    m_cmdImport->setObjectName(QStringLiteral("cmdImport"));
-    m_cmdImport->setGeometry(twips(840, 1320, 1095, 375));
+    place(m_cmdImport, "cmdImport", 840, 1320, 1095, 375);
     m_cmdImport->setDefault(true);
-    m_cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    m_cmdCancel->setGeometry(twips(2160, 1320, 1095, 375));
+    place(m_cmdCancel, "cmdCancel", 2160, 1320, 1095, 375);
     m_cmdCancel->setAutoDefault(false);
     m_lblCodeName->setBuddy(m_txtCodeName);
     fitCaptions(this);
@@ -92,20 +72,17 @@ ImportWindow::ImportWindow(MainWindow& main)
     connect(m_cmdCancel, &QPushButton::clicked, this, &ImportWindow::cmdCancel_Click);
 }
 
-void ImportWindow::optFile_Click()
-{
+void ImportWindow::optFile_Click() {
     m_txtFile->setEnabled(true);
     m_cmdBrowse->setEnabled(true);
 }
 
-void ImportWindow::optClipboard_Click()
-{
+void ImportWindow::optClipboard_Click() {
     m_txtFile->setEnabled(false);
     m_cmdBrowse->setEnabled(false);
 }
 
-void ImportWindow::cmdBrowse_Click()
-{
+void ImportWindow::cmdBrowse_Click() {
     filedialog::Request request;
     request.kind = filedialog::Request::Kind::Open;
     request.owner = &m_main;
@@ -123,8 +100,7 @@ void ImportWindow::cmdBrowse_Click()
         m_txtFile->setText(QDir::toNativeSeparators(path));
 }
 
-ImportWindow::Source ImportWindow::readFile() const
-{
+ImportWindow::Source ImportWindow::readFile() const {
     const QString path = m_txtFile->text();
     if (path.isEmpty())
         return {{}, QStringLiteral("Please choose the file to import."), false};
@@ -144,8 +120,7 @@ ImportWindow::Source ImportWindow::readFile() const
     return {importedCode(bytes), {}, false};
 }
 
-void ImportWindow::cmdImport_Click()
-{
+void ImportWindow::cmdImport_Click() {
     const QString name = m_txtCodeName->text();
     if (const QString refusal = nameRefusal(name); !refusal.isEmpty()) {
         MessageBox::show(this, refusal);
@@ -162,7 +137,8 @@ void ImportWindow::cmdImport_Click()
     } else {
         source = readFile();
         if (!source.problem.isEmpty()) {
-            MessageBox::show(this, source.problem, source.failure ? MessageBox::Icon::Critical : MessageBox::Icon::None);
+            MessageBox::show(this, source.problem,
+                             source.failure ? MessageBox::Icon::Critical : MessageBox::Icon::None);
             return;
         }
     }
@@ -176,14 +152,12 @@ void ImportWindow::cmdImport_Click()
     deleteLater();
 }
 
-void ImportWindow::cmdCancel_Click()
-{
+void ImportWindow::cmdCancel_Click() {
     reject();
 }
 
 // Cancel, Esc and the title bar's close: the window goes, and nothing is stored.
-void ImportWindow::reject()
-{
+void ImportWindow::reject() {
     QDialog::reject();
     deleteLater();
 }

@@ -12,8 +12,7 @@ constexpr char16_t kHighControls[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-const QHash<char16_t, char>& encodingOfHighControls()
-{
+const QHash<char16_t, char>& encodingOfHighControls() {
     static const QHash<char16_t, char> table = [] {
         QHash<char16_t, char> t;
         for (int i = 0; i < 32; ++i)
@@ -24,8 +23,7 @@ const QHash<char16_t, char>& encodingOfHighControls()
 }
 } // namespace
 
-QByteArray encode(const QString& text)
-{
+QByteArray encode(const QString& text) {
     QByteArray out;
     out.reserve(text.size());
     const auto& high = encodingOfHighControls();
@@ -44,8 +42,7 @@ QByteArray encode(const QString& text)
     return out;
 }
 
-QString decode(QByteArrayView bytes)
-{
+QString decode(QByteArrayView bytes) {
     QString out(bytes.size(), Qt::Uninitialized);
     QChar* d = out.data();
     for (const char b : bytes) {

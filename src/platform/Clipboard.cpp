@@ -6,8 +6,7 @@
 
 namespace verdane::clipboard {
 
-bool setText(const QString& text)
-{
+bool setText(const QString& text) {
     QClipboard* board = QGuiApplication::clipboard();
     if (!board)
         return false;
@@ -16,8 +15,7 @@ bool setText(const QString& text)
     return board->text(QClipboard::Clipboard) == text;
 }
 
-QString text()
-{
+QString text() {
     const QClipboard* board = QGuiApplication::clipboard();
     const QMimeData* data = board ? board->mimeData(QClipboard::Clipboard) : nullptr;
     return data && data->hasText() ? data->text() : QString();

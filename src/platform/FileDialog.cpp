@@ -14,15 +14,13 @@ struct TestHooks {
     int count = 0;
 };
 
-TestHooks& hooks()
-{
+TestHooks& hooks() {
     static TestHooks h;
     return h;
 }
 } // namespace
 
-QString run(const Request& request)
-{
+QString run(const Request& request) {
     TestHooks& h = hooks();
     h.last = request;
     ++h.count;
@@ -50,30 +48,25 @@ QString run(const Request& request)
     return dialog.selectedFiles().constFirst();
 }
 
-void setTestMode(bool on)
-{
+void setTestMode(bool on) {
     hooks().testMode = on;
 }
 
-void setNextFileName(const QString& path)
-{
+void setNextFileName(const QString& path) {
     hooks().answers.push_back(path);
 }
 
-void clearAnswers()
-{
+void clearAnswers() {
     hooks().answers.clear();
     hooks().last = Request{};
     hooks().count = 0;
 }
 
-const Request& lastRequest()
-{
+const Request& lastRequest() {
     return hooks().last;
 }
 
-int requestCount()
-{
+int requestCount() {
     return hooks().count;
 }
 

@@ -12,11 +12,11 @@ struct Request {
     Kind kind = Kind::Open;
     QWidget* owner = nullptr;
     QString title;
-    QStringList filters;   // "Visual Basic Modules (*.bas)", in order
+    QStringList filters;    // "Visual Basic Modules (*.bas)", in order
     int selectedFilter = 0; // index into filters
-    QString defaultSuffix; // added to a name typed without one
-    QString directory;     // where the dialog starts; empty: wherever the platform chooses
-    QString proposedName;  // the file name already typed in
+    QString defaultSuffix;  // added to a name typed without one
+    QString directory;      // where the dialog starts; empty: wherever the platform chooses
+    QString proposedName;   // the file name already typed in
 };
 
 // Shows the platform's open or save dialog; the save dialog asks before an existing file is overwritten. Returns

@@ -13,14 +13,12 @@ struct TestHooks {
     QList<MessageBox::Shown> shown;
 };
 
-TestHooks& hooks()
-{
+TestHooks& hooks() {
     static TestHooks h;
     return h;
 }
 
-QMessageBox::Icon toQt(MessageBox::Icon icon)
-{
+QMessageBox::Icon toQt(MessageBox::Icon icon) {
     switch (icon) {
     case MessageBox::Icon::Critical:
         return QMessageBox::Critical;
@@ -37,8 +35,7 @@ QMessageBox::Icon toQt(MessageBox::Icon icon)
 }
 } // namespace
 
-MessageBox::Button MessageBox::show(QWidget* parent, const QString& text, Icon icon)
-{
+MessageBox::Button MessageBox::show(QWidget* parent, const QString& text, Icon icon) {
     const QString title = QStringLiteral("Verdane");
     TestHooks& h = hooks();
     if (h.testMode) {
@@ -57,31 +54,26 @@ MessageBox::Button MessageBox::show(QWidget* parent, const QString& text, Icon i
     return Button::Ok;
 }
 
-void MessageBox::setTestMode(bool on)
-{
+void MessageBox::setTestMode(bool on) {
     hooks().testMode = on;
 }
 
-void MessageBox::setNextAnswer(Button answer)
-{
+void MessageBox::setNextAnswer(Button answer) {
     hooks().answers.push_back(answer);
 }
 
-const QList<MessageBox::Shown>& MessageBox::shown()
-{
+const QList<MessageBox::Shown>& MessageBox::shown() {
     return hooks().shown;
 }
 
-QStringList MessageBox::shownTexts()
-{
+QStringList MessageBox::shownTexts() {
     QStringList texts;
     for (const Shown& s : hooks().shown)
         texts << s.text;
     return texts;
 }
 
-void MessageBox::clearShown()
-{
+void MessageBox::clearShown() {
     hooks().shown.clear();
     hooks().answers.clear();
 }

@@ -13,8 +13,7 @@ namespace {
 QString g_pdfForTests;
 constexpr int kTabWidth = 4;
 
-QString expandTabs(const QString& line)
-{
+QString expandTabs(const QString& line) {
     if (!line.contains(QLatin1Char('\t')))
         return line;
     QString out;
@@ -27,8 +26,7 @@ QString expandTabs(const QString& line)
     return out;
 }
 
-QStringList printedLines(const QString& text)
-{
+QStringList printedLines(const QString& text) {
     QString normalized = text;
     normalized.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     normalized.replace(QLatin1Char('\r'), QLatin1Char('\n'));
@@ -40,8 +38,7 @@ QStringList printedLines(const QString& text)
 
 } // namespace
 
-bool paintText(QPagedPaintDevice& device, const QString& text, const QFont& font)
-{
+bool paintText(QPagedPaintDevice& device, const QString& text, const QFont& font) {
     QPainter painter;
     if (!painter.begin(&device))
         return false;
@@ -69,8 +66,7 @@ bool paintText(QPagedPaintDevice& device, const QString& text, const QFont& font
     return painter.end();
 }
 
-bool printText(const QString& text, const QFont& font)
-{
+bool printText(const QString& text, const QFont& font) {
     if (!g_pdfForTests.isEmpty()) {
         QPdfWriter pdf(g_pdfForTests);
         pdf.setTitle(QStringLiteral("Verdane"));
@@ -84,8 +80,7 @@ bool printText(const QString& text, const QFont& font)
     return paintText(device, text, font);
 }
 
-void printToPdfForTests(const QString& path)
-{
+void printToPdfForTests(const QString& path) {
     g_pdfForTests = path;
 }
 

@@ -8,8 +8,7 @@ namespace {
 QList<QUrl>* g_recorder = nullptr;
 }
 
-void openUrl(const QUrl& url)
-{
+void openUrl(const QUrl& url) {
     if (g_recorder) {
         g_recorder->append(url);
         return;
@@ -17,8 +16,7 @@ void openUrl(const QUrl& url)
     QDesktopServices::openUrl(url);
 }
 
-void recordInsteadOfOpening(QList<QUrl>* opened)
-{
+void recordInsteadOfOpening(QList<QUrl>* opened) {
     g_recorder = opened;
 }
 

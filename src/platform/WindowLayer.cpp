@@ -5,8 +5,7 @@
 
 namespace verdane {
 
-void setTopMost(QWidget* window)
-{
+void setTopMost(QWidget* window) {
     if (!window)
         return;
     // Changing the flags of a shown widget would hide it; its native window takes the hint while it stays up.

@@ -18,8 +18,7 @@ struct Run {
     QString err;
 };
 
-Run cli(const QStringList& arguments, const QByteArray& input = {})
-{
+Run cli(const QStringList& arguments, const QByteArray& input = {}) {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     // No display, as in a terminal over ssh or a script.
@@ -38,13 +37,11 @@ Run cli(const QStringList& arguments, const QByteArray& input = {})
             QString::fromUtf8(process.readAllStandardError())};
 }
 
-QStringList withData(const LibraryFolder& folder, const QStringList& arguments)
-{
+QStringList withData(const LibraryFolder& folder, const QStringList& arguments) {
     return QStringList{QStringLiteral("--data-dir"), folder.path()} + arguments;
 }
 
-void verifyOneErrorLine(const Run& run, int code, const QString& mentions)
-{
+void verifyOneErrorLine(const Run& run, int code, const QString& mentions) {
     QCOMPARE(run.exitCode, code);
     QCOMPARE(run.err.count(QLatin1Char('\n')), 1);
     QVERIFY2(run.err.startsWith(QStringLiteral("verdane-cli: ")) && run.err.contains(mentions), qPrintable(run.err));
@@ -58,38 +55,37 @@ class TestCli : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
-    {
+    void initTestCase() {
         m_env = std::make_unique<TestEnvironment>();
-        m_folder.create({{QStringLiteral("Math"), {{QStringLiteral("Counter"), kCounter}, {QStringLiteral("Sum"), QStringLiteral("Sum = a + b")}}},
-                         {QStringLiteral("Window"), {{QStringLiteral("Top"), QStringLiteral("SetWindowPos")}}}},
-                        {{QStringLiteral("Mine"), QStringLiteral("my SUM")}, {QStringLiteral("Sum"), QStringLiteral("user sum")}});
+        m_folder.create(
+            {{QStringLiteral("Math"),
+              {{QStringLiteral("Counter"), kCounter}, {QStringLiteral("Sum"), QStringLiteral("Sum = a + b")}}},
+             {QStringLiteral("Window"), {{QStringLiteral("Top"), QStringLiteral("SetWindowPos")}}}},
+            {{QStringLiteral("Mine"), QStringLiteral("my SUM")}, {QStringLiteral("Sum"), QStringLiteral("user sum")}});
     }
 
-    void listsTheCatalogueInTreeOrder()
-    {
+    void listsTheCatalogueInTreeOrder() {
         const Run run = cli(withData(m_folder, {QStringLiteral("list")}));
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, QByteArray("Math/Counter\nMath/Sum\nWindow/Top\nUser Code/Mine\nUser Code/Sum\n"));
         QVERIFY(run.err.isEmpty());
     }
 
-    void showsTheStoredBytes()
-    {
+    void showsTheStoredBytes() {
         Run run = cli(withData(m_folder, {QStringLiteral("show"), QStringLiteral("Math"), QStringLiteral("Counter")}));
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, kCounter.toUtf8());
         run = cli(withData(m_folder, {QStringLiteral("show"), kUserCodeCaption, QStringLiteral("Sum")}));
         QCOMPARE(run.out, QByteArray("user sum"));
-        verifyOneErrorLine(cli(withData(m_folder, {QStringLiteral("show"), QStringLiteral("Math"), QStringLiteral("sum")})),
-                           3, QStringLiteral("sum"));
+        verifyOneErrorLine(
+            cli(withData(m_folder, {QStringLiteral("show"), QStringLiteral("Math"), QStringLiteral("sum")})), 3,
+            QStringLiteral("sum"));
         // A group is no snippet.
-        verifyOneErrorLine(cli(withData(m_folder, {QStringLiteral("show"), kPublisherLabel, QStringLiteral("Math")})), 3,
-                           QStringLiteral("Math"));
+        verifyOneErrorLine(cli(withData(m_folder, {QStringLiteral("show"), kPublisherLabel, QStringLiteral("Math")})),
+                           3, QStringLiteral("Math"));
     }
 
-    void findsAsTheFindWindowDoes()
-    {
+    void findsAsTheFindWindowDoes() {
         Run run = cli(withData(m_folder, {QStringLiteral("find"), QStringLiteral("sum")}));
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, QByteArray("Sum\nMine\nSum\n"));
@@ -98,24 +94,26 @@ private Q_SLOTS:
         QVERIFY(run.out.isEmpty());
     }
 
-    void exportsAsTheExportDoes()
-    {
+    void exportsAsTheExportDoes() {
         QTemporaryDir dir;
         const QString cls = dir.filePath(QStringLiteral("Counter.cls"));
-        Run run = cli(withData(m_folder, {QStringLiteral("export"), QStringLiteral("Math"), QStringLiteral("Counter"), cls}));
+        Run run =
+            cli(withData(m_folder, {QStringLiteral("export"), QStringLiteral("Math"), QStringLiteral("Counter"), cls}));
         QCOMPARE(run.exitCode, 0);
         QFile file(cls);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), classModuleHeader(QStringLiteral("Counter")) + "' Counts \xe9t\xe9s\r\nPublic n As Long\r\n\r\n");
-        verifyOneErrorLine(cli(withData(m_folder, {QStringLiteral("export"), QStringLiteral("Math"), QStringLiteral("Counter"),
-                                                   dir.filePath(QStringLiteral("no/such/folder.bas"))})),
-                           5, QStringLiteral("does not exist"));
-        verifyOneErrorLine(cli(withData(m_folder, {QStringLiteral("export"), QStringLiteral("Math"), QStringLiteral("Gone"), cls})),
-                           3, QStringLiteral("Gone"));
+        QCOMPARE(file.readAll(),
+                 classModuleHeader(QStringLiteral("Counter")) + "' Counts \xe9t\xe9s\r\nPublic n As Long\r\n\r\n");
+        verifyOneErrorLine(
+            cli(withData(m_folder, {QStringLiteral("export"), QStringLiteral("Math"), QStringLiteral("Counter"),
+                                    dir.filePath(QStringLiteral("no/such/folder.bas"))})),
+            5, QStringLiteral("does not exist"));
+        verifyOneErrorLine(
+            cli(withData(m_folder, {QStringLiteral("export"), QStringLiteral("Math"), QStringLiteral("Gone"), cls})), 3,
+            QStringLiteral("Gone"));
     }
 
-    void importsWithTheImportsRules()
-    {
+    void importsWithTheImportsRules() {
         LibraryFolder folder;
         folder.create();
         QTemporaryDir dir;
@@ -137,19 +135,20 @@ private Q_SLOTS:
         QVERIFY(writeFile(empty, {}));
         verifyOneErrorLine(cli(withData(folder, {QStringLiteral("import"), QStringLiteral("x"), empty})), 6,
                            QStringLiteral("Zero Length files not allowed"));
-        verifyOneErrorLine(cli(withData(folder, {QStringLiteral("import"), QStringLiteral("x"), QStringLiteral("-")}), QByteArray("")),
-                           6, QStringLiteral("Zero Length"));
+        verifyOneErrorLine(
+            cli(withData(folder, {QStringLiteral("import"), QStringLiteral("x"), QStringLiteral("-")}), QByteArray("")),
+            6, QStringLiteral("Zero Length"));
         verifyOneErrorLine(cli(withData(folder, {QStringLiteral("import"), QString(), path})), 6,
                            QStringLiteral("Please give the code snippet a name"));
         verifyOneErrorLine(cli(withData(folder, {QStringLiteral("import"), QString(51, QLatin1Char('n')), path})), 6,
                            QStringLiteral("50"));
-        verifyOneErrorLine(cli(withData(folder, {QStringLiteral("import"), QStringLiteral("x"), dir.filePath(QStringLiteral("missing"))})),
+        verifyOneErrorLine(cli(withData(folder, {QStringLiteral("import"), QStringLiteral("x"),
+                                                 dir.filePath(QStringLiteral("missing"))})),
                            5, QStringLiteral("missing"));
         QCOMPARE(DatabaseFile::records(folder.userPath(), kUserCodeTable).size(), 2);
     }
 
-    void badDatabasesAndArguments()
-    {
+    void badDatabasesAndArguments() {
         LibraryFolder none;
         verifyOneErrorLine(cli(withData(none, {QStringLiteral("list")})), 4, kLibraryFileName);
         QVERIFY(none.fileNames().isEmpty());
@@ -161,13 +160,12 @@ private Q_SLOTS:
         verifyOneErrorLine(cli({QStringLiteral("frobnicate")}), 2, QStringLiteral("frobnicate"));
         verifyOneErrorLine(cli({QStringLiteral("show"), QStringLiteral("Math")}), 2, QStringLiteral("GROUP NAME"));
         verifyOneErrorLine(cli({}), 2, QStringLiteral("--help"));
-        verifyOneErrorLine(cli({QStringLiteral("--data-dir"), QStringLiteral("/no/such/dir"), QStringLiteral("list")}), 2,
-                           QStringLiteral("/no/such/dir"));
+        verifyOneErrorLine(cli({QStringLiteral("--data-dir"), QStringLiteral("/no/such/dir"), QStringLiteral("list")}),
+                           2, QStringLiteral("/no/such/dir"));
         verifyOneErrorLine(cli({QStringLiteral("--bogus"), QStringLiteral("list")}), 2, QStringLiteral("bogus"));
     }
 
-    void helpAndVersion()
-    {
+    void helpAndVersion() {
         Run run = cli({QStringLiteral("--help")});
         QCOMPARE(run.exitCode, 0);
         QVERIFY(run.out.contains("Exit codes:"));

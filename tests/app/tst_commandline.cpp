@@ -13,8 +13,7 @@ struct Run {
     QString err;
 };
 
-Run runVerdane(const QStringList& arguments)
-{
+Run runVerdane(const QStringList& arguments) {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     // The checks below must hold without any display, as on a terminal over ssh.
@@ -37,8 +36,7 @@ class TestCommandLine : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void helpAndVersionNeedNoDisplay()
-    {
+    void helpAndVersionNeedNoDisplay() {
         const Run help = runVerdane({QStringLiteral("--help")});
         QCOMPARE(help.exitCode, 0);
         QVERIFY(help.out.contains(QStringLiteral("--data-dir <dir>")));
@@ -49,8 +47,7 @@ private Q_SLOTS:
         QCOMPARE(version.out, QStringLiteral("verdane 1.0.0\n"));
     }
 
-    void badCommandLinesFailWithOneLine_data()
-    {
+    void badCommandLinesFailWithOneLine_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("mentions");
         QTest::newRow("unknown option") << QStringList{QStringLiteral("--frobnicate")} << QStringLiteral("frobnicate");
@@ -62,8 +59,7 @@ private Q_SLOTS:
         QTest::newRow("stray argument") << QStringList{QStringLiteral("library.mdb")} << QStringLiteral("library.mdb");
     }
 
-    void badCommandLinesFailWithOneLine()
-    {
+    void badCommandLinesFailWithOneLine() {
         QFETCH(QStringList, arguments);
         QFETCH(QString, mentions);
         const Run run = runVerdane(arguments);

@@ -13,21 +13,18 @@
 class FifoReader {
 public:
     explicit FifoReader(const QString& path, bool reading = true)
-        : m_path(path)
-    {
+        : m_path(path) {
         ::mkfifo(QFile::encodeName(path).constData(), 0600);
         if (reading)
             m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
     }
-    ~FifoReader()
-    {
+    ~FifoReader() {
         if (m_fd >= 0)
             ::close(m_fd);
     }
     QString path() const { return m_path; }
     // Everything written so far.
-    QByteArray readAll()
-    {
+    QByteArray readAll() {
         QByteArray all;
         char buffer[65536];
         ssize_t n;
@@ -35,8 +32,7 @@ public:
             all.append(buffer, n);
         return all;
     }
-    QStringList lines()
-    {
+    QStringList lines() {
         QStringList result;
         for (const QByteArray& line : readAll().split('\n'))
             result << QString::fromUtf8(line);

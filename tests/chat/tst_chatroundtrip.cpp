@@ -27,15 +27,13 @@ using namespace verdane::test;
 
 namespace {
 
-quint16 freePort()
-{
+quint16 freePort() {
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost, 0);
     return probe.serverPort();
 }
 
-bool waitFor(const std::function<bool()>& done, int ms)
-{
+bool waitFor(const std::function<bool()>& done, int ms) {
     QElapsedTimer clock;
     clock.start();
     while (!done()) {
@@ -49,8 +47,7 @@ bool waitFor(const std::function<bool()>& done, int ms)
 // A plain IRC client: registers a nick, joins a channel and keeps every line it receives.
 class IrcClient {
 public:
-    bool connectAs(quint16 port, const QString& nick, const QString& channel)
-    {
+    bool connectAs(quint16 port, const QString& nick, const QString& channel) {
         m_socket.connectToHost(QHostAddress::LocalHost, port);
         if (!m_socket.waitForConnected(5000))
             return false;
@@ -58,16 +55,15 @@ public:
         send(QStringLiteral("NICK %1").arg(nick));
         send(QStringLiteral("USER %1 0 * :Test client").arg(nick));
         send(QStringLiteral("JOIN %1").arg(channel));
-        return waitFor([&] { return seen(QStringLiteral(" JOIN :") + channel) || seen(QStringLiteral(" JOIN ") + channel); },
-                       10000);
+        return waitFor(
+            [&] { return seen(QStringLiteral(" JOIN :") + channel) || seen(QStringLiteral(" JOIN ") + channel); },
+            10000);
     }
-    bool seen(const QString& part) const
-    {
+    bool seen(const QString& part) const {
         return std::any_of(m_lines.begin(), m_lines.end(), [&](const QString& l) { return l.contains(part); });
     }
     // The texts of the messages sent to target, in the order they came.
-    QStringList messagesTo(const QString& target) const
-    {
+    QStringList messagesTo(const QString& target) const {
         QStringList texts;
         const QString marker = QStringLiteral(" PRIVMSG ") + target + QStringLiteral(" :");
         for (const QString& line : m_lines) {
@@ -79,8 +75,7 @@ public:
 
 private:
     void send(const QString& line) { m_socket.write(line.toUtf8() + "\r\n"); }
-    void read()
-    {
+    void read() {
         m_buffer += m_socket.readAll();
         qsizetype end;
         while ((end = m_buffer.indexOf("\r\n")) >= 0) {
@@ -105,15 +100,15 @@ class TestChatRoundTrip : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
-    {
+    void initTestCase() {
         qputenv("HOME", m_home.path().toUtf8());
         qunsetenv("XDG_RUNTIME_DIR");
         qputenv("WEECHAT_HOME", m_weechatDir.path().toUtf8());
         m_env = std::make_unique<TestEnvironment>();
         const QString ngircd = QStandardPaths::findExecutable(QStringLiteral("ngircd"), {"/usr/sbin", "/usr/bin"});
         const QString weechat = QStandardPaths::findExecutable(QStringLiteral("weechat-headless"));
-        QVERIFY2(!ngircd.isEmpty() && !weechat.isEmpty(), "ngircd and weechat-headless are needed (scripts/test installs them)");
+        QVERIFY2(!ngircd.isEmpty() && !weechat.isEmpty(),
+                 "ngircd and weechat-headless are needed (scripts/test installs them)");
 
         m_port = freePort();
         QDir(m_serverDir.path()).mkdir(QStringLiteral("include"));
@@ -125,21 +120,23 @@ private Q_SLOTS:
                               .arg(m_port)
                               .arg(m_serverDir.filePath(QStringLiteral("include")))
                               .toUtf8()));
-        m_server.start(ngircd, {QStringLiteral("-n"), QStringLiteral("-f"), m_serverDir.filePath(QStringLiteral("ngircd.conf"))});
+        m_server.start(
+            ngircd, {QStringLiteral("-n"), QStringLiteral("-f"), m_serverDir.filePath(QStringLiteral("ngircd.conf"))});
         QVERIFY(m_server.waitForStarted());
-        QVERIFY2(waitFor([&] {
-                     QTcpSocket probe;
-                     probe.connectToHost(QHostAddress::LocalHost, m_port);
-                     return probe.waitForConnected(200);
-                 }, 10000),
+        QVERIFY2(waitFor(
+                     [&] {
+                         QTcpSocket probe;
+                         probe.connectToHost(QHostAddress::LocalHost, m_port);
+                         return probe.waitForConnected(200);
+                     },
+                     10000),
                  "the IRC server did not come up");
 
         QVERIFY(m_receiver.connectAs(m_port, QStringLiteral("alice"), QStringLiteral("#vb")));
         startWeeChat();
     }
 
-    void cleanupTestCase()
-    {
+    void cleanupTestCase() {
         stopWeeChat();
         m_server.terminate();
         if (!m_server.waitForFinished(5000))
@@ -148,8 +145,7 @@ private Q_SLOTS:
 
     void init() { MessageBox::clearShown(); }
 
-    void nickAndChannelReceiveTheExample()
-    {
+    void nickAndChannelReceiveTheExample() {
         Session s;
         s.main().codeView()->setCode(QStringLiteral("Sub A()\r\nEnd Sub"));
         s.main().mnuFileExportmIRCChat_Click();
@@ -171,12 +167,11 @@ private Q_SLOTS:
         QCOMPARE(m_receiver.messagesTo(QStringLiteral("#vb")), QStringList({"my timer", "Sub A()", "End Sub"}));
     }
 
-    void aLineCanRunNothingButItsOwnMessage()
-    {
+    void aLineCanRunNothingButItsOwnMessage() {
         Session s;
         // A line break, a carriage return and a NUL inside one line of the snippet, each followed by a command.
-        const QString code = QStringLiteral("one\n*/msg alice INJECTED\r\n") +
-                             QStringLiteral("two\r/quit") + QChar(0) + QStringLiteral("/msg alice ALSO\r\nlast");
+        const QString code = QStringLiteral("one\n*/msg alice INJECTED\r\n") + QStringLiteral("two\r/quit") + QChar(0) +
+                             QStringLiteral("/msg alice ALSO\r\nlast");
         s.main().codeView()->setCode(code);
         s.main().mnuFileExportmIRCChat_Click();
         ChatWindow* chat = s.main().chatWindow();
@@ -192,11 +187,12 @@ private Q_SLOTS:
         // WeeChat did not quit: the next send arrives too.
         s.main().codeView()->setCode(QStringLiteral("still here"));
         chat->cmdSend_Click();
-        QVERIFY(waitFor([&] { return m_receiver.messagesTo(QStringLiteral("alice")).contains(QStringLiteral("still here")); }, 10000));
+        QVERIFY(waitFor(
+            [&] { return m_receiver.messagesTo(QStringLiteral("alice")).contains(QStringLiteral("still here")); },
+            10000));
     }
 
-    void aStoppedWeeChatIsAnError()
-    {
+    void aStoppedWeeChatIsAnError() {
         Session s;
         s.main().codeView()->setCode(QStringLiteral("Sub A()\r\nEnd Sub"));
         s.main().mnuFileExportmIRCChat_Click();
@@ -222,17 +218,17 @@ private Q_SLOTS:
     }
 
 private:
-    void startWeeChat()
-    {
+    void startWeeChat() {
         const QString commands =
-            QStringLiteral("/set irc.server_default.anti_flood_prio_high 0;/set irc.server_default.anti_flood_prio_low 0;"
-                           "/set irc.server_default.nicks vsender;/set irc.server_default.username vsender;"
-                           "/set fifo.file.enabled on;"
-                           "/server add test 127.0.0.1/%1 -notls;/set irc.server.test.autojoin #vb;/connect test")
+            QStringLiteral(
+                "/set irc.server_default.anti_flood_prio_high 0;/set irc.server_default.anti_flood_prio_low 0;"
+                "/set irc.server_default.nicks vsender;/set irc.server_default.username vsender;"
+                "/set fifo.file.enabled on;"
+                "/server add test 127.0.0.1/%1 -notls;/set irc.server.test.autojoin #vb;/connect test")
                 .arg(m_port);
         m_weechat.setProcessChannelMode(QProcess::MergedChannels);
-        m_weechat.start(QStringLiteral("weechat-headless"), {QStringLiteral("--dir"), m_weechatDir.path(),
-                                                              QStringLiteral("-r"), commands});
+        m_weechat.start(QStringLiteral("weechat-headless"),
+                        {QStringLiteral("--dir"), m_weechatDir.path(), QStringLiteral("-r"), commands});
         QVERIFY(m_weechat.waitForStarted());
         m_pipe = m_weechatDir.filePath(QStringLiteral("weechat_fifo_%1").arg(m_weechat.processId()));
         QVERIFY2(waitFor([&] { return QFileInfo::exists(m_pipe); }, 10000), "WeeChat made no fifo pipe");
@@ -240,8 +236,7 @@ private:
                  "WeeChat did not join the channel");
     }
 
-    void stopWeeChat()
-    {
+    void stopWeeChat() {
         if (m_weechat.state() == QProcess::NotRunning)
             return;
         m_weechat.terminate();

@@ -6,8 +6,6 @@
 #include "ui/main/MainToolBar.h"
 #include "ui/main/MainWindow.h"
 
-#include "FifoReader.h"
-
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -16,6 +14,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include "FifoReader.h"
 
 using namespace verdane;
 using namespace verdane::test;
@@ -32,8 +32,7 @@ struct Controls {
     QPushButton* close;
 };
 
-Controls openChat(MainWindow& main)
-{
+Controls openChat(MainWindow& main) {
     main.menuAction(QStringLiteral("mnuFileExportmIRCChat"))->trigger();
     ChatWindow* w = main.chatWindow();
     if (!w)
@@ -55,8 +54,7 @@ class TestChatWindow : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
-    {
+    void initTestCase() {
         qputenv("HOME", m_home.path().toUtf8());
         qunsetenv("WEECHAT_HOME");
         qunsetenv("XDG_RUNTIME_DIR");
@@ -64,8 +62,7 @@ private Q_SLOTS:
     }
     void init() { m_env->reset(); }
 
-    void opensOnlyWithCodeAndAsDesigned()
-    {
+    void opensOnlyWithCodeAndAsDesigned() {
         Session s;
         s.main().mnuFileExportmIRCChat_Click();
         QCOMPARE(MessageBox::shownTexts(), QStringList{QStringLiteral("Please select some code to export first.")});
@@ -80,7 +77,8 @@ private Q_SLOTS:
         QCOMPARE(c.privateMessage->text(), QStringLiteral("Private Message"));
         QVERIFY(c.privateMessage->isChecked());
         QCOMPARE(c.nickLabel->text(), QStringLiteral("Nick:"));
-        QCOMPARE(c.window->findChild<QLabel*>(QStringLiteral("lblComments"))->text(), QStringLiteral("Additional Comments:"));
+        QCOMPARE(c.window->findChild<QLabel*>(QStringLiteral("lblComments"))->text(),
+                 QStringLiteral("Additional Comments:"));
         QCOMPARE(c.window->findChild<QLabel*>(QStringLiteral("lblWarning"))->text(),
                  QStringLiteral("Warning:  Sending code to a channel could cause you to get kicked or banned."));
         QCOMPARE(c.send->text(), QStringLiteral("&Send"));
@@ -118,8 +116,7 @@ private Q_SLOTS:
         QTRY_VERIFY(s.main().chatWindow() == nullptr);
     }
 
-    void emptyTargetSendsNothing()
-    {
+    void emptyTargetSendsNothing() {
         Session s;
         QTemporaryDir dir;
         FifoReader pipe(dir.filePath(QStringLiteral("pipe")));
@@ -133,8 +130,7 @@ private Q_SLOTS:
         QVERIFY(pipe.readAll().isEmpty());
     }
 
-    void sendsEveryLineAndStaysOpen()
-    {
+    void sendsEveryLineAndStaysOpen() {
         Session s;
         QTemporaryDir dir;
         FifoReader pipe(dir.filePath(QStringLiteral("pipe")));
@@ -168,8 +164,7 @@ private Q_SLOTS:
         QVERIFY(MessageBox::shown().isEmpty());
     }
 
-    void failureLeavesTheTargetAndTheWindow()
-    {
+    void failureLeavesTheTargetAndTheWindow() {
         Session s;
         QTemporaryDir dir;
         settings::write(settings::ChatServiceName, dir.filePath(QStringLiteral("no-weechat-here")));

@@ -1,10 +1,10 @@
 #include "platform/linux/WeeChatTransport.h"
 
-#include "FifoReader.h"
-
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include "FifoReader.h"
 
 using namespace verdane;
 
@@ -12,26 +12,24 @@ class TestWeeChatTransport : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
-    {
+    void initTestCase() {
         // No WeeChat of the machine may be found by accident.
         qputenv("HOME", m_home.path().toUtf8());
         qunsetenv("WEECHAT_HOME");
         qunsetenv("XDG_RUNTIME_DIR");
     }
 
-    void eachTextIsOneLineThatRunsOneCommand()
-    {
+    void eachTextIsOneLineThatRunsOneCommand() {
         QCOMPARE(WeeChatTransport::pipeLine(QStringLiteral("/msg bob hi")), QByteArray("*/msg bob hi\n"));
         QCOMPARE(WeeChatTransport::pipeLine(QStringLiteral("/msg bob a\r\n*/quit\rb")),
                  QByteArray("*/msg bob a  */quit b\n"));
         QCOMPARE(WeeChatTransport::pipeLine(QStringLiteral("/msg bob x") + QChar(0) + QStringLiteral("/exec rm")),
                  QByteArray("*/msg bob x /exec rm\n"));
-        QCOMPARE(WeeChatTransport::pipeLine(QStringLiteral("/msg bob \u00e9t\u00e9")), QByteArray("*/msg bob \xc3\xa9t\xc3\xa9\n"));
+        QCOMPARE(WeeChatTransport::pipeLine(QStringLiteral("/msg bob \u00e9t\u00e9")),
+                 QByteArray("*/msg bob \xc3\xa9t\xc3\xa9\n"));
     }
 
-    void textsArriveInOrderThroughThePipe()
-    {
+    void textsArriveInOrderThroughThePipe() {
         QTemporaryDir dir;
         FifoReader reader(dir.filePath(QStringLiteral("weechat_fifo_test")));
         WeeChatTransport transport;
@@ -45,8 +43,7 @@ private Q_SLOTS:
         QVERIFY(!transport.poke(QStringLiteral("after close")));
     }
 
-    void failsWithoutAReader()
-    {
+    void failsWithoutAReader() {
         QTemporaryDir dir;
         WeeChatTransport transport;
         // Nothing there at all.
@@ -60,8 +57,7 @@ private Q_SLOTS:
         QVERIFY(transport.error().contains(QStringLiteral("nobody reads")));
     }
 
-    void aFullPipeFailsAfterTheTimeOut()
-    {
+    void aFullPipeFailsAfterTheTimeOut() {
         QTemporaryDir dir;
         FifoReader sleepy(dir.filePath(QStringLiteral("weechat_fifo_2"))); // opened, never read
         WeeChatTransport transport;
@@ -77,8 +73,7 @@ private Q_SLOTS:
         QVERIFY(sleepy.readAll().startsWith("*/msg alice xxx"));
     }
 
-    void findsAWeeChatOnlyWhereOneRuns()
-    {
+    void findsAWeeChatOnlyWhereOneRuns() {
         QTemporaryDir dir;
         qputenv("WEECHAT_HOME", dir.path().toUtf8());
         // Named like a WeeChat's pipe, but for a process that is not WeeChat (this test).

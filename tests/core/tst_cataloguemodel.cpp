@@ -10,8 +10,7 @@ class TestCatalogueModel : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void nodesAreNumberedInOrderOfAddition()
-    {
+    void nodesAreNumberedInOrderOfAddition() {
         CatalogueModel model;
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         const int a = model.addRoot(QStringLiteral("A"));
@@ -41,8 +40,7 @@ private Q_SLOTS:
         QCOMPARE(model.caption(7), QString());
     }
 
-    void rebuildResetsViewsOnce()
-    {
+    void rebuildResetsViewsOnce() {
         CatalogueModel model;
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         model.addRoot(QStringLiteral("old"));
@@ -61,8 +59,7 @@ private Q_SLOTS:
         QCOMPARE(model.caption(1001), QStringLiteral("999"));
     }
 
-    void clearOutsideARebuildEmptiesTheModel()
-    {
+    void clearOutsideARebuildEmptiesTheModel() {
         CatalogueModel model;
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         model.addChild(model.addRoot(QStringLiteral("r")), QStringLiteral("c"));

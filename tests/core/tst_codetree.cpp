@@ -13,8 +13,7 @@ using namespace verdane::test;
 
 namespace {
 
-QStringList childCaptions(const CatalogueModel& tree, int node)
-{
+QStringList childCaptions(const CatalogueModel& tree, int node) {
     QStringList captions;
     for (int i = 1; i <= tree.nodeCount(); ++i) {
         if (tree.parentNode(i) == node)
@@ -23,8 +22,7 @@ QStringList childCaptions(const CatalogueModel& tree, int node)
     return captions;
 }
 
-void verifySkeleton(const CatalogueModel& tree)
-{
+void verifySkeleton(const CatalogueModel& tree) {
     QVERIFY(tree.nodeCount() >= 9);
     QCOMPARE(tree.caption(1), kPublisherLabel);
     QCOMPARE(tree.caption(2), kUserCodeCaption);
@@ -44,12 +42,11 @@ class TestCodeTree : public QObject {
 private Q_SLOTS:
     void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
 
-    void buildsRootsGroupsThenSnippetsInOrder()
-    {
+    void buildsRootsGroupsThenSnippetsInOrder() {
         LibraryFolder folder;
         folder.create({{QStringLiteral("Window"), {{QStringLiteral("W1"), QStringLiteral("w")}}},
-                       {QStringLiteral("File"), {{QStringLiteral("F2"), QStringLiteral("f")},
-                                                 {QStringLiteral("F1"), QStringLiteral("f")}}},
+                       {QStringLiteral("File"),
+                        {{QStringLiteral("F2"), QStringLiteral("f")}, {QStringLiteral("F1"), QStringLiteral("f")}}},
                        {QStringLiteral("Math"), {{QVariant(), QStringLiteral("no name")}}}},
                       {{QStringLiteral("F1"), QStringLiteral("mine")}, {QStringLiteral("U"), QStringLiteral("u")}});
         SnippetStore store(folder.path());
@@ -72,8 +69,7 @@ private Q_SLOTS:
         QCOMPARE(childCaptions(tree, 2), QStringList({QStringLiteral("F1"), QStringLiteral("U")}));
     }
 
-    void refreshRebuildsTheSameShapeAndSeesReplacedFiles()
-    {
+    void refreshRebuildsTheSameShapeAndSeesReplacedFiles() {
         LibraryFolder folder;
         folder.create({{QStringLiteral("Math"), {{QStringLiteral("M"), QStringLiteral("m")}}}});
         SnippetStore store(folder.path());
@@ -91,8 +87,7 @@ private Q_SLOTS:
     }
 
     // Whatever is wrong with the files, the roots and the seven groups stand and nothing appears on disk.
-    void badFiles_data()
-    {
+    void badFiles_data() {
         QTest::addColumn<QString>("damage");
         QTest::addColumn<int>("expectedNodes");
         QTest::addColumn<int>("expectedUserNodes");
@@ -107,8 +102,7 @@ private Q_SLOTS:
         QTest::newRow("empty file") << "empty library" << 9 << 1;
     }
 
-    void badFiles()
-    {
+    void badFiles() {
         QFETCH(QString, damage);
         QFETCH(int, expectedNodes);
         QFETCH(int, expectedUserNodes);
@@ -156,11 +150,11 @@ private Q_SLOTS:
         QCOMPARE(fileDigest(folder.userPath()), userBefore);
     }
 
-    void locatesSnippetsByCaptionAndStructure()
-    {
+    void locatesSnippetsByCaptionAndStructure() {
         LibraryFolder folder;
-        folder.create({{QStringLiteral("Math"), {{QStringLiteral("Sum"), QStringLiteral("s")}}}},
-                      {{QStringLiteral("Mine"), QStringLiteral("m")}, {QStringLiteral("User Code"), QStringLiteral("x")}});
+        folder.create(
+            {{QStringLiteral("Math"), {{QStringLiteral("Sum"), QStringLiteral("s")}}}},
+            {{QStringLiteral("Mine"), QStringLiteral("m")}, {QStringLiteral("User Code"), QStringLiteral("x")}});
         SnippetStore store(folder.path());
         CatalogueModel tree;
         loadCodeTree(tree, store);

@@ -15,8 +15,7 @@ private Q_SLOTS:
     void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
     void init() { m_env->reset(); }
 
-    void defaultsApplyOnlyWhileAKeyIsAbsent()
-    {
+    void defaultsApplyOnlyWhileAKeyIsAbsent() {
         QCOMPARE(settings::read(settings::DefFileExportDir), QStringLiteral("C:\\"));
         QCOMPARE(settings::read(settings::ChatServiceName), QStringLiteral("mIRC"));
         QVERIFY(!settings::contains(settings::DefFileExportDir));
@@ -25,11 +24,13 @@ private Q_SLOTS:
         QCOMPARE(settings::read(settings::DefFileExportDir), QString());
     }
 
-    void valuesRoundTripExactlyAsText()
-    {
-        const QStringList values{QStringLiteral("C:\\Projects\\"), QStringLiteral("  spaced  "),
-                                 QStringLiteral("a,b;c=d"), QStringLiteral("@Variant(odd)"),
-                                 QStringLiteral("/home/\u00e9l\u00e8ve/export"), QStringLiteral("[Settings]")};
+    void valuesRoundTripExactlyAsText() {
+        const QStringList values{QStringLiteral("C:\\Projects\\"),
+                                 QStringLiteral("  spaced  "),
+                                 QStringLiteral("a,b;c=d"),
+                                 QStringLiteral("@Variant(odd)"),
+                                 QStringLiteral("/home/\u00e9l\u00e8ve/export"),
+                                 QStringLiteral("[Settings]")};
         for (const QString& value : values) {
             QVERIFY(settings::write(settings::DefFileExportDir, value));
             QCOMPARE(settings::read(settings::DefFileExportDir), value);
@@ -40,8 +41,7 @@ private Q_SLOTS:
         QVERIFY(file.readAll().contains("[Settings]"));
     }
 
-    void placementDefaultsAndParsing()
-    {
+    void placementDefaultsAndParsing() {
         QCOMPARE(readPlacement(), std::optional<Placement>(Placement{1000, 1000, 6500, 6500}));
         settings::write(settings::MainLeft, QStringLiteral("-450"));
         settings::write(settings::MainTop, QStringLiteral(" 30 "));
@@ -49,8 +49,7 @@ private Q_SLOTS:
         QCOMPARE(readPlacement(), std::optional<Placement>(Placement{-450, 30, 9000.5, 6500}));
     }
 
-    void placementRefusesWhatIsNotAUsableNumber_data()
-    {
+    void placementRefusesWhatIsNotAUsableNumber_data() {
         QTest::addColumn<QString>("stored");
         QTest::newRow("text") << QStringLiteral("wide");
         QTest::newRow("empty") << QString();
@@ -60,15 +59,13 @@ private Q_SLOTS:
         QTest::newRow("beyond any screen") << QStringLiteral("1e300");
     }
 
-    void placementRefusesWhatIsNotAUsableNumber()
-    {
+    void placementRefusesWhatIsNotAUsableNumber() {
         QFETCH(QString, stored);
         settings::write(settings::MainWidth, stored);
         QVERIFY(!readPlacement());
     }
 
-    void placementIsWrittenInTwips()
-    {
+    void placementIsWrittenInTwips() {
         QVERIFY(writePlacement(QRect(-20, 40, 500, 300)));
         QCOMPARE(settings::read(settings::MainLeft), QStringLiteral("-300"));
         QCOMPARE(settings::read(settings::MainTop), QStringLiteral("600"));

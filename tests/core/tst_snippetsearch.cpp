@@ -20,8 +20,7 @@ struct Outcome {
 };
 
 // The search as defined, read afresh from the tables every time: the yardstick for the fast one.
-Outcome referenceSearch(SnippetStore& store, const QString& text)
-{
+Outcome referenceSearch(SnippetStore& store, const QString& text) {
     Outcome out;
     const QString needle = text.toUpper();
     auto visit = [&](const QString& name, const QString& code) {
@@ -43,8 +42,7 @@ Outcome referenceSearch(SnippetStore& store, const QString& text)
     return out;
 }
 
-Outcome fastSearch(SnippetSearch& search, const QString& text)
-{
+Outcome fastSearch(SnippetSearch& search, const QString& text) {
     Outcome out;
     const StoreStatus s = search.find(text, [&](const QString& name) { out.hits << name; });
     out.ok = s.ok;
@@ -54,12 +52,12 @@ Outcome fastSearch(SnippetSearch& search, const QString& text)
 
 // Pieces of text that upper-casing treats in every way it can: unchanged, one to one, one to two, and letters
 // whose upper case they share with others.
-const QStringList kPieces{"a",  "B",  "z",  " ",  "  ", "\r\n", "\t", "MsgBox", "msgbox", "\u00e9", "\u00c9",
-                          "\u00df", "SS", "ss", "\u0131", "\u0130", "i", "I",  "\u6f22\u5b57", "\U0001F600",
-                          "\u0149", "\u01c6", "\u03c2", "\u03a3", "\u1e9e", "ﬀ", "x", "'", "\"", "&H"};
+const QStringList kPieces{
+    "a",      "B",      "z",      " ",      "  ",     "\r\n",   "\t", "MsgBox", "msgbox",       "\u00e9",
+    "\u00c9", "\u00df", "SS",     "ss",     "\u0131", "\u0130", "i",  "I",      "\u6f22\u5b57", "\U0001F600",
+    "\u0149", "\u01c6", "\u03c2", "\u03a3", "\u1e9e", "ﬀ",      "x",  "'",      "\"",           "&H"};
 
-QString randomText(QRandomGenerator& r, int pieces)
-{
+QString randomText(QRandomGenerator& r, int pieces) {
     QString text;
     for (int i = 0; i < pieces; ++i)
         text += kPieces[int(r.bounded(kPieces.size()))];
@@ -74,14 +72,12 @@ class TestSnippetSearch : public QObject {
 private Q_SLOTS:
     void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
 
-    void upperCasingIsTheFullUnicodeOne()
-    {
+    void upperCasingIsTheFullUnicodeOne() {
         QCOMPARE(QStringLiteral("stra\u00dfe").toUpper(), QStringLiteral("STRASSE"));
         QCOMPARE(QStringLiteral("\u0131").toUpper(), QStringLiteral("I"));
     }
 
-    void findsWhatTheDefinitionFinds()
-    {
+    void findsWhatTheDefinitionFinds() {
         QRandomGenerator r(20261206);
         QMap<QString, QList<Record>> groups;
         QList<Record> user;
@@ -102,9 +98,25 @@ private Q_SLOTS:
         store.reopenDatabases();
         SnippetSearch search(store);
 
-        QStringList needles{QString(), " ", "  ", "\r\n", "\u00df", "ss", "SS", "S", "\u0131", "i", "\u0130",
-                            "\U0001F600", "\u6f22", "\u03c3", "nothing at all here", codes.join(QString()) + "x",
-                            "n1", "msgBOX", "\u00e9\u00c9"};
+        QStringList needles{QString(),
+                            " ",
+                            "  ",
+                            "\r\n",
+                            "\u00df",
+                            "ss",
+                            "SS",
+                            "S",
+                            "\u0131",
+                            "i",
+                            "\u0130",
+                            "\U0001F600",
+                            "\u6f22",
+                            "\u03c3",
+                            "nothing at all here",
+                            codes.join(QString()) + "x",
+                            "n1",
+                            "msgBOX",
+                            "\u00e9\u00c9"};
         for (int i = 0; i < 200; ++i) {
             const QString& code = codes[int(r.bounded(codes.size()))];
             if (code.isEmpty())
@@ -127,24 +139,24 @@ private Q_SLOTS:
         QVERIFY(search.isCached());
     }
 
-    void searchesOnlyTheCodeInTableOrder()
-    {
+    void searchesOnlyTheCodeInTableOrder() {
         LibraryFolder folder;
         folder.create({{QStringLiteral("Window"), {{QStringLiteral("W"), QStringLiteral("call Target")}}},
-                       {QStringLiteral("File"), {{QStringLiteral("Target"), QStringLiteral("no match")},
-                                                 {QStringLiteral("F"), QStringLiteral("TARGET here")}}}},
+                       {QStringLiteral("File"),
+                        {{QStringLiteral("Target"), QStringLiteral("no match")},
+                         {QStringLiteral("F"), QStringLiteral("TARGET here")}}}},
                       {{QStringLiteral("F"), QStringLiteral("my target")}});
         SnippetStore store(folder.path());
         store.reopenDatabases();
         SnippetSearch search(store);
         QCOMPARE(fastSearch(search, QStringLiteral("target")).hits,
                  QStringList({QStringLiteral("F"), QStringLiteral("W"), QStringLiteral("F")}));
-        QCOMPARE(fastSearch(search, QStringLiteral(" target")).hits, QStringList({QStringLiteral("W"), QStringLiteral("F")}));
+        QCOMPARE(fastSearch(search, QStringLiteral(" target")).hits,
+                 QStringList({QStringLiteral("W"), QStringLiteral("F")}));
         QCOMPARE(fastSearch(search, QStringLiteral("target ")).hits, QStringList{QStringLiteral("F")});
     }
 
-    void changesOnDiskAreSeenByTheNextSearch()
-    {
+    void changesOnDiskAreSeenByTheNextSearch() {
         LibraryFolder folder;
         folder.create({{QStringLiteral("Math"), {{QStringLiteral("Old"), QStringLiteral("needle")}}}});
         SnippetStore store(folder.path());
@@ -154,7 +166,8 @@ private Q_SLOTS:
         QCOMPARE(fastSearch(search, needle).hits, QStringList{QStringLiteral("Old")});
 
         // Another program commits.
-        QVERIFY(DatabaseFile::exec(folder.userPath(), QStringLiteral("INSERT INTO UserCode VALUES ('Mine', 'a needle')")));
+        QVERIFY(
+            DatabaseFile::exec(folder.userPath(), QStringLiteral("INSERT INTO UserCode VALUES ('Mine', 'a needle')")));
         QCOMPARE(fastSearch(search, needle), referenceSearch(store, needle));
         QCOMPARE(fastSearch(search, needle).hits.size(), 2);
 
@@ -182,8 +195,7 @@ private Q_SLOTS:
         QCOMPARE(broken, referenceSearch(store, needle));
     }
 
-    void aMissingTableEndsTheSearchAfterTheTablesBeforeIt()
-    {
+    void aMissingTableEndsTheSearchAfterTheTablesBeforeIt() {
         LibraryFolder folder;
         folder.create({{QStringLiteral("File"), {{QStringLiteral("F"), QStringLiteral("hit")}}},
                        {QStringLiteral("System"), {{QStringLiteral("S"), QStringLiteral("hit")}}}},

@@ -7,14 +7,12 @@
 #include <QSqlQuery>
 #include <QTest>
 
-
 using namespace verdane;
 using namespace verdane::test;
 
 namespace {
 
-QStringList names(SnippetStore& store, Database db, const QString& table, StoreStatus* status = nullptr)
-{
+QStringList names(SnippetStore& store, Database db, const QString& table, StoreStatus* status = nullptr) {
     QStringList result;
     const StoreStatus s = store.listSnippetNames(db, table, [&](QString name) { result << name; });
     if (status)
@@ -32,8 +30,7 @@ class TestSnippetStore : public QObject {
 private Q_SLOTS:
     void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
 
-    void missingFilesFailWithoutCreatingAnything()
-    {
+    void missingFilesFailWithoutCreatingAnything() {
         LibraryFolder folder;
         SnippetStore store(folder.path());
         const auto opened = store.reopenDatabases();
@@ -50,13 +47,13 @@ private Q_SLOTS:
         QVERIFY(folder.fileNames().isEmpty());
     }
 
-    void namesComeInRecordOrderWithNullsAsEmptyText()
-    {
+    void namesComeInRecordOrderWithNullsAsEmptyText() {
         LibraryFolder folder;
-        folder.create({{kMath, {{QStringLiteral("Zeta"), QStringLiteral("z")},
-                                {QVariant(), QStringLiteral("nameless")},
-                                {QStringLiteral("Alpha"), QStringLiteral("a")},
-                                {QStringLiteral("Zeta"), QStringLiteral("second zeta")}}}});
+        folder.create({{kMath,
+                        {{QStringLiteral("Zeta"), QStringLiteral("z")},
+                         {QVariant(), QStringLiteral("nameless")},
+                         {QStringLiteral("Alpha"), QStringLiteral("a")},
+                         {QStringLiteral("Zeta"), QStringLiteral("second zeta")}}}});
         SnippetStore store(folder.path());
         QVERIFY(store.reopenDatabases().library.ok);
         QCOMPARE(names(store, Database::Library, kMath),
@@ -69,23 +66,22 @@ private Q_SLOTS:
     }
 
     // The lookups behave the same whether or not a walk of the table has been seen first.
-    void lookup_data()
-    {
+    void lookup_data() {
         QTest::addColumn<bool>("listedFirst");
         QTest::newRow("fresh") << false;
         QTest::newRow("after listing") << true;
     }
 
-    void lookup()
-    {
+    void lookup() {
         QFETCH(bool, listedFirst);
         LibraryFolder folder;
-        folder.create({{kMath, {{QStringLiteral("Dup"), QStringLiteral("first")},
-                                {QStringLiteral("Other"), QStringLiteral("other")},
-                                {QStringLiteral("Dup"), QStringLiteral("second")},
-                                {QStringLiteral("NullCode"), QVariant()},
-                                {QStringLiteral(""), QStringLiteral("empty name")},
-                                {QVariant(), QStringLiteral("null name")}}}});
+        folder.create({{kMath,
+                        {{QStringLiteral("Dup"), QStringLiteral("first")},
+                         {QStringLiteral("Other"), QStringLiteral("other")},
+                         {QStringLiteral("Dup"), QStringLiteral("second")},
+                         {QStringLiteral("NullCode"), QVariant()},
+                         {QStringLiteral(""), QStringLiteral("empty name")},
+                         {QVariant(), QStringLiteral("null name")}}}});
         SnippetStore store(folder.path());
         store.reopenDatabases();
         if (listedFirst)
@@ -104,11 +100,10 @@ private Q_SLOTS:
     }
 
     // Another program changing the file between the tree build and a lookup must not yield stale answers.
-    void lookupSeesChangesMadeByOtherPrograms()
-    {
+    void lookupSeesChangesMadeByOtherPrograms() {
         LibraryFolder folder;
-        folder.create({}, {{QStringLiteral("Dup"), QStringLiteral("first")},
-                           {QStringLiteral("Dup"), QStringLiteral("second")}});
+        folder.create(
+            {}, {{QStringLiteral("Dup"), QStringLiteral("first")}, {QStringLiteral("Dup"), QStringLiteral("second")}});
         SnippetStore store(folder.path());
         store.reopenDatabases();
         names(store, Database::User, kUserCodeTable);
@@ -120,12 +115,12 @@ private Q_SLOTS:
                  QStringLiteral("new"));
     }
 
-    void scanYieldsEveryRecordInOrderAndCanStop()
-    {
+    void scanYieldsEveryRecordInOrderAndCanStop() {
         LibraryFolder folder;
-        folder.create({{kMath, {{QStringLiteral("A"), QStringLiteral("1")},
-                                {QStringLiteral("B"), QVariant()},
-                                {QStringLiteral("C"), QStringLiteral("3")}}}});
+        folder.create({{kMath,
+                        {{QStringLiteral("A"), QStringLiteral("1")},
+                         {QStringLiteral("B"), QVariant()},
+                         {QStringLiteral("C"), QStringLiteral("3")}}}});
         SnippetStore store(folder.path());
         store.reopenDatabases();
         QStringList seen;
@@ -143,8 +138,7 @@ private Q_SLOTS:
         QVERIFY(!store.scanSnippets(Database::Library, QStringLiteral("Missing"), [](auto&, auto&) { return true; }));
     }
 
-    void addUserSnippetWritesByColumnPosition()
-    {
+    void addUserSnippetWritesByColumnPosition() {
         LibraryFolder folder;
         folder.create();
         // A user table whose columns carry other names and one more column: the first two take name and code.
@@ -162,8 +156,7 @@ private Q_SLOTS:
         QCOMPARE(stored[1].code.toString(), code);
     }
 
-    void addedSnippetIsFoundAfterTheTableWasListed()
-    {
+    void addedSnippetIsFoundAfterTheTableWasListed() {
         LibraryFolder folder;
         folder.create({}, {{QStringLiteral("Old"), QStringLiteral("old")}});
         SnippetStore store(folder.path());
@@ -174,8 +167,7 @@ private Q_SLOTS:
                  QStringLiteral("new"));
     }
 
-    void addUserSnippetFailsWithoutTheTable()
-    {
+    void addUserSnippetFailsWithoutTheTable() {
         LibraryFolder folder;
         folder.create();
         QFile::remove(folder.userPath());
@@ -187,8 +179,7 @@ private Q_SLOTS:
         QVERIFY(status.error.contains(kUserFileName));
     }
 
-    void garbageFileIsNotADatabaseAndStaysUntouched()
-    {
+    void garbageFileIsNotADatabaseAndStaysUntouched() {
         LibraryFolder folder;
         folder.create();
         QByteArray garbage;
@@ -208,8 +199,7 @@ private Q_SLOTS:
         QCOMPARE(file.readAll(), garbage);
     }
 
-    void reopenPicksUpAFileReplacedOnDisk()
-    {
+    void reopenPicksUpAFileReplacedOnDisk() {
         LibraryFolder folder;
         folder.create({}, {{QStringLiteral("Before"), QStringLiteral("b")}});
         SnippetStore store(folder.path());
@@ -225,8 +215,7 @@ private Q_SLOTS:
                  QStringLiteral("a"));
     }
 
-    void waitsForAnotherProgramsLock()
-    {
+    void waitsForAnotherProgramsLock() {
         LibraryFolder folder;
         folder.create({}, {{QStringLiteral("Held"), QStringLiteral("h")}});
         SnippetStore store(folder.path(), 5000);
@@ -239,8 +228,7 @@ private Q_SLOTS:
                  QStringList({QStringLiteral("Held"), QStringLiteral("While locked")}));
     }
 
-    void failsWhenTheLockOutlastsTheWait()
-    {
+    void failsWhenTheLockOutlastsTheWait() {
         LibraryFolder folder;
         folder.create({}, {{QStringLiteral("Held"), QStringLiteral("h")}});
         SnippetStore store(folder.path(), 100);
@@ -252,8 +240,7 @@ private Q_SLOTS:
         QVERIFY(!store.addUserSnippet(QStringLiteral("n"), QStringLiteral("c")).ok);
     }
 
-    void libraryFileNeverChanges()
-    {
+    void libraryFileNeverChanges() {
         LibraryFolder folder;
         folder.create({{kMath, {{QStringLiteral("A"), QStringLiteral("1")}}}});
         const QByteArray before = fileDigest(folder.libraryPath());

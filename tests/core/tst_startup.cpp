@@ -28,13 +28,11 @@ public:
     int nodesWhenMainShown = -1;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
+    bool eventFilter(QObject* watched, QEvent* event) override {
         auto* widget = qobject_cast<QWidget*>(watched);
         if (!widget || !widget->isWindow() || (event->type() != QEvent::Show && event->type() != QEvent::Hide))
             return false;
-        const QString what =
-            widget->objectName() + QLatin1String(event->type() == QEvent::Show ? " shown" : " hidden");
+        const QString what = widget->objectName() + QLatin1String(event->type() == QEvent::Show ? " shown" : " hidden");
         if (!events.isEmpty() && events.last() == what)
             return false;
         events << what;
@@ -54,13 +52,10 @@ class Secondary : public QWidget {
 public:
     Secondary(QString name, QStringList* closed)
         : m_name(std::move(name))
-        , m_closed(closed)
-    {
-    }
+        , m_closed(closed) {}
 
 protected:
-    void closeEvent(QCloseEvent* event) override
-    {
+    void closeEvent(QCloseEvent* event) override {
         *m_closed << m_name;
         QWidget::closeEvent(event);
     }
@@ -77,16 +72,14 @@ class TestStartup : public QObject {
 
 private Q_SLOTS:
     void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
-    void init()
-    {
+    void init() {
         m_env->reset();
         m_folder = std::make_unique<LibraryFolder>();
         m_folder->create({{QStringLiteral("Math"), {{QStringLiteral("Sum"), QStringLiteral("s")}}}},
                          {{QStringLiteral("Mine"), QStringLiteral("m")}});
     }
 
-    void firstRunShowsSplashThenTheWindowAtTheDefaults()
-    {
+    void firstRunShowsSplashThenTheWindowAtTheDefaults() {
         LifecycleRecorder recorder;
         qApp->installEventFilter(&recorder);
         Startup startup(m_folder->path());
@@ -114,8 +107,7 @@ private Q_SLOTS:
         main.close();
     }
 
-    void placementIsSavedAndRestored()
-    {
+    void placementIsSavedAndRestored() {
         QRect outer;
         {
             Startup startup(m_folder->path());
@@ -139,8 +131,7 @@ private Q_SLOTS:
         again.mainWindow()->close();
     }
 
-    void closingWhileMinimizedKeepsThePreviousPlacement()
-    {
+    void closingWhileMinimizedKeepsThePreviousPlacement() {
         settings::write(settings::MainWidth, QStringLiteral("9000"));
         Startup startup(m_folder->path());
         MainWindow& main = startup.Main();
@@ -153,8 +144,7 @@ private Q_SLOTS:
         QVERIFY(!startup.store().isOpen(Database::User));
     }
 
-    void unusableStoredPlacementShowsErrorAndTheDesignGeometry()
-    {
+    void unusableStoredPlacementShowsErrorAndTheDesignGeometry() {
         settings::write(settings::MainHeight, QStringLiteral("tall"));
         Startup startup(m_folder->path());
         MainWindow& main = startup.Main();
@@ -169,8 +159,7 @@ private Q_SLOTS:
         QCOMPARE(settings::read(settings::MainHeight), QString::number(main.frameGeometry().height() * 15));
     }
 
-    void closingClosesEveryOtherWindowNewestFirst()
-    {
+    void closingClosesEveryOtherWindowNewestFirst() {
         Startup startup(m_folder->path());
         MainWindow& main = startup.Main();
         QStringList closed;
@@ -186,8 +175,7 @@ private Q_SLOTS:
         QVERIFY(!options.isVisible());
     }
 
-    void missingDatabasesDoNotStopStartup()
-    {
+    void missingDatabasesDoNotStopStartup() {
         LibraryFolder empty;
         Startup startup(empty.path());
         MainWindow& main = startup.Main();

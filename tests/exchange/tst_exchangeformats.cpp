@@ -11,22 +11,19 @@ class TestExchangeFormats : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void classHeaderIsNineExactLines()
-    {
-        QCOMPARE(classModuleHeader(QStringLiteral("Counter")),
-                 QByteArray("VERSION 1.0 CLASS\r\n"
-                            "BEGIN\r\n"
-                            "  MultiUse = -1  'True\r\n"
-                            "End\r\n"
-                            "Attribute VB_Name = \"Counter\"\r\n"
-                            "Attribute VB_GlobalNameSpace = False\r\n"
-                            "Attribute VB_Creatable = True\r\n"
-                            "Attribute VB_PredeclaredId = False\r\n"
-                            "Attribute VB_Exposed = False\r\n"));
+    void classHeaderIsNineExactLines() {
+        QCOMPARE(classModuleHeader(QStringLiteral("Counter")), QByteArray("VERSION 1.0 CLASS\r\n"
+                                                                          "BEGIN\r\n"
+                                                                          "  MultiUse = -1  'True\r\n"
+                                                                          "End\r\n"
+                                                                          "Attribute VB_Name = \"Counter\"\r\n"
+                                                                          "Attribute VB_GlobalNameSpace = False\r\n"
+                                                                          "Attribute VB_Creatable = True\r\n"
+                                                                          "Attribute VB_PredeclaredId = False\r\n"
+                                                                          "Attribute VB_Exposed = False\r\n"));
     }
 
-    void fileNameDecidesTheClassAndItsName_data()
-    {
+    void fileNameDecidesTheClassAndItsName_data() {
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<bool>("isClass");
         QTest::addColumn<QString>("name");
@@ -40,8 +37,7 @@ private Q_SLOTS:
         QTest::newRow("no dot") << "Untitled" << false << "Untitled";
     }
 
-    void fileNameDecidesTheClassAndItsName()
-    {
+    void fileNameDecidesTheClassAndItsName() {
         QFETCH(QString, fileName);
         QFETCH(bool, isClass);
         QFETCH(QString, name);
@@ -49,21 +45,21 @@ private Q_SLOTS:
         QCOMPARE(className(fileName), name);
     }
 
-    void exportedFileIsHeaderCodeAndOneLineEnd()
-    {
+    void exportedFileIsHeaderCodeAndOneLineEnd() {
         const QString code = QStringLiteral("Sub A()\r\nEnd Sub");
         QCOMPARE(exportFileBytes(QStringLiteral("module.bas"), code), QByteArray("Sub A()\r\nEnd Sub\r\n"));
         QCOMPARE(exportFileBytes(QStringLiteral("Counter.cls"), code),
                  classModuleHeader(QStringLiteral("Counter")) + "Sub A()\r\nEnd Sub\r\n");
         // The code goes out as it is shown, line breaks unchanged.
-        QCOMPARE(exportFileBytes(QStringLiteral("x.txt"), QStringLiteral("a\nb\r\rc\r\n")), QByteArray("a\nb\r\rc\r\n\r\n"));
+        QCOMPARE(exportFileBytes(QStringLiteral("x.txt"), QStringLiteral("a\nb\r\rc\r\n")),
+                 QByteArray("a\nb\r\rc\r\n\r\n"));
         QCOMPARE(exportFileBytes(QStringLiteral("x.txt"), QString()), QByteArray("\r\n"));
     }
 
-    void windows1252RoundTrip()
-    {
+    void windows1252RoundTrip() {
         QCOMPARE(windows1252::encode(QStringLiteral("caf\u00e9 \u20ac5 \u201cq\u201d \u00ff")),
-                 QByteArray("caf\xe9 \x80" "5 \x93q\x94 \xff"));
+                 QByteArray("caf\xe9 \x80"
+                            "5 \x93q\x94 \xff"));
         // What the code page cannot hold becomes one "?" per character.
         QCOMPARE(windows1252::encode(QStringLiteral("\u0151 \u6f22 \U0001F600 \u0100")), QByteArray("? ? ? ?"));
         QByteArray every;
@@ -82,34 +78,37 @@ private Q_SLOTS:
         QCOMPARE(again, every);
     }
 
-    void importedFilesAreDecodedAsTheyWereWritten_data()
-    {
+    void importedFilesAreDecodedAsTheyWereWritten_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("text");
         QTest::newRow("ASCII") << QByteArray("Sub A()") << "Sub A()";
-        QTest::newRow("UTF-8") << QByteArray("' Gr\xc3\xb6\xc3\x9f" "e \xe2\x82\xac") << "' Gr\u00f6\u00dfe \u20ac";
-        QTest::newRow("UTF-8 with a byte-order mark") << QByteArray("\xef\xbb\xbf" "caf\xc3\xa9") << "caf\u00e9";
-        QTest::newRow("Windows-1252") << QByteArray("' Gr\xf6\xdf" "e \x80") << "' Gr\u00f6\u00dfe \u20ac";
-        QTest::newRow("binary") << QByteArray("\x00\x01\xff\xfe", 4) << QString::fromUtf16(u"\u0000\u0001\u00ff\u00fe", 4);
+        QTest::newRow("UTF-8") << QByteArray("' Gr\xc3\xb6\xc3\x9f"
+                                             "e \xe2\x82\xac")
+                               << "' Gr\u00f6\u00dfe \u20ac";
+        QTest::newRow("UTF-8 with a byte-order mark") << QByteArray("\xef\xbb\xbf"
+                                                                    "caf\xc3\xa9")
+                                                      << "caf\u00e9";
+        QTest::newRow("Windows-1252") << QByteArray("' Gr\xf6\xdf"
+                                                    "e \x80")
+                                      << "' Gr\u00f6\u00dfe \u20ac";
+        QTest::newRow("binary") << QByteArray("\x00\x01\xff\xfe", 4)
+                                << QString::fromUtf16(u"\u0000\u0001\u00ff\u00fe", 4);
     }
 
-    void importedFilesAreDecodedAsTheyWereWritten()
-    {
+    void importedFilesAreDecodedAsTheyWereWritten() {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, text);
         QCOMPARE(decodeImportedFile(bytes), text);
     }
 
-    void lineFeedsGainTheirCarriageReturns()
-    {
+    void lineFeedsGainTheirCarriageReturns() {
         QCOMPARE(withWindowsLineBreaks(QStringLiteral("a\nb\n")), QStringLiteral("a\r\nb\r\n"));
         QCOMPARE(withWindowsLineBreaks(QStringLiteral("a\r\nb\r\n")), QStringLiteral("a\r\nb\r\n"));
         QCOMPARE(withWindowsLineBreaks(QStringLiteral("a\r\nb\nc\rd")), QStringLiteral("a\r\nb\r\nc\rd"));
         QCOMPARE(withWindowsLineBreaks(QStringLiteral("\n\n")), QStringLiteral("\r\n\r\n"));
     }
 
-    void exportStartsInTheStoredFolderWhereItExists()
-    {
+    void exportStartsInTheStoredFolderWhereItExists() {
         QTemporaryDir dir;
         QCOMPARE(exportStartDirectory(dir.path(), QStringLiteral("/home/u")), dir.path());
         QCOMPARE(exportStartDirectory(QStringLiteral("C:\\"), QStringLiteral("/home/u")), QStringLiteral("/home/u"));

@@ -18,10 +18,10 @@ using namespace verdane::test;
 
 namespace {
 
-const QString kCounter = QStringLiteral("' Counts\r\nPrivate m As Long\r\nPublic Sub Add()\r\n    m = m + 1\r\nEnd Sub");
+const QString kCounter =
+    QStringLiteral("' Counts\r\nPrivate m As Long\r\nPublic Sub Add()\r\n    m = m + 1\r\nEnd Sub");
 
-QByteArray contents(const QString& path)
-{
+QByteArray contents(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
@@ -35,8 +35,7 @@ private Q_SLOTS:
     void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
     void init() { m_env->reset(); }
 
-    void dialogIsAskedAsTheUserExpects()
-    {
+    void dialogIsAskedAsTheUserExpects() {
         Session s({{QStringLiteral("Math"), {{QStringLiteral("Counter"), kCounter}}}});
         clickNode(s.main(), findNode(s.main(), QStringLiteral("Math"), QStringLiteral("Counter")));
         s.main().menuAction(QStringLiteral("mnuFileExportFile"))->trigger();
@@ -69,8 +68,7 @@ private Q_SLOTS:
         QVERIFY(MessageBox::shown().isEmpty());
     }
 
-    void writesTheFileByteForByte_data()
-    {
+    void writesTheFileByteForByte_data() {
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QByteArray>("header");
         QTest::newRow("module") << "Counter.bas" << QByteArray();
@@ -80,8 +78,7 @@ private Q_SLOTS:
         QTest::newRow("text") << "snippet.txt" << QByteArray();
     }
 
-    void writesTheFileByteForByte()
-    {
+    void writesTheFileByteForByte() {
         QFETCH(QString, fileName);
         QFETCH(QByteArray, header);
         Session s({{QStringLiteral("Math"), {{QStringLiteral("Counter"), kCounter}}}});
@@ -96,8 +93,7 @@ private Q_SLOTS:
         QVERIFY(MessageBox::shown().isEmpty());
     }
 
-    void textOutsideTheCodePageAndOverwriting()
-    {
+    void textOutsideTheCodePageAndOverwriting() {
         Session s;
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("out.bas"));
@@ -109,8 +105,7 @@ private Q_SLOTS:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("out.bas")});
     }
 
-    void cancellingWritesNothing()
-    {
+    void cancellingWritesNothing() {
         Session s;
         s.main().codeView()->setCode(QStringLiteral("some code"));
         QTemporaryDir dir;
@@ -120,17 +115,18 @@ private Q_SLOTS:
         QVERIFY(MessageBox::shown().isEmpty());
     }
 
-    void failuresNameTheFileAndKeepTheOldOne_data()
-    {
+    void failuresNameTheFileAndKeepTheOldOne_data() {
         QTest::addColumn<QString>("damage");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("folder gone") << "folder gone" << "does not exist";
-        QTest::newRow("read-only file") << "read-only" << "read-only";
-        QTest::newRow("a folder of that name") << "folder" << "folder";
+        QTest::newRow("folder gone") << "folder gone"
+                                     << "does not exist";
+        QTest::newRow("read-only file") << "read-only"
+                                        << "read-only";
+        QTest::newRow("a folder of that name") << "folder"
+                                               << "folder";
     }
 
-    void failuresNameTheFileAndKeepTheOldOne()
-    {
+    void failuresNameTheFileAndKeepTheOldOne() {
         QFETCH(QString, damage);
         QFETCH(QString, reason);
         Session s;
@@ -155,11 +151,11 @@ private Q_SLOTS:
         QVERIFY2(box.text.contains(path) && box.text.contains(reason), qPrintable(box.text));
         QCOMPARE(contents(dir.filePath(QStringLiteral("old.bas"))), QByteArray("old code"));
         QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("gone"))));
-        QFile::setPermissions(dir.filePath(QStringLiteral("old.bas")), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QFile::setPermissions(dir.filePath(QStringLiteral("old.bas")),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
 
-    void theSelectedNodeIsProposedAfterFind()
-    {
+    void theSelectedNodeIsProposedAfterFind() {
         Session s({{QStringLiteral("File"), {{QStringLiteral("Reader"), QStringLiteral("Open x For Input As #1")}}}});
         const int node = findNode(s.main(), QStringLiteral("File"), QStringLiteral("Reader"));
         s.main().selectNode(node);

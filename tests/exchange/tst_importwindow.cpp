@@ -38,8 +38,7 @@ struct Controls {
     QPushButton* cancel;
 };
 
-Controls openImport(MainWindow& main)
-{
+Controls openImport(MainWindow& main) {
     main.menuAction(QStringLiteral("mnuFileImport"))->trigger();
     ImportWindow* w = main.importWindow();
     return {w,
@@ -52,8 +51,7 @@ Controls openImport(MainWindow& main)
             w->findChild<QPushButton*>(QStringLiteral("cmdCancel"))};
 }
 
-QStringList userNodes(MainWindow& main)
-{
+QStringList userNodes(MainWindow& main) {
     QStringList captions;
     for (int i = 1; i <= main.catalogue().nodeCount(); ++i) {
         if (main.catalogue().parentNode(i) == 2)
@@ -62,8 +60,7 @@ QStringList userNodes(MainWindow& main)
     return captions;
 }
 
-void setClipboardImage()
-{
+void setClipboardImage() {
     QImage image(4, 4, QImage::Format_RGB32);
     image.fill(Qt::red);
     QApplication::clipboard()->setImage(image);
@@ -76,21 +73,20 @@ class TestImportWindow : public QObject {
 
 private Q_SLOTS:
     void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
-    void init()
-    {
+    void init() {
         m_env->reset();
         clipboard::setText(QString());
     }
 
-    void windowStartsAsDesigned()
-    {
+    void windowStartsAsDesigned() {
         Session s;
         Controls c = openImport(s.main());
         QCOMPARE(c.window->windowTitle(), QStringLiteral("Verdane - Import Code"));
         QVERIFY(c.window->parentWidget() == nullptr);
         QVERIFY(!c.window->isModal());
         QCOMPARE(c.window->size(), QSize(273, 121));
-        QCOMPARE(c.window->findChild<QLabel*>(QStringLiteral("lblCodeName"))->text(), QStringLiteral("Name of Code Snippet:"));
+        QCOMPARE(c.window->findChild<QLabel*>(QStringLiteral("lblCodeName"))->text(),
+                 QStringLiteral("Name of Code Snippet:"));
         QCOMPARE(c.window->findChild<QLabel*>(QStringLiteral("lblFrom"))->text(), QStringLiteral("From:"));
         QCOMPARE(c.fromFile->text(), QStringLiteral("File"));
         QCOMPARE(c.fromClipboard->text(), QStringLiteral("Clipboard"));
@@ -132,8 +128,7 @@ private Q_SLOTS:
         QTRY_VERIFY(s.main().importWindow() == nullptr);
     }
 
-    void browseAsksForAFile()
-    {
+    void browseAsksForAFile() {
         Session s;
         Controls c = openImport(s.main());
         c.path->setText(QStringLiteral("typed"));
@@ -154,25 +149,39 @@ private Q_SLOTS:
         QCOMPARE(c.path->text(), QStringLiteral("/chosen/Module1.bas"));
     }
 
-    void refusalsKeepTheWindowAndItsInputs_data()
-    {
+    void refusalsKeepTheWindowAndItsInputs_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("fromClipboard");
         QTest::addColumn<QString>("clipboard");
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no name") << "" << true << "code" << "" << "Please give the code snippet a name";
-        QTest::newRow("no name, from a file") << "" << false << "" << "empty" << "Please give the code snippet a name";
-        QTest::newRow("empty clipboard") << "n" << true << "" << "" << "Please copy the code to the clipboard";
-        QTest::newRow("a picture on the clipboard") << "n" << true << "<image>" << "" << "Please copy the code to the clipboard";
-        QTest::newRow("empty file") << "n" << false << "" << "empty" << "Zero Length files not allowed";
-        QTest::newRow("no path") << "n" << false << "" << "<none>" << "Please choose the file to import.";
-        QTest::newRow("no such file") << "n" << false << "" << "missing" << "does not exist";
-        QTest::newRow("a folder") << "n" << false << "" << "folder" << "is a folder";
+        QTest::newRow("no name") << "" << true << "code"
+                                 << ""
+                                 << "Please give the code snippet a name";
+        QTest::newRow("no name, from a file") << "" << false << ""
+                                              << "empty"
+                                              << "Please give the code snippet a name";
+        QTest::newRow("empty clipboard") << "n" << true << ""
+                                         << ""
+                                         << "Please copy the code to the clipboard";
+        QTest::newRow("a picture on the clipboard") << "n" << true << "<image>"
+                                                    << ""
+                                                    << "Please copy the code to the clipboard";
+        QTest::newRow("empty file") << "n" << false << ""
+                                    << "empty"
+                                    << "Zero Length files not allowed";
+        QTest::newRow("no path") << "n" << false << ""
+                                 << "<none>"
+                                 << "Please choose the file to import.";
+        QTest::newRow("no such file") << "n" << false << ""
+                                      << "missing"
+                                      << "does not exist";
+        QTest::newRow("a folder") << "n" << false << ""
+                                  << "folder"
+                                  << "is a folder";
     }
 
-    void refusalsKeepTheWindowAndItsInputs()
-    {
+    void refusalsKeepTheWindowAndItsInputs() {
         QFETCH(QString, name);
         QFETCH(bool, fromClipboard);
         QFETCH(QString, clipboard);
@@ -210,8 +219,7 @@ private Q_SLOTS:
         QCOMPARE(fileDigest(s.folder().userPath()), userBefore);
     }
 
-    void importsFromTheClipboard()
-    {
+    void importsFromTheClipboard() {
         Session s({{QStringLiteral("Math"), {{QStringLiteral("Sum"), QStringLiteral("s")}}}});
         clickNode(s.main(), findNode(s.main(), QStringLiteral("Math"), QStringLiteral("Sum")));
         Controls c = openImport(s.main());
@@ -231,26 +239,25 @@ private Q_SLOTS:
         QCOMPARE(paneText(s.main()), QStringLiteral("s"));
     }
 
-    void importsFilesInTheirEncodings_data()
-    {
+    void importsFilesInTheirEncodings_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("stored");
         QTest::newRow("UTF-8, LF") << QByteArray("' \xc3\xa9t\xc3\xa9\nSub A()\nEnd Sub\n")
                                    << "' \u00e9t\u00e9\r\nSub A()\r\nEnd Sub\r\n";
-        QTest::newRow("UTF-8 with BOM, CR LF") << QByteArray("\xef\xbb\xbf' x\r\nEnd Sub")
-                                               << "' x\r\nEnd Sub";
-        QTest::newRow("Windows-1252 with accents") << QByteArray("' Gr\xf6\xdf" "e \x80\r\nDim s As String\r\n")
+        QTest::newRow("UTF-8 with BOM, CR LF") << QByteArray("\xef\xbb\xbf' x\r\nEnd Sub") << "' x\r\nEnd Sub";
+        QTest::newRow("Windows-1252 with accents") << QByteArray("' Gr\xf6\xdf"
+                                                                 "e \x80\r\nDim s As String\r\n")
                                                    << "' Gr\u00f6\u00dfe \u20ac\r\nDim s As String\r\n";
-        QTest::newRow("a form file, whole") << QByteArray("VERSION 5.00\r\nBegin VB.Form Form1\r\n   Caption = \"Form1\"\r\nEnd\r\n"
-                                                          "Attribute VB_Name = \"Form1\"\r\n")
-                                            << "VERSION 5.00\r\nBegin VB.Form Form1\r\n   Caption = \"Form1\"\r\nEnd\r\n"
-                                               "Attribute VB_Name = \"Form1\"\r\n";
+        QTest::newRow("a form file, whole")
+            << QByteArray("VERSION 5.00\r\nBegin VB.Form Form1\r\n   Caption = \"Form1\"\r\nEnd\r\n"
+                          "Attribute VB_Name = \"Form1\"\r\n")
+            << "VERSION 5.00\r\nBegin VB.Form Form1\r\n   Caption = \"Form1\"\r\nEnd\r\n"
+               "Attribute VB_Name = \"Form1\"\r\n";
         QTest::newRow("binary, with NUL bytes") << QByteArray("MZ\x90\x00\x03\x00\xff\n", 8)
                                                 << QString::fromUtf16(u"MZ\u0090\u0000\u0003\u0000\u00ff\r\n", 9);
     }
 
-    void importsFilesInTheirEncodings()
-    {
+    void importsFilesInTheirEncodings() {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, stored);
         Session s;
@@ -270,8 +277,7 @@ private Q_SLOTS:
         QCOMPARE(DatabaseFile::exec(s.folder().userPath(), QStringLiteral("PRAGMA integrity_check")), true);
     }
 
-    void twoImportsUnderOneNameGiveTwoRecords()
-    {
+    void twoImportsUnderOneNameGiveTwoRecords() {
         Session s({{QStringLiteral("Math"), {{QStringLiteral("Twin"), QStringLiteral("library")}}}});
         const QByteArray libraryBefore = fileDigest(s.folder().libraryPath());
         for (const QString& code : {QStringLiteral("first"), QStringLiteral("second")}) {
@@ -294,8 +300,7 @@ private Q_SLOTS:
         QCOMPARE(fileDigest(s.folder().libraryPath()), libraryBefore);
     }
 
-    void storeFailuresKeepTheWindow()
-    {
+    void storeFailuresKeepTheWindow() {
         Session s;
         QVERIFY(DatabaseFile::exec(s.folder().userPath(), QStringLiteral("DROP TABLE UserCode")));
         Controls c = openImport(s.main());
@@ -320,8 +325,7 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(s.folder().userPath()));
     }
 
-    void anotherProgramsLockIsWaitedFor()
-    {
+    void anotherProgramsLockIsWaitedFor() {
         Session s;
         Controls c = openImport(s.main());
         c.name->setText(QStringLiteral("Patient"));
@@ -335,8 +339,7 @@ private Q_SLOTS:
         QCOMPARE(userNodes(s.main()), QStringList{QStringLiteral("Patient")});
     }
 
-    void largeFilesImportWhole()
-    {
+    void largeFilesImportWhole() {
         Session s;
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("big.bas"));

@@ -20,15 +20,12 @@ namespace verdane::test {
 
 namespace {
 
-QString quoted(const QString& identifier)
-{
-    return QLatin1Char('"') + QString(identifier).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-           QLatin1Char('"');
+QString quoted(const QString& identifier) {
+    return QLatin1Char('"') + QString(identifier).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
 }
 
 // Runs work on a connection of its own to path, opened as any SQLite program would (creating the file).
-template <typename Work> auto withConnection(const QString& path, Work work)
-{
+template <typename Work> auto withConnection(const QString& path, Work work) {
     static std::atomic<int> counter{0};
     const QString name = QStringLiteral("test-fixture-%1").arg(counter.fetch_add(1));
     struct Remover {
@@ -47,8 +44,7 @@ template <typename Work> auto withConnection(const QString& path, Work work)
 
 } // namespace
 
-TestEnvironment::TestEnvironment()
-{
+TestEnvironment::TestEnvironment() {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
     MessageBox::setTestMode(true);
@@ -58,8 +54,7 @@ TestEnvironment::TestEnvironment()
 
 TestEnvironment::~TestEnvironment() = default;
 
-void TestEnvironment::reset()
-{
+void TestEnvironment::reset() {
     QSettings s(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Verdane"), QStringLiteral("Verdane"));
     s.clear();
     s.sync();
@@ -67,20 +62,16 @@ void TestEnvironment::reset()
     filedialog::clearAnswers();
 }
 
-QString TestEnvironment::settingsFile() const
-{
+QString TestEnvironment::settingsFile() const {
     return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Verdane"),
                      QStringLiteral("Verdane"))
         .fileName();
 }
 
 DatabaseFile::DatabaseFile(QString path)
-    : m_path(std::move(path))
-{
-}
+    : m_path(std::move(path)) {}
 
-DatabaseFile& DatabaseFile::table(const QString& name, const QList<Record>& records, const QStringList& columns)
-{
+DatabaseFile& DatabaseFile::table(const QString& name, const QList<Record>& records, const QStringList& columns) {
     QStringList declared;
     for (const QString& c : columns)
         declared << quoted(c) + QStringLiteral(" TEXT");
@@ -96,8 +87,9 @@ DatabaseFile& DatabaseFile::table(const QString& name, const QList<Record>& reco
             targetColumns << quoted(columns[i]);
             placeholders << QStringLiteral("?");
         }
-        insert.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                           .arg(quoted(name), targetColumns.join(QLatin1Char(',')), placeholders.join(QLatin1Char(','))));
+        insert.prepare(
+            QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                .arg(quoted(name), targetColumns.join(QLatin1Char(',')), placeholders.join(QLatin1Char(','))));
         for (const Record& r : records) {
             insert.addBindValue(r.name);
             if (used > 1)
@@ -111,8 +103,7 @@ DatabaseFile& DatabaseFile::table(const QString& name, const QList<Record>& reco
     return *this;
 }
 
-bool DatabaseFile::exec(const QString& path, const QString& sql, const QVariantList& values)
-{
+bool DatabaseFile::exec(const QString& path, const QString& sql, const QVariantList& values) {
     return withConnection(path, [&](QSqlDatabase& db) {
         QSqlQuery query(db);
         query.prepare(sql);
@@ -125,8 +116,7 @@ bool DatabaseFile::exec(const QString& path, const QString& sql, const QVariantL
     });
 }
 
-QList<Record> DatabaseFile::records(const QString& path, const QString& table)
-{
+QList<Record> DatabaseFile::records(const QString& path, const QString& table) {
     return withConnection(path, [&](QSqlDatabase& db) {
         QList<Record> result;
         QSqlQuery query(db);
@@ -140,18 +130,15 @@ QList<Record> DatabaseFile::records(const QString& path, const QString& table)
 
 LibraryFolder::LibraryFolder() = default;
 
-QString LibraryFolder::libraryPath() const
-{
+QString LibraryFolder::libraryPath() const {
     return m_dir.filePath(kLibraryFileName);
 }
 
-QString LibraryFolder::userPath() const
-{
+QString LibraryFolder::userPath() const {
     return m_dir.filePath(kUserFileName);
 }
 
-void LibraryFolder::create(const QMap<QString, QList<Record>>& groups, const QList<Record>& user)
-{
+void LibraryFolder::create(const QMap<QString, QList<Record>>& groups, const QList<Record>& user) {
     QFile::remove(libraryPath());
     QFile::remove(userPath());
     DatabaseFile library(libraryPath());
@@ -160,13 +147,11 @@ void LibraryFolder::create(const QMap<QString, QList<Record>>& groups, const QLi
     DatabaseFile(userPath()).table(kUserCodeTable, user);
 }
 
-QStringList LibraryFolder::fileNames() const
-{
+QStringList LibraryFolder::fileNames() const {
     return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-LockHolder::LockHolder(const QString& path, int holdMs)
-{
+LockHolder::LockHolder(const QString& path, int holdMs) {
     m_thread = std::thread([this, path, holdMs] {
         const QString name = QStringLiteral("lock-holder-%1").arg(quintptr(this));
         {
@@ -187,13 +172,11 @@ LockHolder::LockHolder(const QString& path, int holdMs)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
 
-LockHolder::~LockHolder()
-{
+LockHolder::~LockHolder() {
     m_thread.join();
 }
 
-QByteArray fileDigest(const QString& path)
-{
+QByteArray fileDigest(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
@@ -202,8 +185,7 @@ QByteArray fileDigest(const QString& path)
     return hash.result();
 }
 
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
+bool writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }

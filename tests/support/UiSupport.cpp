@@ -10,8 +10,7 @@
 
 namespace verdane::test {
 
-Session::Session(const QMap<QString, QList<Record>>& groups, const QList<Record>& user)
-{
+Session::Session(const QMap<QString, QList<Record>>& groups, const QList<Record>& user) {
     m_folder.create(groups, user);
     m_startup = std::make_unique<Startup>(m_folder.path());
     m_main = &m_startup->Main();
@@ -19,13 +18,11 @@ Session::Session(const QMap<QString, QList<Record>>& groups, const QList<Record>
         qWarning("the main window was not exposed");
 }
 
-Session::~Session()
-{
+Session::~Session() {
     m_main->close();
 }
 
-int findNode(MainWindow& main, const QString& parentCaption, const QString& caption)
-{
+int findNode(MainWindow& main, const QString& parentCaption, const QString& caption) {
     const CatalogueModel& tree = main.catalogue();
     for (int i = 1; i <= tree.nodeCount(); ++i) {
         if (tree.caption(i) == caption && tree.caption(tree.parentNode(i)) == parentCaption)
@@ -34,8 +31,7 @@ int findNode(MainWindow& main, const QString& parentCaption, const QString& capt
     return 0;
 }
 
-void clickNode(MainWindow& main, int node)
-{
+void clickNode(MainWindow& main, int node) {
     QTreeView* view = main.treeView();
     const QModelIndex index = main.catalogue().indexOfNode(node);
     view->scrollTo(index);
@@ -43,8 +39,7 @@ void clickNode(MainWindow& main, int node)
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
 }
 
-QString paneText(MainWindow& main)
-{
+QString paneText(MainWindow& main) {
     return main.codeView()->code();
 }
 

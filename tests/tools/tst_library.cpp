@@ -1,6 +1,5 @@
 #include "core/GroupNames.h"
 #include "core/SnippetStore.h"
-#include "mklibrary/LibraryBuilder.h"
 #include "support/TestSupport.h"
 
 #include <QDateTime>
@@ -10,20 +9,20 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "mklibrary/LibraryBuilder.h"
+
 using namespace verdane;
 using namespace verdane::test;
 using namespace verdane::tools;
 
 namespace {
 
-void writeSource(const QDir& root, const QString& group, const QString& name, const QByteArray& text)
-{
+void writeSource(const QDir& root, const QString& group, const QString& name, const QByteArray& text) {
     QVERIFY(root.mkpath(group));
     QVERIFY(writeFile(root.filePath(group + QLatin1Char('/') + name), text));
 }
 
-QStringList namesOf(SnippetStore& store, Database db, const QString& table)
-{
+QStringList namesOf(SnippetStore& store, Database db, const QString& table) {
     QStringList names;
     store.listSnippetNames(db, table, [&](QString n) { names << n; });
     return names;
@@ -37,8 +36,7 @@ class TestLibrary : public QObject {
 private Q_SLOTS:
     void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
 
-    void buildsTheSameBytesFromTheSameSources()
-    {
+    void buildsTheSameBytesFromTheSameSources() {
         QTemporaryDir dir;
         const QDir root(dir.path() + QStringLiteral("/src"));
         writeSource(root, QStringLiteral("Math"), QStringLiteral("beta"), "' b\nSub B()\nEnd Sub\n");
@@ -71,8 +69,7 @@ private Q_SLOTS:
                  QStringLiteral("w\r\n\r\nw"));
     }
 
-    void rebuildsOnlyWhenASourceChanged()
-    {
+    void rebuildsOnlyWhenASourceChanged() {
         QTemporaryDir dir;
         const QDir root(dir.path() + QStringLiteral("/src"));
         writeSource(root, QStringLiteral("File"), QStringLiteral("One"), "1");
@@ -94,8 +91,7 @@ private Q_SLOTS:
         QVERIFY(!libraryIsOutOfDate(root.path(), target, tool));
     }
 
-    void userDatabaseIsMadeOnceAndNeverOverwritten()
-    {
+    void userDatabaseIsMadeOnceAndNeverOverwritten() {
         QTemporaryDir dir;
         const QString path = dir.filePath(kUserFileName);
         bool created = false;
@@ -110,8 +106,7 @@ private Q_SLOTS:
     }
 
     // The library that the build puts beside the program.
-    void shippedLibraryIsComplete()
-    {
+    void shippedLibraryIsComplete() {
         const QString buildDir = qEnvironmentVariable("VERDANE_BUILD_DIR");
         QVERIFY(QFileInfo::exists(buildDir + QLatin1Char('/') + kLibraryFileName));
         QVERIFY(QFileInfo::exists(buildDir + QLatin1Char('/') + kUserFileName));

@@ -18,15 +18,12 @@ namespace verdane::tools {
 
 namespace {
 
-QString quoted(const QString& identifier)
-{
-    return QLatin1Char('"') + QString(identifier).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
-           QLatin1Char('"');
+QString quoted(const QString& identifier) {
+    return QLatin1Char('"') + QString(identifier).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
 }
 
 // Runs fill on a fresh database at a temporary name and moves it over target when it succeeded.
-QString writeDatabase(const QString& target, const std::function<QString(QSqlDatabase&)>& fill)
-{
+QString writeDatabase(const QString& target, const std::function<QString(QSqlDatabase&)>& fill) {
     const QString temporary = target + QStringLiteral(".tmp");
     QFile::remove(temporary);
     QString error;
@@ -56,8 +53,7 @@ QString writeDatabase(const QString& target, const std::function<QString(QSqlDat
     return {};
 }
 
-QString createSnippetTable(QSqlDatabase& db, const QString& table)
-{
+QString createSnippetTable(QSqlDatabase& db, const QString& table) {
     QSqlQuery query(db);
     if (!query.exec(QStringLiteral("CREATE TABLE %1 (CodeName TEXT, Code TEXT)").arg(quoted(table))))
         return query.lastError().text();
@@ -66,16 +62,14 @@ QString createSnippetTable(QSqlDatabase& db, const QString& table)
 
 } // namespace
 
-QString withCrLf(const QString& text)
-{
+QString withCrLf(const QString& text) {
     QString lf = text;
     lf.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     lf.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     return lf;
 }
 
-QString buildLibrary(const QString& sourceDir, const QString& target)
-{
+QString buildLibrary(const QString& sourceDir, const QString& target) {
     const QDir source(sourceDir);
     if (!source.exists())
         return QStringLiteral("no snippet sources in %1").arg(sourceDir);
@@ -106,8 +100,7 @@ QString buildLibrary(const QString& sourceDir, const QString& target)
     });
 }
 
-bool libraryIsOutOfDate(const QString& sourceDir, const QString& target, const QString& toolPath)
-{
+bool libraryIsOutOfDate(const QString& sourceDir, const QString& target, const QString& toolPath) {
     const QFileInfo built(target);
     if (!built.exists())
         return true;
@@ -127,8 +120,7 @@ bool libraryIsOutOfDate(const QString& sourceDir, const QString& target, const Q
     return false;
 }
 
-QString makeUserDatabase(const QString& target, bool* created)
-{
+QString makeUserDatabase(const QString& target, bool* created) {
     if (created)
         *created = false;
     if (QFileInfo::exists(target))

@@ -1,11 +1,9 @@
-#include "mklibrary/LibraryBuilder.h"
-
 #include <QCoreApplication>
 
+#include "mklibrary/LibraryBuilder.h"
 #include <cstdio>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     QString error;

@@ -12,8 +12,7 @@ public:
 };
 } // namespace
 
-std::unique_ptr<Registry> createRegistry()
-{
+std::unique_ptr<Registry> createRegistry() {
     return std::make_unique<NoRegistry>();
 }
 

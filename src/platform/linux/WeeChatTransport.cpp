@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
@@ -18,15 +17,13 @@ namespace verdane {
 
 namespace {
 
-bool isPipe(const QString& path)
-{
+bool isPipe(const QString& path) {
     struct stat info {};
     return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISFIFO(info.st_mode);
 }
 
 // Alive, and WeeChat: a process id left in the name of a crashed WeeChat's pipe may belong to anything by now.
-bool isRunningWeeChat(qint64 pid)
-{
+bool isRunningWeeChat(qint64 pid) {
     if (pid <= 0 || (::kill(pid_t(pid), 0) != 0 && errno != EPERM))
         return false;
     QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
@@ -35,26 +32,22 @@ bool isRunningWeeChat(qint64 pid)
     return comm.readAll().startsWith("weechat");
 }
 
-QString errnoText(int error)
-{
+QString errnoText(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
 } // namespace
 
-WeeChatTransport::WeeChatTransport()
-{
+WeeChatTransport::WeeChatTransport() {
     // A write to a pipe whose reader went away must fail, not end the program.
     std::signal(SIGPIPE, SIG_IGN);
 }
 
-WeeChatTransport::~WeeChatTransport()
-{
+WeeChatTransport::~WeeChatTransport() {
     close();
 }
 
-QStringList WeeChatTransport::runtimeFolders()
-{
+QStringList WeeChatTransport::runtimeFolders() {
     QStringList folders;
     if (const QString home = qEnvironmentVariable("WEECHAT_HOME"); !home.isEmpty())
         folders << home;
@@ -64,13 +57,12 @@ QStringList WeeChatTransport::runtimeFolders()
     return folders;
 }
 
-QString WeeChatTransport::findPipe(const QString& service)
-{
+QString WeeChatTransport::findPipe(const QString& service) {
     if (isPipe(service))
         return service;
     for (const QString& folder : runtimeFolders()) {
-        const QFileInfoList candidates = QDir(folder).entryInfoList({QStringLiteral("weechat_fifo_*")},
-                                                                    QDir::System | QDir::Files, QDir::Time);
+        const QFileInfoList candidates =
+            QDir(folder).entryInfoList({QStringLiteral("weechat_fifo_*")}, QDir::System | QDir::Files, QDir::Time);
         for (const QFileInfo& candidate : candidates) {
             bool ok = false;
             const qint64 pid = candidate.fileName().mid(int(qstrlen("weechat_fifo_"))).toLongLong(&ok);
@@ -81,8 +73,7 @@ QString WeeChatTransport::findPipe(const QString& service)
     return {};
 }
 
-QByteArray WeeChatTransport::pipeLine(const QString& text)
-{
+QByteArray WeeChatTransport::pipeLine(const QString& text) {
     QByteArray line = "*" + text.toUtf8();
     for (char& c : line) {
         if (c == '\r' || c == '\n' || c == '\0')
@@ -91,19 +82,16 @@ QByteArray WeeChatTransport::pipeLine(const QString& text)
     return line + '\n';
 }
 
-void WeeChatTransport::closeAny()
-{
+void WeeChatTransport::closeAny() {
     close();
 }
 
-void WeeChatTransport::setLink(int timeoutMs, const QString& service, const QString&)
-{
+void WeeChatTransport::setLink(int timeoutMs, const QString& service, const QString&) {
     m_timeoutMs = timeoutMs;
     m_service = service;
 }
 
-bool WeeChatTransport::open()
-{
+bool WeeChatTransport::open() {
     close();
     const QString pipe = findPipe(m_service);
     if (pipe.isEmpty()) {
@@ -120,8 +108,7 @@ bool WeeChatTransport::open()
     return true;
 }
 
-bool WeeChatTransport::poke(const QString& text)
-{
+bool WeeChatTransport::poke(const QString& text) {
     if (m_fd < 0) {
         m_error = QStringLiteral("the conversation is not open");
         return false;
@@ -151,15 +138,13 @@ bool WeeChatTransport::poke(const QString& text)
     return true;
 }
 
-void WeeChatTransport::close()
-{
+void WeeChatTransport::close() {
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
 }
 
-std::unique_ptr<ChatTransport> createChatTransport()
-{
+std::unique_ptr<ChatTransport> createChatTransport() {
     return std::make_unique<WeeChatTransport>();
 }
 

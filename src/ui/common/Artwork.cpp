@@ -6,8 +6,7 @@
 
 namespace verdane {
 
-void paintLeaf(QPainter& p, const QRectF& box)
-{
+void paintLeaf(QPainter& p, const QRectF& box) {
     const qreal h = box.height();
     const QPointF o = box.topLeft() - QPointF(h * 0.2, 0);
     auto at = [&](qreal x, qreal y) { return o + QPointF(h * x, h * y); };
@@ -25,8 +24,7 @@ void paintLeaf(QPainter& p, const QRectF& box)
     p.restore();
 }
 
-QPixmap appIconPixmap(int size, qreal devicePixelRatio)
-{
+QPixmap appIconPixmap(int size, qreal devicePixelRatio) {
     QPixmap pixmap(QSize(size, size) * devicePixelRatio);
     pixmap.setDevicePixelRatio(devicePixelRatio);
     pixmap.fill(Qt::transparent);
@@ -43,8 +41,7 @@ QPixmap appIconPixmap(int size, qreal devicePixelRatio)
     return pixmap;
 }
 
-QIcon appIcon()
-{
+QIcon appIcon() {
     QIcon icon;
     for (const int size : {16, 24, 32, 48, 64, 128, 256})
         icon.addPixmap(appIconPixmap(size));

@@ -8,8 +8,7 @@ namespace verdane {
 PickFollower::PickFollower(QAbstractItemView* view, std::function<void(const QModelIndex&)> onPick)
     : QObject(view)
     , m_view(view)
-    , m_onPick(std::move(onPick))
-{
+    , m_onPick(std::move(onPick)) {
     view->viewport()->installEventFilter(this);
     connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
         if (!m_paused && current.isValid())
@@ -21,8 +20,7 @@ PickFollower::PickFollower(QAbstractItemView* view, std::function<void(const QMo
     });
 }
 
-bool PickFollower::eventFilter(QObject* watched, QEvent* event)
-{
+bool PickFollower::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_view->viewport() && event->type() == QEvent::MouseButtonPress)
         m_currentAtPress = m_view->currentIndex();
     return QObject::eventFilter(watched, event);

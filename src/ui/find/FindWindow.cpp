@@ -6,7 +6,7 @@
 #include "core/SnippetSearch.h"
 #include "core/SnippetStore.h"
 #include "platform/MessageBox.h"
-#include "ui/common/DialogFont.h"
+#include "ui/common/ClassicForm.h"
 #include "ui/common/PickFollower.h"
 #include "ui/find/FoundListModel.h"
 #include "ui/main/MainWindow.h"
@@ -27,14 +27,8 @@ const QString kWorkingCaption = QStringLiteral("Verdane - Find - Working...");
 // While a search runs the list is repainted with the first hit, then at most this often.
 constexpr qint64 kRepaintEveryMs = 40;
 
-QRect twips(int left, int top, int width, int height)
-{
-    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
-}
-
 // The first node, in collection order, whose caption is name; 0 when none.
-int firstNodeCaptioned(const CatalogueModel& tree, const QString& name)
-{
+int firstNodeCaptioned(const CatalogueModel& tree, const QString& name) {
     for (int node = 1; node <= tree.nodeCount(); ++node) {
         if (tree.caption(node) == name)
             return node;
@@ -54,28 +48,21 @@ FindWindow::FindWindow(MainWindow& main, SnippetSearch& search)
     , m_cmdClose(new QPushButton(QStringLiteral("&Cancel"), m_frameSearch))
     , m_frameFound(new QGroupBox(QStringLiteral("Found"), this))
     , m_lstFound(new QListView(m_frameFound))
-    , m_found(new FoundListModel(this))
-{
+    , m_found(new FoundListModel(this)) {
     setObjectName(QStringLiteral("frmFind"));
     useDialogFont(this);
     setWindowTitle(kCaption);
     setModal(false);
     setFixedSize(twipsToPixels(6900), twipsToPixels(1440));
 
-    m_frameSearch->setObjectName(QStringLiteral("frameSearch"));
-    m_frameSearch->setGeometry(twips(120, 120, 3255, 1215));
-    m_txtFind->setObjectName(QStringLiteral("txtFind"));
-    m_txtFind->setGeometry(twips(120, 360, 3015, 285));
-    m_cmdFind->setObjectName(QStringLiteral("cmdFind"));
-    m_cmdFind->setGeometry(twips(360, 840, 1215, 255));
+    place(m_frameSearch, "frameSearch", 120, 120, 3255, 1215);
+    place(m_txtFind, "txtFind", 120, 360, 3015, 285);
+    place(m_cmdFind, "cmdFind", 360, 840, 1215, 255);
     m_cmdFind->setDefault(true);
-    m_cmdClose->setObjectName(QStringLiteral("cmdClose"));
-    m_cmdClose->setGeometry(twips(1680, 840, 1215, 255));
+    place(m_cmdClose, "cmdClose", 1680, 840, 1215, 255);
     m_cmdClose->setAutoDefault(false);
-    m_frameFound->setObjectName(QStringLiteral("frameFound"));
-    m_frameFound->setGeometry(twips(3480, 120, 3375, 1215));
-    m_lstFound->setObjectName(QStringLiteral("lstFound"));
-    m_lstFound->setGeometry(twips(120, 240, 3135, 840));
+    place(m_frameFound, "frameFound", 3480, 120, 3375, 1215);
+    place(m_lstFound, "lstFound", 120, 240, 3135, 840);
     m_lstFound->setModel(m_found);
     m_lstFound->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_lstFound->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -92,13 +79,11 @@ FindWindow::FindWindow(MainWindow& main, SnippetSearch& search)
     new PickFollower(m_lstFound, [this](const QModelIndex&) { lstFound_Click(); });
 }
 
-QStringList FindWindow::results() const
-{
+QStringList FindWindow::results() const {
     return m_found->names();
 }
 
-void FindWindow::cmdFind_Click()
-{
+void FindWindow::cmdFind_Click() {
     QElapsedTimer clock;
     clock.start();
     m_timing = SearchTiming{};
@@ -132,8 +117,7 @@ void FindWindow::cmdFind_Click()
         MessageBox::show(this, QStringLiteral("The search stopped: %1").arg(status.error), MessageBox::Icon::Critical);
 }
 
-void FindWindow::lstFound_Click()
-{
+void FindWindow::lstFound_Click() {
     // A single-selection list: the entry picked is the current one.
     const QModelIndex picked = m_lstFound->currentIndex();
     if (!picked.isValid())
@@ -164,14 +148,12 @@ void FindWindow::lstFound_Click()
     tryTable(Database::User, kUserCodeTable);
 }
 
-void FindWindow::cmdClose_Click()
-{
+void FindWindow::cmdClose_Click() {
     reject();
 }
 
 // Cancel, Esc and the title bar's close all end up here: the window goes, and with it its search and results.
-void FindWindow::reject()
-{
+void FindWindow::reject() {
     QDialog::reject();
     deleteLater();
 }

@@ -2,15 +2,13 @@
 
 namespace verdane {
 
-void FoundListModel::clear()
-{
+void FoundListModel::clear() {
     beginResetModel();
     m_names.clear();
     endResetModel();
 }
 
-void FoundListModel::append(const QStringList& names)
-{
+void FoundListModel::append(const QStringList& names) {
     if (names.isEmpty())
         return;
     const int first = int(m_names.size());
@@ -19,13 +17,11 @@ void FoundListModel::append(const QStringList& names)
     endInsertRows();
 }
 
-int FoundListModel::rowCount(const QModelIndex& parent) const
-{
+int FoundListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(m_names.size());
 }
 
-QVariant FoundListModel::data(const QModelIndex& index, int role) const
-{
+QVariant FoundListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= m_names.size() || role != Qt::DisplayRole)
         return {};
     return m_names[index.row()];

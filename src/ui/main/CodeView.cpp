@@ -16,8 +16,7 @@ constexpr char16_t kLoneCarriageReturn = u'\u240D';
 } // namespace
 
 CodeView::CodeView(QWidget* parent)
-    : QPlainTextEdit(parent)
-{
+    : QPlainTextEdit(parent) {
     setObjectName(QStringLiteral("txtView"));
     setReadOnly(true);
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -33,8 +32,7 @@ CodeView::CodeView(QWidget* parent)
     setTabStopDistance(QFontMetricsF(font).horizontalAdvance(QLatin1Char(' ')) * 8);
 }
 
-void CodeView::setCode(const QString& code)
-{
+void CodeView::setCode(const QString& code) {
     m_code = code;
     m_joinedBreaks.clear();
     QString shown;
@@ -59,8 +57,7 @@ void CodeView::setCode(const QString& code)
     setPlainText(shown);
 }
 
-void CodeView::setHighlighting(bool on)
-{
+void CodeView::setHighlighting(bool on) {
     if (on == (m_highlighter != nullptr))
         return;
     if (on) {
@@ -71,21 +68,18 @@ void CodeView::setHighlighting(bool on)
     }
 }
 
-void CodeView::changeEvent(QEvent* event)
-{
+void CodeView::changeEvent(QEvent* event) {
     QPlainTextEdit::changeEvent(event);
     if (m_highlighter && event->type() == QEvent::PaletteChange)
         m_highlighter->updateColours();
 }
 
-qsizetype CodeView::codePosition(int shownPosition) const
-{
+qsizetype CodeView::codePosition(int shownPosition) const {
     const auto joinedBefore = std::lower_bound(m_joinedBreaks.begin(), m_joinedBreaks.end(), shownPosition);
     return shownPosition + (joinedBefore - m_joinedBreaks.begin());
 }
 
-QString CodeView::selectedCode() const
-{
+QString CodeView::selectedCode() const {
     const QTextCursor cursor = textCursor();
     if (!cursor.hasSelection())
         return {};
@@ -94,8 +88,7 @@ QString CodeView::selectedCode() const
     return m_code.mid(from, to - from);
 }
 
-QMimeData* CodeView::createMimeDataFromSelection() const
-{
+QMimeData* CodeView::createMimeDataFromSelection() const {
     auto* data = new QMimeData;
     data->setText(selectedCode());
     return data;

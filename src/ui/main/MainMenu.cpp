@@ -68,8 +68,7 @@ constexpr MenuEntry kMenu[] = {
 
 } // namespace
 
-QHash<QString, QAction*> buildMainMenu(QMenuBar* bar)
-{
+QHash<QString, QAction*> buildMainMenu(QMenuBar* bar) {
     QHash<QString, QAction*> actions;
     std::vector<QMenu*> open; // the menu that takes entries of each depth
     const int count = int(std::size(kMenu));

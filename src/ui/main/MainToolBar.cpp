@@ -27,8 +27,7 @@ constexpr ToolItem kItems[] = {
 } // namespace
 
 MainToolBar::MainToolBar(QWidget* parent)
-    : QToolBar(parent)
-{
+    : QToolBar(parent) {
     setObjectName(QStringLiteral("ToolBar"));
     setMovable(false);
     setFloatable(false);
@@ -51,8 +50,7 @@ MainToolBar::MainToolBar(QWidget* parent)
         b->setAutoRaise(false);
 }
 
-QList<QToolButton*> MainToolBar::keyedButtons() const
-{
+QList<QToolButton*> MainToolBar::keyedButtons() const {
     QList<QToolButton*> buttons;
     for (QToolButton* b : findChildren<QToolButton*>()) {
         if (b->defaultAction() && b->defaultAction()->data().isValid())
@@ -61,8 +59,7 @@ QList<QToolButton*> MainToolBar::keyedButtons() const
     return buttons;
 }
 
-QAction* MainToolBar::button(const QString& key) const
-{
+QAction* MainToolBar::button(const QString& key) const {
     for (QAction* action : actions()) {
         if (action->data().toString() == key)
             return action;
@@ -70,8 +67,7 @@ QAction* MainToolBar::button(const QString& key) const
     return nullptr;
 }
 
-void MainToolBar::ToggleFlatToolbar()
-{
+void MainToolBar::ToggleFlatToolbar() {
     const QList<QToolButton*> buttons = keyedButtons();
     if (buttons.isEmpty())
         return; // nothing to style: the bar keeps what it has

@@ -1,12 +1,12 @@
 #include "ui/main/MainWindow.h"
 
+#include "chat/ChatWindow.h"
 #include "core/CatalogueModel.h"
 #include "core/CodeTree.h"
 #include "core/GroupNames.h"
 #include "core/Settings.h"
 #include "core/SnippetSearch.h"
 #include "core/SnippetStore.h"
-#include "chat/ChatWindow.h"
 #include "exchange/ExportToFile.h"
 #include "exchange/ImportWindow.h"
 #include "platform/Clipboard.h"
@@ -38,13 +38,11 @@ namespace {
 // Where the window goes when the stored placement cannot be used.
 constexpr QSize kDesignSize(640, 480);
 
-int px(double twips)
-{
+int px(double twips) {
     return twipsToPixels(twips);
 }
 
-QRect toPixels(const TwipRect& r)
-{
+QRect toPixels(const TwipRect& r) {
     return QRect(px(r.left), px(r.top), px(r.width), px(r.height));
 }
 
@@ -53,9 +51,7 @@ class ClientArea final : public QWidget {
 public:
     ClientArea(QWidget* parent, std::function<void()> onResize)
         : QWidget(parent)
-        , m_onResize(std::move(onResize))
-    {
-    }
+        , m_onResize(std::move(onResize)) {}
 
 protected:
     void resizeEvent(QResizeEvent*) override { m_onResize(); }
@@ -68,8 +64,7 @@ private:
 MainWindow::MainWindow(SnippetStore& store, QWidget* parent)
     : QMainWindow(parent)
     , m_store(store)
-    , m_catalogue(new CatalogueModel(this))
-{
+    , m_catalogue(new CatalogueModel(this)) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Verdane - ") + kPublisherLabel);
     resize(kDesignSize);
@@ -123,7 +118,8 @@ MainWindow::MainWindow(SnippetStore& store, QWidget* parent)
     highlighting->setChecked(settings::read(settings::SyntaxHighlighting) != QLatin1String("0"));
     m_code->setHighlighting(highlighting->isChecked());
     m_code->setContextMenuPolicy(Qt::ActionsContextMenu);
-    m_code->addActions({m_actions.value(QStringLiteral("mnuFileCopy")), m_actions.value(QStringLiteral("mnuFileCopyAll"))});
+    m_code->addActions(
+        {m_actions.value(QStringLiteral("mnuFileCopy")), m_actions.value(QStringLiteral("mnuFileCopyAll"))});
     connectCommands();
     setTabOrder(m_tree, m_code);
     m_tree->setFocus();
@@ -131,8 +127,7 @@ MainWindow::MainWindow(SnippetStore& store, QWidget* parent)
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::connectCommands()
-{
+void MainWindow::connectCommands() {
     const QHash<QString, void (MainWindow::*)()> handlers{
         {QStringLiteral("mnuFileFind"), &MainWindow::mnuFileFind_Click},
         {QStringLiteral("mnuFileImport"), &MainWindow::mnuFileImport_Click},
@@ -166,15 +161,13 @@ void MainWindow::connectCommands()
 
     // A user browsing with the arrow keys expects the pane to follow; a click on the node already current reads it
     // again, as every click does.
-    m_treePicks = new PickFollower(m_tree, [this](const QModelIndex& index) {
-        tvTreeView_NodeClick(m_catalogue->nodeOf(index));
-    });
+    m_treePicks = new PickFollower(
+        m_tree, [this](const QModelIndex& index) { tvTreeView_NodeClick(m_catalogue->nodeOf(index)); });
 }
 
 // ---- Start-up and shutdown -------------------------------------------------------------------------------------
 
-void MainWindow::Form_Load()
-{
+void MainWindow::Form_Load() {
     m_toolBar->ToggleFlatToolbar();
     const std::optional<Placement> placement = readPlacement();
     if (!placement) {
@@ -184,8 +177,7 @@ void MainWindow::Form_Load()
     applyPlacement(*placement);
 }
 
-void MainWindow::applyPlacement(const Placement& placement)
-{
+void MainWindow::applyPlacement(const Placement& placement) {
     move(px(placement.left), px(placement.top));
     const QSize outer(px(placement.width), px(placement.height));
     const QSize frameExtra = frameGeometry().size() - size();
@@ -193,8 +185,7 @@ void MainWindow::applyPlacement(const Placement& placement)
     m_pendingOuterSize = frameExtra.isNull() ? std::optional<QSize>(outer) : std::nullopt;
 }
 
-void MainWindow::fitPendingOuterSize()
-{
+void MainWindow::fitPendingOuterSize() {
     if (!m_pendingOuterSize || isMinimized() || isMaximized() || isFullScreen())
         return;
     const QSize frameExtra = frameGeometry().size() - size();
@@ -205,14 +196,12 @@ void MainWindow::fitPendingOuterSize()
     resize(outer - frameExtra);
 }
 
-void MainWindow::closeEvent(QCloseEvent* event)
-{
+void MainWindow::closeEvent(QCloseEvent* event) {
     Form_Unload();
     event->accept();
 }
 
-void MainWindow::Form_Unload()
-{
+void MainWindow::Form_Unload() {
     if (m_unloaded)
         return;
     m_unloaded = true;
@@ -227,39 +216,34 @@ void MainWindow::Form_Unload()
     writePlacement(frameGeometry());
 }
 
-void MainWindow::registerLoadedWindow(QWidget* window)
-{
+void MainWindow::registerLoadedWindow(QWidget* window) {
     m_loadedWindows.removeAll(nullptr);
     if (!m_loadedWindows.contains(window))
         m_loadedWindows.append(window);
 }
 
-void MainWindow::mnuFileClose_Click()
-{
+void MainWindow::mnuFileClose_Click() {
     close();
 }
 
 // ---- Catalogue and viewer ----------------------------------------------------------------------------------------
 
-void MainWindow::LoadCodeTree()
-{
+void MainWindow::LoadCodeTree() {
     loadCodeTree(*m_catalogue, m_store);
 }
 
-void MainWindow::mnuViewRefresh_Click()
-{
+void MainWindow::mnuViewRefresh_Click() {
     LoadCodeTree();
 }
 
-void MainWindow::tvTreeView_NodeClick(int node)
-{
+void MainWindow::tvTreeView_NodeClick(int node) {
     const SnippetLocation where = locateSnippet(*m_catalogue, node);
     if (!where.isSnippet) {
         m_code->setCode(QString());
         return;
     }
-    const SnippetLookup found = m_store.findSnippetCode(where.inUserDatabase ? Database::User : Database::Library,
-                                                        where.table, where.name);
+    const SnippetLookup found =
+        m_store.findSnippetCode(where.inUserDatabase ? Database::User : Database::Library, where.table, where.name);
     switch (found.outcome) {
     case SnippetLookup::Outcome::Found:
         m_code->setCode(found.code);
@@ -272,8 +256,7 @@ void MainWindow::tvTreeView_NodeClick(int node)
     }
 }
 
-void MainWindow::selectNode(int node)
-{
+void MainWindow::selectNode(int node) {
     m_treePicks->setPaused(true);
     const QModelIndex index = m_catalogue->indexOfNode(node);
     if (index.isValid()) {
@@ -285,47 +268,40 @@ void MainWindow::selectNode(int node)
     m_treePicks->setPaused(false);
 }
 
-int MainWindow::selectedNode() const
-{
+int MainWindow::selectedNode() const {
     const QModelIndexList selected = m_tree->selectionModel()->selectedIndexes();
     return selected.isEmpty() ? 0 : m_catalogue->nodeOf(selected.first());
 }
 
 // ---- Layout --------------------------------------------------------------------------------------------------------
 
-double MainWindow::outerWidthTwips() const
-{
+double MainWindow::outerWidthTwips() const {
     return pixelsToTwips(frameGeometry().width());
 }
 
-void MainWindow::resizeEvent(QResizeEvent* event)
-{
+void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     fitPendingOuterSize();
     Form_Resize();
 }
 
-void MainWindow::moveEvent(QMoveEvent* event)
-{
+void MainWindow::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
     fitPendingOuterSize();
 }
 
-void MainWindow::Form_Resize()
-{
+void MainWindow::Form_Resize() {
     if (isMinimized())
         return;
     if (outerWidthTwips() < kMinimumOuterWidth)
         resize(px(kMinimumOuterWidth) - (frameGeometry().width() - width()), height());
 }
 
-void MainWindow::applyLayout()
-{
+void MainWindow::applyLayout() {
     SizeControls(m_layout.splitter);
 }
 
-void MainWindow::SizeControls(double x)
-{
+void MainWindow::SizeControls(double x) {
     LayoutInput input;
     input.requestedSplitter = x;
     input.outerWidth = outerWidthTwips();
@@ -348,8 +324,7 @@ void MainWindow::SizeControls(double x)
     m_dragBar->raise();
 }
 
-void MainWindow::imgSplitter_MouseDown(double)
-{
+void MainWindow::imgSplitter_MouseDown(double) {
     const TwipRect& strip = m_layout.splitterStrip;
     m_dragBarLeft = strip.left;
     const double width = std::floor(strip.width / 2);
@@ -360,23 +335,20 @@ void MainWindow::imgSplitter_MouseDown(double)
     m_splitterDragging = true;
 }
 
-void MainWindow::imgSplitter_MouseMove(double x)
-{
+void MainWindow::imgSplitter_MouseMove(double x) {
     if (!m_splitterDragging)
         return;
     m_dragBarLeft = dragBarLeft(m_layout.splitterStrip.left, x, outerWidthTwips());
     m_dragBar->move(px(m_dragBarLeft), m_dragBar->y());
 }
 
-void MainWindow::imgSplitter_MouseUp(double)
-{
+void MainWindow::imgSplitter_MouseUp(double) {
     SizeControls(m_splitterDragging ? m_dragBarLeft : m_layout.splitterStrip.left);
     m_dragBar->hide();
     m_splitterDragging = false;
 }
 
-void MainWindow::mnuViewToolBar_Click()
-{
+void MainWindow::mnuViewToolBar_Click() {
     QAction* entry = m_actions.value(QStringLiteral("mnuViewToolBar"));
     if (entry->isChecked()) {
         m_toolBar->hide();
@@ -388,28 +360,24 @@ void MainWindow::mnuViewToolBar_Click()
     SizeControls(m_layout.splitter);
 }
 
-void MainWindow::mnuViewSyntaxHighlighting_Click(bool on)
-{
+void MainWindow::mnuViewSyntaxHighlighting_Click(bool on) {
     m_code->setHighlighting(on);
     settings::write(settings::SyntaxHighlighting, on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 // ---- Commands on the shown snippet -------------------------------------------------------------------------------
 
-void MainWindow::mnuFileCopy_Click()
-{
+void MainWindow::mnuFileCopy_Click() {
     if (!clipboard::setText(m_code->selectedCode()))
         MessageBox::error(this);
 }
 
-void MainWindow::mnuFileCopyAll_Click()
-{
+void MainWindow::mnuFileCopyAll_Click() {
     if (!clipboard::setText(m_code->code()))
         MessageBox::error(this);
 }
 
-void MainWindow::mnuFilePrint_Click()
-{
+void MainWindow::mnuFilePrint_Click() {
     const QString& code = m_code->code();
     if (code.size() < 2)
         return;
@@ -419,22 +387,19 @@ void MainWindow::mnuFilePrint_Click()
     printer::printText(code + QStringLiteral("\r\n"), font);
 }
 
-bool MainWindow::hasCodeToExport()
-{
+bool MainWindow::hasCodeToExport() {
     if (m_code->code().size() >= 2)
         return true;
     MessageBox::show(this, QStringLiteral("Please select some code to export first."));
     return false;
 }
 
-void MainWindow::mnuFileExportFile_Click()
-{
+void MainWindow::mnuFileExportFile_Click() {
     if (hasCodeToExport())
         ExportCodeToFile(*this);
 }
 
-void MainWindow::mnuFileExportmIRCChat_Click()
-{
+void MainWindow::mnuFileExportmIRCChat_Click() {
     if (!hasCodeToExport())
         return;
     if (!m_chat) {
@@ -444,8 +409,7 @@ void MainWindow::mnuFileExportmIRCChat_Click()
     showSecondary(m_chat);
 }
 
-void MainWindow::ToolBar_ButtonClick(const QString& key)
-{
+void MainWindow::ToolBar_ButtonClick(const QString& key) {
     if (key == QLatin1String("ExportFile"))
         mnuFileExportFile_Click();
     else if (key == QLatin1String("CopyAll"))
@@ -460,10 +424,10 @@ void MainWindow::ToolBar_ButtonClick(const QString& key)
         openLink(QStringLiteral("mnuHelpContents"));
 }
 
-// ---- Secondary windows and links -------------------------------------------------------------------------------------
+// ---- Secondary windows and links
+// -------------------------------------------------------------------------------------
 
-void MainWindow::mnuFileFind_Click()
-{
+void MainWindow::mnuFileFind_Click() {
     if (!m_find) {
         if (!m_search)
             m_search = std::make_unique<SnippetSearch>(m_store);
@@ -473,35 +437,29 @@ void MainWindow::mnuFileFind_Click()
     showSecondary(m_find);
 }
 
-FindWindow* MainWindow::findWindow() const
-{
+FindWindow* MainWindow::findWindow() const {
     return m_find;
 }
 
-ImportWindow* MainWindow::importWindow() const
-{
+ImportWindow* MainWindow::importWindow() const {
     return m_import;
 }
 
-ChatWindow* MainWindow::chatWindow() const
-{
+ChatWindow* MainWindow::chatWindow() const {
     return m_chat;
 }
 
-OptionsWindow* MainWindow::optionsWindow() const
-{
+OptionsWindow* MainWindow::optionsWindow() const {
     return m_options;
 }
 
-void MainWindow::showSecondary(QWidget* window)
-{
+void MainWindow::showSecondary(QWidget* window) {
     window->show();
     window->raise();
     window->activateWindow();
 }
 
-void MainWindow::mnuFileImport_Click()
-{
+void MainWindow::mnuFileImport_Click() {
     if (!m_import) {
         m_import = new ImportWindow(*this);
         registerLoadedWindow(m_import);
@@ -509,8 +467,7 @@ void MainWindow::mnuFileImport_Click()
     showSecondary(m_import);
 }
 
-void MainWindow::mnuViewOptions_Click()
-{
+void MainWindow::mnuViewOptions_Click() {
     if (!m_options) {
         m_options = new OptionsWindow;
         registerLoadedWindow(m_options);
@@ -518,22 +475,19 @@ void MainWindow::mnuViewOptions_Click()
     showSecondary(m_options);
 }
 
-void MainWindow::mnuHelpAbout_Click()
-{
+void MainWindow::mnuHelpAbout_Click() {
     AboutBox about(this, m_store.filePath(Database::Library));
     registerLoadedWindow(&about);
     about.exec();
 }
 
-void MainWindow::openLink(const QString& menuEntry)
-{
+void MainWindow::openLink(const QString& menuEntry) {
     const QString url = linkOf(menuEntry);
     if (!url.isEmpty())
         shell::openUrl(QUrl(url));
 }
 
-void MainWindow::mnuHelpDisclaimer_Click()
-{
+void MainWindow::mnuHelpDisclaimer_Click() {
     MessageBox::show(this, disclaimerText());
 }
 

@@ -10,8 +10,7 @@
 namespace verdane {
 
 namespace {
-QLabel* panel(QWidget* parent, const QString& name)
-{
+QLabel* panel(QWidget* parent, const QString& name) {
     auto* label = new QLabel(parent);
     label->setObjectName(name);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -25,8 +24,7 @@ StatusBar::StatusBar(QWidget* parent)
     , m_status(panel(this, QStringLiteral("sbStatusBarStatus")))
     , m_date(panel(this, QStringLiteral("sbStatusBarDate")))
     , m_time(panel(this, QStringLiteral("sbStatusBarTime")))
-    , m_timer(new QTimer(this))
-{
+    , m_timer(new QTimer(this)) {
     setObjectName(QStringLiteral("sbStatusBar"));
     m_status->setText(QStringLiteral("Status"));
     auto* layout = new QHBoxLayout(this);
@@ -45,8 +43,7 @@ StatusBar::StatusBar(QWidget* parent)
     scheduleNextTick();
 }
 
-void StatusBar::showMoment(const QDateTime& now)
-{
+void StatusBar::showMoment(const QDateTime& now) {
     const QLocale locale;
     m_date->setText(locale.toString(now.date(), QLocale::ShortFormat));
     // The panel changes once a minute, so it shows no seconds whatever the locale's short format holds.
@@ -56,20 +53,17 @@ void StatusBar::showMoment(const QDateTime& now)
 }
 
 // Wakes at the turn of each minute rather than polling: the panels change no more often.
-void StatusBar::scheduleNextTick()
-{
+void StatusBar::scheduleNextTick() {
     const QTime now = QTime::currentTime();
     const int toNextMinute = 60000 - (now.second() * 1000 + now.msec());
     m_timer->start(toNextMinute + 20);
 }
 
-QString StatusBar::dateText() const
-{
+QString StatusBar::dateText() const {
     return m_date->text();
 }
 
-QString StatusBar::timeText() const
-{
+QString StatusBar::timeText() const {
     return m_time->text();
 }
 

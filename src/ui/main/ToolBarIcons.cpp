@@ -10,8 +10,7 @@ namespace verdane {
 namespace {
 
 // Each drawing is made on a 16 x 16 grid and scaled, so it is crisp at every size and pixel ratio.
-void drawSheets(QPainter& p)
-{
+void drawSheets(QPainter& p) {
     const QPen outline(QColor(60, 60, 60), 0.8);
     p.setPen(outline);
     p.setBrush(QColor(235, 235, 235));
@@ -23,8 +22,7 @@ void drawSheets(QPainter& p)
         p.drawLine(QPointF(7, y), QPointF(12.5, y));
 }
 
-void drawFloppy(QPainter& p)
-{
+void drawFloppy(QPainter& p) {
     QPainterPath body;
     body.moveTo(1.5, 1.5);
     body.lineTo(12.5, 1.5);
@@ -43,8 +41,7 @@ void drawFloppy(QPainter& p)
     p.drawRect(QRectF(3.5, 8.5, 9, 6)); // label
 }
 
-void drawPrinter(QPainter& p)
-{
+void drawPrinter(QPainter& p) {
     p.setPen(QPen(QColor(50, 50, 50), 0.8));
     p.setBrush(Qt::white);
     p.drawRect(QRectF(4.5, 1.5, 7, 5)); // paper in
@@ -57,8 +54,7 @@ void drawPrinter(QPainter& p)
     p.drawEllipse(QPointF(12.3, 8.5), 0.8, 0.8);
 }
 
-void drawBinoculars(QPainter& p)
-{
+void drawBinoculars(QPainter& p) {
     p.setPen(QPen(QColor(20, 20, 20), 0.8));
     p.setBrush(QColor(50, 50, 55));
     p.drawRoundedRect(QRectF(2, 3, 4.5, 7), 1, 1);
@@ -73,8 +69,7 @@ void drawBinoculars(QPainter& p)
     p.drawEllipse(QPointF(11, 11), 0.8, 0.8);
 }
 
-void drawChat(QPainter& p)
-{
+void drawChat(QPainter& p) {
     QPainterPath back;
     back.addRoundedRect(QRectF(5.5, 1.5, 9, 6.5), 2, 2);
     p.setPen(QPen(QColor(30, 90, 40), 0.8));
@@ -94,8 +89,7 @@ void drawChat(QPainter& p)
         p.drawEllipse(QPointF(x, 9), 0.8, 0.8);
 }
 
-void drawQuestionMark(QPainter& p)
-{
+void drawQuestionMark(QPainter& p) {
     p.setPen(QPen(QColor(150, 110, 0), 0.8));
     p.setBrush(QColor(255, 215, 40));
     p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
@@ -110,11 +104,8 @@ void drawQuestionMark(QPainter& p)
 class DrawnIconEngine final : public QIconEngine {
 public:
     explicit DrawnIconEngine(int image)
-        : m_image(image)
-    {
-    }
-    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override
-    {
+        : m_image(image) {}
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override {
         painter->save();
         painter->setRenderHint(QPainter::Antialiasing);
         painter->translate(rect.topLeft());
@@ -143,8 +134,7 @@ public:
         }
         painter->restore();
     }
-    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
-    {
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
         QPixmap pm(size);
         pm.fill(Qt::transparent);
         QPainter p(&pm);
@@ -159,15 +149,13 @@ private:
 
 } // namespace
 
-QIcon drawnToolBarIcon(int image)
-{
+QIcon drawnToolBarIcon(int image) {
     return QIcon(new DrawnIconEngine(image));
 }
 
-QIcon toolBarIcon(int image)
-{
-    static const char* const themeNames[] = {"edit-copy",    "document-save", "document-print",
-                                             "edit-find",    "internet-group-chat", "help-contents"};
+QIcon toolBarIcon(int image) {
+    static const char* const themeNames[] = {"edit-copy", "document-save",       "document-print",
+                                             "edit-find", "internet-group-chat", "help-contents"};
     const int index = qBound(1, image, 6) - 1;
     return QIcon::fromTheme(QString::fromLatin1(themeNames[index]), drawnToolBarIcon(image));
 }

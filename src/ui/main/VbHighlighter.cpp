@@ -15,8 +15,7 @@ constexpr int kEagerBlocks = 300;
 constexpr qint64 kSliceMs = 12;
 
 // Mixes a colour into the pane's text colour, so that every colour keeps the contrast of the text itself.
-QColor tint(const QColor& text, const QColor& hue, qreal amount)
-{
+QColor tint(const QColor& text, const QColor& hue, qreal amount) {
     return QColor::fromRgbF(text.redF() * (1 - amount) + hue.redF() * amount,
                             text.greenF() * (1 - amount) + hue.greenF() * amount,
                             text.blueF() * (1 - amount) + hue.blueF() * amount);
@@ -27,8 +26,7 @@ QColor tint(const QColor& text, const QColor& hue, qreal amount)
 VbHighlighter::VbHighlighter(QPlainTextEdit* pane)
     : QSyntaxHighlighter(pane->document())
     , m_pane(pane)
-    , m_slices(new QTimer(this))
-{
+    , m_slices(new QTimer(this)) {
     m_slices->setSingleShot(true);
     m_slices->setInterval(0);
     connect(m_slices, &QTimer::timeout, this, &VbHighlighter::formatSlice);
@@ -40,8 +38,7 @@ VbHighlighter::VbHighlighter(QPlainTextEdit* pane)
     updateColours();
 }
 
-void VbHighlighter::updateColours()
-{
+void VbHighlighter::updateColours() {
     const QPalette palette = m_pane->palette();
     const QColor text = palette.color(QPalette::Text);
     const bool dark = palette.color(QPalette::Base).lightnessF() < 0.5;
@@ -66,24 +63,20 @@ void VbHighlighter::updateColours()
 }
 
 // Every pass over the whole text leaves the lines past the first uncoloured: the record starts afresh.
-void VbHighlighter::beginText()
-{
+void VbHighlighter::beginText() {
     m_formatted.clear();
     m_nextToFormat = 0;
 }
 
-bool VbHighlighter::isFormatted(int blockNumber) const
-{
+bool VbHighlighter::isFormatted(int blockNumber) const {
     return blockNumber >= 0 && size_t(blockNumber) < m_formatted.size() && m_formatted[size_t(blockNumber)];
 }
 
-bool VbHighlighter::isComplete() const
-{
+bool VbHighlighter::isComplete() const {
     return !m_slices->isActive() && m_nextToFormat >= document()->blockCount();
 }
 
-void VbHighlighter::highlightBlock(const QString& text)
-{
+void VbHighlighter::highlightBlock(const QString& text) {
     const int number = currentBlock().blockNumber();
     const vb::LineState previous = vb::LineState::fromInt(previousBlockState());
     if (!m_forcing && number >= kEagerBlocks) {
@@ -102,8 +95,7 @@ void VbHighlighter::highlightBlock(const QString& text)
     m_formatted[size_t(number)] = true;
 }
 
-bool VbHighlighter::formatBlock(const QTextBlock& block)
-{
+bool VbHighlighter::formatBlock(const QTextBlock& block) {
     if (!block.isValid() || isFormatted(block.blockNumber()))
         return false;
     m_forcing = true;
@@ -112,16 +104,14 @@ bool VbHighlighter::formatBlock(const QTextBlock& block)
     return true;
 }
 
-void VbHighlighter::formatVisible()
-{
+void VbHighlighter::formatVisible() {
     QTextBlock block = m_pane->cursorForPosition(QPoint(0, 0)).block();
     const int lines = m_pane->viewport()->height() / qMax(1, m_pane->fontMetrics().lineSpacing()) + 2;
     for (int i = 0; i < lines && block.isValid(); ++i, block = block.next())
         formatBlock(block);
 }
 
-void VbHighlighter::formatSlice()
-{
+void VbHighlighter::formatSlice() {
     formatVisible();
     QElapsedTimer clock;
     clock.start();
@@ -135,8 +125,7 @@ void VbHighlighter::formatSlice()
         m_slices->start();
 }
 
-void VbHighlighter::finish()
-{
+void VbHighlighter::finish() {
     for (QTextBlock block = document()->findBlockByNumber(m_nextToFormat); block.isValid(); block = block.next())
         formatBlock(block);
     m_nextToFormat = document()->blockCount();

@@ -6,29 +6,148 @@ namespace verdane::vb {
 
 namespace {
 
-const QSet<QString>& keywords()
-{
+const QSet<QString>& keywords() {
     static const QSet<QString> words = [] {
         const char* const list[] = {
             // declarations
-            "dim", "private", "public", "friend", "global", "static", "const", "declare", "function", "sub", "property",
-            "get", "let", "set", "type", "enum", "end", "byval", "byref", "optional", "paramarray", "as", "lib", "alias",
-            "redim", "preserve", "withevents", "implements", "event", "raiseevent", "option", "explicit", "compare",
-            "base", "text", "module", "deftype", "defbool", "defbyte", "defint", "deflng", "defcur", "defsng", "defdbl",
-            "defdate", "defstr", "defobj", "defvar", "attribute", "erase", "ptrsafe",
+            "dim",
+            "private",
+            "public",
+            "friend",
+            "global",
+            "static",
+            "const",
+            "declare",
+            "function",
+            "sub",
+            "property",
+            "get",
+            "let",
+            "set",
+            "type",
+            "enum",
+            "end",
+            "byval",
+            "byref",
+            "optional",
+            "paramarray",
+            "as",
+            "lib",
+            "alias",
+            "redim",
+            "preserve",
+            "withevents",
+            "implements",
+            "event",
+            "raiseevent",
+            "option",
+            "explicit",
+            "compare",
+            "base",
+            "text",
+            "module",
+            "deftype",
+            "defbool",
+            "defbyte",
+            "defint",
+            "deflng",
+            "defcur",
+            "defsng",
+            "defdbl",
+            "defdate",
+            "defstr",
+            "defobj",
+            "defvar",
+            "attribute",
+            "erase",
+            "ptrsafe",
             // control flow
-            "if", "then", "else", "elseif", "select", "case", "for", "each", "in", "to", "step", "next", "do", "loop",
-            "while", "wend", "until", "exit", "goto", "gosub", "return", "on", "error", "resume", "with", "call", "stop",
+            "if",
+            "then",
+            "else",
+            "elseif",
+            "select",
+            "case",
+            "for",
+            "each",
+            "in",
+            "to",
+            "step",
+            "next",
+            "do",
+            "loop",
+            "while",
+            "wend",
+            "until",
+            "exit",
+            "goto",
+            "gosub",
+            "return",
+            "on",
+            "error",
+            "resume",
+            "with",
+            "call",
+            "stop",
             // types
-            "boolean", "byte", "integer", "long", "longlong", "longptr", "single", "double", "currency", "date",
-            "string", "object", "variant", "any", "decimal",
+            "boolean",
+            "byte",
+            "integer",
+            "long",
+            "longlong",
+            "longptr",
+            "single",
+            "double",
+            "currency",
+            "date",
+            "string",
+            "object",
+            "variant",
+            "any",
+            "decimal",
             // operators
-            "and", "or", "not", "xor", "eqv", "imp", "mod", "is", "like", "new", "typeof", "addressof",
+            "and",
+            "or",
+            "not",
+            "xor",
+            "eqv",
+            "imp",
+            "mod",
+            "is",
+            "like",
+            "new",
+            "typeof",
+            "addressof",
             // values
-            "true", "false", "nothing", "empty", "null", "me",
+            "true",
+            "false",
+            "nothing",
+            "empty",
+            "null",
+            "me",
             // file statements
-            "open", "close", "input", "output", "append", "binary", "random", "access", "read", "write", "lock",
-            "unlock", "shared", "print", "put", "seek", "line", "width", "name", "kill", "load", "unload",
+            "open",
+            "close",
+            "input",
+            "output",
+            "append",
+            "binary",
+            "random",
+            "access",
+            "read",
+            "write",
+            "lock",
+            "unlock",
+            "shared",
+            "print",
+            "put",
+            "seek",
+            "line",
+            "width",
+            "name",
+            "kill",
+            "load",
+            "unload",
         };
         QSet<QString> set;
         for (const char* w : list)
@@ -38,30 +157,25 @@ const QSet<QString>& keywords()
     return words;
 }
 
-bool isIdentifierStart(QChar c)
-{
+bool isIdentifierStart(QChar c) {
     return c.isLetter() || c == QLatin1Char('_');
 }
 
-bool isIdentifierPart(QChar c)
-{
+bool isIdentifierPart(QChar c) {
     return c.isLetterOrNumber() || c == QLatin1Char('_');
 }
 
-bool isTypeSuffix(QChar c)
-{
+bool isTypeSuffix(QChar c) {
     return c == QLatin1Char('%') || c == QLatin1Char('&') || c == QLatin1Char('!') || c == QLatin1Char('#') ||
            c == QLatin1Char('@') || c == QLatin1Char('$') || c == QLatin1Char('^');
 }
 
-bool isBlank(QChar c)
-{
+bool isBlank(QChar c) {
     return c == QLatin1Char(' ') || c == QLatin1Char('\t');
 }
 
 // Whether the line ends in a continuation: a blank, an underscore, nothing but blanks after it.
-int continuationAt(QStringView line)
-{
+int continuationAt(QStringView line) {
     qsizetype end = line.size();
     while (end > 0 && isBlank(line[end - 1]))
         --end;
@@ -73,8 +187,7 @@ int continuationAt(QStringView line)
 }
 
 // A number from position i: decimal with fraction and exponent, &H hex, &O octal, then a type suffix.
-int numberLength(QStringView line, qsizetype i)
-{
+int numberLength(QStringView line, qsizetype i) {
     const qsizetype n = line.size();
     qsizetype j = i;
     if (line[j] == QLatin1Char('&') && j + 1 < n) {
@@ -83,7 +196,8 @@ int numberLength(QStringView line, qsizetype i)
             return 0;
         j += 2;
         const qsizetype digits = j;
-        while (j < n && (base == QLatin1Char('H') ? isxdigit(line[j].toLatin1()) : (line[j] >= QLatin1Char('0') && line[j] <= QLatin1Char('7'))))
+        while (j < n && (base == QLatin1Char('H') ? isxdigit(line[j].toLatin1())
+                                                  : (line[j] >= QLatin1Char('0') && line[j] <= QLatin1Char('7'))))
             ++j;
         if (j == digits)
             return 0;
@@ -116,16 +230,14 @@ int numberLength(QStringView line, qsizetype i)
     return int(j - i);
 }
 
-bool startsWithWord(QStringView text, QLatin1String word)
-{
+bool startsWithWord(QStringView text, QLatin1String word) {
     if (!text.startsWith(word, Qt::CaseInsensitive))
         return false;
     return text.size() == word.size() || !isIdentifierPart(text[word.size()]);
 }
 
 // Lines of a class or form file's header: VERSION, BEGIN ... End, Attribute VB_...
-bool headerLine(QStringView line, LineState& state)
-{
+bool headerLine(QStringView line, LineState& state) {
     const QStringView trimmed = line.trimmed();
     if (state.headerDepth > 0) {
         if (startsWithWord(trimmed, QLatin1String("Begin")) || startsWithWord(trimmed, QLatin1String("BeginProperty")))
@@ -138,17 +250,18 @@ bool headerLine(QStringView line, LineState& state)
     if (startsWithWord(trimmed, QLatin1String("VERSION")) && trimmed.size() > 8 && trimmed[8].isDigit())
         return true;
     if (trimmed.compare(QLatin1String("BEGIN"), Qt::CaseInsensitive) == 0 ||
-        (startsWithWord(trimmed, QLatin1String("Begin")) && trimmed.mid(5).trimmed().startsWith(QLatin1String("VB."), Qt::CaseInsensitive))) {
+        (startsWithWord(trimmed, QLatin1String("Begin")) &&
+         trimmed.mid(5).trimmed().startsWith(QLatin1String("VB."), Qt::CaseInsensitive))) {
         state.headerDepth = 1;
         return true;
     }
-    return startsWithWord(trimmed, QLatin1String("Attribute")) && trimmed.mid(9).trimmed().startsWith(QLatin1String("VB_"), Qt::CaseInsensitive);
+    return startsWithWord(trimmed, QLatin1String("Attribute")) &&
+           trimmed.mid(9).trimmed().startsWith(QLatin1String("VB_"), Qt::CaseInsensitive);
 }
 
 } // namespace
 
-LineResult readLine(QStringView line, LineState state)
-{
+LineResult readLine(QStringView line, LineState state) {
     LineResult result;
     const int n = int(line.size());
     const int continuation = continuationAt(line);
@@ -180,8 +293,7 @@ LineResult readLine(QStringView line, LineState state)
             ++i;
             continue;
         }
-        if (c == QLatin1Char('\'') ||
-            (statementStart && startsWithWord(line.mid(i), QLatin1String("Rem")))) {
+        if (c == QLatin1Char('\'') || (statementStart && startsWithWord(line.mid(i), QLatin1String("Rem")))) {
             result.spans.append({i, n - i, Kind::Comment});
             result.next.commentContinues = continuation >= 0;
             return result;
@@ -238,8 +350,7 @@ LineResult readLine(QStringView line, LineState state)
         if (c == QLatin1Char('#')) {
             // A date literal, #1/2/2003#.
             const qsizetype close = line.indexOf(QLatin1Char('#'), i + 1);
-            if (close > i + 1 && line.mid(i + 1, close - i - 1).trimmed().size() > 0 &&
-                line[i + 1].isDigit()) {
+            if (close > i + 1 && line.mid(i + 1, close - i - 1).trimmed().size() > 0 && line[i + 1].isDigit()) {
                 result.spans.append({i, int(close - i + 1), Kind::Number});
                 i = int(close) + 1;
                 continue;
@@ -250,8 +361,7 @@ LineResult readLine(QStringView line, LineState state)
     return result;
 }
 
-LineState nextState(QStringView line, LineState state)
-{
+LineState nextState(QStringView line, LineState state) {
     if (state == LineState{}) {
         // From the plain state only a BEGIN opens a header block and only a final " _" continues a comment.
         qsizetype first = 0;
@@ -260,7 +370,8 @@ LineState nextState(QStringView line, LineState state)
         qsizetype last = line.size() - 1;
         while (last >= 0 && isBlank(line[last]))
             --last;
-        const bool mayBegin = first < line.size() && (line[first] == QLatin1Char('B') || line[first] == QLatin1Char('b'));
+        const bool mayBegin =
+            first < line.size() && (line[first] == QLatin1Char('B') || line[first] == QLatin1Char('b'));
         const bool mayContinue = last >= 0 && line[last] == QLatin1Char('_');
         if (!mayBegin && !mayContinue)
             return {};

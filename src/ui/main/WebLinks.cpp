@@ -31,13 +31,11 @@ constexpr Link kLinks[] = {
 };
 } // namespace
 
-QString homePage()
-{
+QString homePage() {
     return QStringLiteral("http://") + kSiteHost;
 }
 
-QString linkOf(const QString& menuEntry)
-{
+QString linkOf(const QString& menuEntry) {
     for (const Link& link : kLinks) {
         if (menuEntry != QLatin1String(link.entry))
             continue;
@@ -49,16 +47,14 @@ QString linkOf(const QString& menuEntry)
     return {};
 }
 
-QStringList linkEntries()
-{
+QStringList linkEntries() {
     QStringList entries;
     for (const Link& link : kLinks)
         entries << QString::fromLatin1(link.entry);
     return entries;
 }
 
-QString disclaimerText()
-{
+QString disclaimerText() {
     return QStringLiteral("All code found on this site is Freeware. You may use it as you see fit for your own "
                           "projects but you may not re-sell the source code. If you redistribute it you must include "
                           "this disclaimer and all original copyright notices.") +

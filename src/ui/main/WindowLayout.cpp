@@ -4,15 +4,13 @@ namespace verdane {
 
 namespace {
 // Setting a negative length fails; the control keeps its previous one.
-void setLength(double& length, double value)
-{
+void setLength(double& length, double value) {
     if (value >= 0)
         length = value;
 }
 } // namespace
 
-Layout SizeControls(const LayoutInput& in, const Layout& previous)
-{
+Layout SizeControls(const LayoutInput& in, const Layout& previous) {
     Layout l = previous;
     const double W = in.outerWidth;
     double x = in.requestedSplitter;
@@ -40,8 +38,7 @@ Layout SizeControls(const LayoutInput& in, const Layout& previous)
     return l;
 }
 
-double dragBarLeft(double stripLeft, double pointerX, double outerWidth)
-{
+double dragBarLeft(double stripLeft, double pointerX, double outerWidth) {
     const double p = stripLeft + pointerX;
     if (p < kDragBarMargin)
         return kDragBarMargin;

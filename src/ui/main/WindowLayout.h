@@ -13,8 +13,9 @@ struct LayoutInput {
     bool toolBarShown = true;     // the check mark of View > Tool Bar
 };
 
-// Every control the layout places, relative to the client area (below the menu bar). A length that would come out negative cannot be set: that step is skipped and
-// the control keeps what it had, so the result starts from the previous layout.
+// Every control the layout places, relative to the client area (below the menu bar). A length that would come out
+// negative cannot be set: that step is skipped and the control keeps what it had, so the result starts from the
+// previous layout.
 struct Layout {
     double splitter = 1965;
     TwipRect tree;

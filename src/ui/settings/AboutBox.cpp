@@ -6,7 +6,7 @@
 #include "platform/Registry.h"
 #include "platform/Shell.h"
 #include "ui/common/Artwork.h"
-#include "ui/common/DialogFont.h"
+#include "ui/common/ClassicForm.h"
 #include "ui/main/WebLinks.h"
 #include "ui/settings/SystemInfo.h"
 
@@ -20,15 +20,7 @@
 
 namespace verdane {
 
-namespace {
-QRect twips(int left, int top, int width, int height)
-{
-    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
-}
-} // namespace
-
-QString databaseSizeText(qint64 bytes, const QLocale& locale)
-{
+QString databaseSizeText(qint64 bytes, const QLocale& locale) {
     QLocale plain = locale;
     plain.setNumberOptions(QLocale::OmitGroupSeparator);
     return QStringLiteral("Database Size: ") + plain.toString(double(bytes) / 1024.0, 'g', 15) + QStringLiteral("Kb");
@@ -40,13 +32,13 @@ AboutBox::AboutBox(QWidget* owner, const QString& libraryPath)
     , m_lblTitle(new QLabel(QStringLiteral("Application Title"), this))
     , m_lblVersion(new QLabel(QStringLiteral("Version"), this))
     , m_lblDatabaseInfo(new QLabel(QStringLiteral("Database Info"), this))
-    , m_lblCopyright(new QLabel(QStringLiteral("Copyright \u00a9 2026 The Verdane developers. All rights reserved."), this))
+    , m_lblCopyright(
+          new QLabel(QStringLiteral("Copyright \u00a9 2026 The Verdane developers. All rights reserved."), this))
     , m_lblLabel1(new QLabel(QStringLiteral("www.quillmere.example"), this))
     , m_cmdOK(new QPushButton(QStringLiteral("&OK"), this))
     , m_cmdSysInfo(new QPushButton(QStringLiteral("&System Info..."), this))
     , m_registry(createRegistry())
-    , m_places(std::make_unique<SystemInfoPlaces>())
-{
+    , m_places(std::make_unique<SystemInfoPlaces>()) {
     setObjectName(QStringLiteral("frmAbout"));
     useDialogFont(this);
     setWindowTitle(QStringLiteral("About Verdane"));
@@ -55,22 +47,16 @@ AboutBox::AboutBox(QWidget* owner, const QString& libraryPath)
     m_places->fileExists = [](const QString& path) { return QFile::exists(path); };
     m_places->startDetached = [](const QString& program) { return QProcess::startDetached(program, {}); };
 
-    m_imgImage1->setObjectName(QStringLiteral("imgImage1"));
-    m_imgImage1->setGeometry(twips(240, 240, 480, 480));
+    place(m_imgImage1, "imgImage1", 240, 240, 480, 480);
     m_imgImage1->setPixmap(appIconPixmap(32, devicePixelRatioF()));
-    m_lblTitle->setObjectName(QStringLiteral("lblTitle"));
-    m_lblTitle->setGeometry(twips(1080, 240, 3885, 240));
+    place(m_lblTitle, "lblTitle", 1080, 240, 3885, 240);
     QFont bold = m_lblTitle->font();
     bold.setBold(true);
     m_lblTitle->setFont(bold);
-    m_lblVersion->setObjectName(QStringLiteral("lblVersion"));
-    m_lblVersion->setGeometry(twips(1080, 480, 3885, 225));
-    m_lblDatabaseInfo->setObjectName(QStringLiteral("lblDatabaseInfo"));
-    m_lblDatabaseInfo->setGeometry(twips(1080, 720, 3885, 225));
-    m_lblCopyright->setObjectName(QStringLiteral("lblCopyright"));
-    m_lblCopyright->setGeometry(twips(240, 1080, 4815, 255));
-    m_lblLabel1->setObjectName(QStringLiteral("lblLabel1"));
-    m_lblLabel1->setGeometry(twips(1695, 1320, 1905, 195));
+    place(m_lblVersion, "lblVersion", 1080, 480, 3885, 225);
+    place(m_lblDatabaseInfo, "lblDatabaseInfo", 1080, 720, 3885, 225);
+    place(m_lblCopyright, "lblCopyright", 240, 1080, 4815, 255);
+    place(m_lblLabel1, "lblLabel1", 1695, 1320, 1905, 195);
     QFont link(QStringLiteral("Liberation Sans"));
     link.setPointSizeF(8.25);
     link.setUnderline(true);
@@ -81,11 +67,9 @@ AboutBox::AboutBox(QWidget* owner, const QString& libraryPath)
     m_lblLabel1->setCursor(Qt::PointingHandCursor);
     m_lblLabel1->setAlignment(Qt::AlignCenter);
     m_lblLabel1->installEventFilter(this);
-    m_cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    m_cmdOK->setGeometry(twips(720, 1920, 1260, 345));
+    place(m_cmdOK, "cmdOK", 720, 1920, 1260, 345);
     m_cmdOK->setDefault(true);
-    m_cmdSysInfo->setObjectName(QStringLiteral("cmdSysInfo"));
-    m_cmdSysInfo->setGeometry(twips(3480, 1920, 1245, 345));
+    place(m_cmdSysInfo, "cmdSysInfo", 3480, 1920, 1245, 345);
     m_cmdSysInfo->setAutoDefault(false);
     setTabOrder(m_cmdOK, m_cmdSysInfo);
     m_cmdOK->setFocus();
@@ -97,8 +81,7 @@ AboutBox::AboutBox(QWidget* owner, const QString& libraryPath)
 
 AboutBox::~AboutBox() = default;
 
-void AboutBox::Form_Load(const QString& libraryPath)
-{
+void AboutBox::Form_Load(const QString& libraryPath) {
     m_lblVersion->setText(QStringLiteral("Version %1.%2.%3")
                               .arg(VERDANE_VERSION_MAJOR)
                               .arg(VERDANE_VERSION_MINOR)
@@ -112,30 +95,25 @@ void AboutBox::Form_Load(const QString& libraryPath)
     m_lblDatabaseInfo->setText(databaseSizeText(library.size(), QLocale::system()));
 }
 
-void AboutBox::cmdOK_Click()
-{
+void AboutBox::cmdOK_Click() {
     accept();
 }
 
-void AboutBox::cmdSysInfo_Click()
-{
+void AboutBox::cmdSysInfo_Click() {
     if (!StartSysInfo(*m_registry, *m_places))
         MessageBox::show(this, QStringLiteral("System Information Is Unavailable At This Time"));
 }
 
-void AboutBox::lblLabel1_Click()
-{
+void AboutBox::lblLabel1_Click() {
     shell::openUrl(QUrl(homePage()));
 }
 
-void AboutBox::useSystemInfo(std::unique_ptr<Registry> registry, const SystemInfoPlaces& places)
-{
+void AboutBox::useSystemInfo(std::unique_ptr<Registry> registry, const SystemInfoPlaces& places) {
     m_registry = std::move(registry);
     *m_places = places;
 }
 
-bool AboutBox::eventFilter(QObject* watched, QEvent* event)
-{
+bool AboutBox::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_lblLabel1 && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         lblLabel1_Click();
@@ -145,8 +123,7 @@ bool AboutBox::eventFilter(QObject* watched, QEvent* event)
 }
 
 // The etched rule across the box: a grey line with a white one beneath it.
-void AboutBox::paintEvent(QPaintEvent* event)
-{
+void AboutBox::paintEvent(QPaintEvent* event) {
     QDialog::paintEvent(event);
     QPainter p(this);
     p.setPen(QColor(128, 128, 128));

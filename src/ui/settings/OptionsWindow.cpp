@@ -3,20 +3,13 @@
 #include "core/Placement.h"
 #include "core/Settings.h"
 #include "platform/MessageBox.h"
-#include "ui/common/DialogFont.h"
+#include "ui/common/ClassicForm.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 namespace verdane {
-
-namespace {
-QRect twips(int left, int top, int width, int height)
-{
-    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
-}
-} // namespace
 
 OptionsWindow::OptionsWindow()
     : QDialog(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
@@ -25,28 +18,21 @@ OptionsWindow::OptionsWindow()
     , m_label1(new QLabel(QStringLiteral("mIRC DDE Service Name:"), this))
     , m_txtmIRCService(new QLineEdit(this))
     , m_label2(new QLabel(QStringLiteral("Default File Export Directory:"), this))
-    , m_txtDefaultFileExportDir(new QLineEdit(this))
-{
+    , m_txtDefaultFileExportDir(new QLineEdit(this)) {
     setObjectName(QStringLiteral("frmOptions"));
     useDialogFont(this);
     setWindowTitle(QStringLiteral("Verdane - Options"));
     setModal(false);
     setFixedSize(twipsToPixels(4005), twipsToPixels(1455));
 
-    m_cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    m_cmdCancel->setGeometry(twips(2160, 960, 1095, 375));
+    place(m_cmdCancel, "cmdCancel", 2160, 960, 1095, 375);
     m_cmdCancel->setAutoDefault(false);
-    m_cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    m_cmdOK->setGeometry(twips(600, 960, 1095, 375));
+    place(m_cmdOK, "cmdOK", 600, 960, 1095, 375);
     m_cmdOK->setDefault(true);
-    m_label1->setObjectName(QStringLiteral("Label1"));
-    m_label1->setGeometry(twips(240, 120, 1935, 255));
-    m_txtmIRCService->setObjectName(QStringLiteral("txtmIRCService"));
-    m_txtmIRCService->setGeometry(twips(2280, 120, 1575, 285));
-    m_label2->setObjectName(QStringLiteral("Label2"));
-    m_label2->setGeometry(twips(120, 480, 2055, 255));
-    m_txtDefaultFileExportDir->setObjectName(QStringLiteral("txtDefaultFileExportDir"));
-    m_txtDefaultFileExportDir->setGeometry(twips(2280, 480, 1575, 285));
+    place(m_label1, "Label1", 240, 120, 1935, 255);
+    place(m_txtmIRCService, "txtmIRCService", 2280, 120, 1575, 285);
+    place(m_label2, "Label2", 120, 480, 2055, 255);
+    place(m_txtDefaultFileExportDir, "txtDefaultFileExportDir", 2280, 480, 1575, 285);
     m_label1->setBuddy(m_txtmIRCService);
     m_label2->setBuddy(m_txtDefaultFileExportDir);
 
@@ -60,20 +46,17 @@ OptionsWindow::OptionsWindow()
     Form_Load();
 }
 
-void OptionsWindow::Form_Load()
-{
+void OptionsWindow::Form_Load() {
     m_txtmIRCService->setText(settings::read(settings::ChatServiceName));
     m_txtDefaultFileExportDir->setText(settings::read(settings::DefFileExportDir));
 }
 
-void OptionsWindow::cmdOK_Click()
-{
+void OptionsWindow::cmdOK_Click() {
     const bool saved = settings::write(settings::ChatServiceName, m_txtmIRCService->text()) &&
                        settings::write(settings::DefFileExportDir, m_txtDefaultFileExportDir->text());
     if (!saved) {
         // The edits stay in the window, so nothing typed is lost.
-        MessageBox::show(this,
-                         QStringLiteral("The options could not be saved in %1.").arg(settings::storeLocation()),
+        MessageBox::show(this, QStringLiteral("The options could not be saved in %1.").arg(settings::storeLocation()),
                          MessageBox::Icon::Critical);
         return;
     }
@@ -81,14 +64,12 @@ void OptionsWindow::cmdOK_Click()
     deleteLater();
 }
 
-void OptionsWindow::cmdCancel_Click()
-{
+void OptionsWindow::cmdCancel_Click() {
     reject();
 }
 
 // Cancel, Esc and the title bar's close write nothing.
-void OptionsWindow::reject()
-{
+void OptionsWindow::reject() {
     QDialog::reject();
     deleteLater();
 }

@@ -11,8 +11,7 @@ constexpr int kValueBuffer = 1024;
 } // namespace
 
 bool GetKeyValue(Registry& registry, Registry::Root root, const QString& keyPath, const QString& valueName,
-                 QString* text)
-{
+                 QString* text) {
     text->clear();
     Registry::Key key = 0;
     if (!registry.openKey(root, keyPath, kAllAccess, &key))
@@ -30,14 +29,13 @@ bool GetKeyValue(Registry& registry, Registry::Root root, const QString& keyPath
     return found;
 }
 
-bool StartSysInfo(Registry& registry, const SystemInfoPlaces& places)
-{
+bool StartSysInfo(Registry& registry, const SystemInfoPlaces& places) {
     QString value;
     if (GetKeyValue(registry, Registry::Root::LocalMachine, QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"),
                     QStringLiteral("PATH"), &value))
         return places.startDetached(value);
-    if (GetKeyValue(registry, Registry::Root::LocalMachine, QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location"),
-                    QStringLiteral("MSINFO"), &value)) {
+    if (GetKeyValue(registry, Registry::Root::LocalMachine,
+                    QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location"), QStringLiteral("MSINFO"), &value)) {
         const QString program = QDir(value).filePath(QStringLiteral("MSINFO32.EXE"));
         return places.fileExists(program) && places.startDetached(program);
     }

@@ -21,20 +21,22 @@ using namespace verdane::test;
 
 namespace {
 
-QMap<QString, QList<Record>> library()
-{
-    return {{QStringLiteral("File"), {{QStringLiteral("Show Box"), QStringLiteral("MsgBox \"File\"")},
-                                      {QStringLiteral("Quiet"), QStringLiteral("x = 1")}}},
-            {QStringLiteral("Math"), {{QStringLiteral("Shared"), QStringLiteral("msgbox  twice")},
-                                      {QStringLiteral("Named MsgBox"), QStringLiteral("nothing here")},
-                                      {QStringLiteral("Empty"), QStringLiteral("")},
-                                      {QStringLiteral("Null"), QVariant()}}},
-            {QStringLiteral("Window"), {{QStringLiteral("File"), QStringLiteral("' a snippet called File\r\nMSGBOX")}}}};
+QMap<QString, QList<Record>> library() {
+    return {
+        {QStringLiteral("File"),
+         {{QStringLiteral("Show Box"), QStringLiteral("MsgBox \"File\"")},
+          {QStringLiteral("Quiet"), QStringLiteral("x = 1")}}},
+        {QStringLiteral("Math"),
+         {{QStringLiteral("Shared"), QStringLiteral("msgbox  twice")},
+          {QStringLiteral("Named MsgBox"), QStringLiteral("nothing here")},
+          {QStringLiteral("Empty"), QStringLiteral("")},
+          {QStringLiteral("Null"), QVariant()}}},
+        {QStringLiteral("Window"), {{QStringLiteral("File"), QStringLiteral("' a snippet called File\r\nMSGBOX")}}}};
 }
 
-QList<Record> userSnippets()
-{
-    return {{QStringLiteral("Shared"), QStringLiteral("MsgBox mine")}, {QStringLiteral("Mine"), QStringLiteral("Msgbox")}};
+QList<Record> userSnippets() {
+    return {{QStringLiteral("Shared"), QStringLiteral("MsgBox mine")},
+            {QStringLiteral("Mine"), QStringLiteral("Msgbox")}};
 }
 
 // Records every caption the window shows, so the one shown while searching is seen too.
@@ -43,8 +45,7 @@ public:
     QStringList titles;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
+    bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::WindowTitleChange)
             titles << static_cast<QWidget*>(watched)->windowTitle();
         return false;
@@ -60,8 +61,7 @@ private Q_SLOTS:
     void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
     void init() { m_env->reset(); }
 
-    void opensOnceModelessWithItsControls()
-    {
+    void opensOnceModelessWithItsControls() {
         Session s(library());
         s.main().menuAction(QStringLiteral("mnuFileFind"))->trigger();
         FindWindow* find = s.main().findWindow();
@@ -112,8 +112,7 @@ private Q_SLOTS:
         QVERIFY(s.main().findWindow()->results().isEmpty());
     }
 
-    void searchListsNamesAsDefined_data()
-    {
+    void searchListsNamesAsDefined_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("expected");
         QTest::newRow("any letter case, groups in order, then the user's")
@@ -126,8 +125,7 @@ private Q_SLOTS:
         QTest::newRow("nothing matches") << "Declare Function" << QStringList{};
     }
 
-    void searchListsNamesAsDefined()
-    {
+    void searchListsNamesAsDefined() {
         QFETCH(QString, text);
         QFETCH(QStringList, expected);
         Session s(library(), userSnippets());
@@ -147,8 +145,7 @@ private Q_SLOTS:
         QVERIFY(MessageBox::shown().isEmpty());
     }
 
-    void pickingSelectsTheFirstNodeOfThatName()
-    {
+    void pickingSelectsTheFirstNodeOfThatName() {
         Session s(library(), userSnippets());
         s.main().mnuFileFind_Click();
         FindWindow* find = s.main().findWindow();
@@ -158,7 +155,8 @@ private Q_SLOTS:
         auto pick = [&](int row) {
             const QRect rect = list->visualRect(list->model()->index(row, 0));
             list->scrollTo(list->model()->index(row, 0));
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(row, 0)).center());
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualRect(list->model()->index(row, 0)).center());
             Q_UNUSED(rect);
         };
 
@@ -187,15 +185,15 @@ private Q_SLOTS:
 
         // A name gone from the databases since the search changes nothing.
         pick(0);
-        QVERIFY(DatabaseFile::exec(s.folder().userPath(), QStringLiteral("DELETE FROM UserCode WHERE CodeName='Mine'")));
+        QVERIFY(
+            DatabaseFile::exec(s.folder().userPath(), QStringLiteral("DELETE FROM UserCode WHERE CodeName='Mine'")));
         list->setCurrentIndex(list->model()->index(4, 0));
         QCOMPARE(s.main().selectedNode(), showBox);
         QCOMPARE(paneText(s.main()), QStringLiteral("MsgBox \"File\""));
         QVERIFY(MessageBox::shown().isEmpty());
     }
 
-    void aTableThatCannotBeReadEndsTheSearchWithAMessage()
-    {
+    void aTableThatCannotBeReadEndsTheSearchWithAMessage() {
         Session s(library(), userSnippets());
         QVERIFY(DatabaseFile::exec(s.folder().libraryPath(), QStringLiteral("DROP TABLE Network")));
         s.main().mnuFileFind_Click();
@@ -220,8 +218,7 @@ private Q_SLOTS:
         QCOMPARE(s.main().selectedNode(), before);
     }
 
-    void aRefreshOrImportIsSeenByTheNextSearch()
-    {
+    void aRefreshOrImportIsSeenByTheNextSearch() {
         Session s(library(), userSnippets());
         s.main().mnuFileFind_Click();
         FindWindow* find = s.main().findWindow();

@@ -16,8 +16,7 @@ using namespace verdane::test;
 namespace {
 
 // The colour the pane gives the character at a position of a line.
-QColor colourAt(CodeView* pane, int blockNumber, int column)
-{
+QColor colourAt(CodeView* pane, int blockNumber, int column) {
     const QTextBlock block = pane->document()->findBlockByNumber(blockNumber);
     for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
         if (column >= range.start && column < range.start + range.length)
@@ -26,7 +25,8 @@ QColor colourAt(CodeView* pane, int blockNumber, int column)
     return {};
 }
 
-const QString kCode = QStringLiteral("' Shows a box\r\nPublic Sub Hello()\r\n    MsgBox \"it's 10\" & 10 ' say it\r\nEnd Sub\r\n");
+const QString kCode =
+    QStringLiteral("' Shows a box\r\nPublic Sub Hello()\r\n    MsgBox \"it's 10\" & 10 ' say it\r\nEnd Sub\r\n");
 
 } // namespace
 
@@ -37,8 +37,7 @@ private Q_SLOTS:
     void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
     void init() { m_env->reset(); }
 
-    void coloursOnlyHowTheTextLooks()
-    {
+    void coloursOnlyHowTheTextLooks() {
         Session s;
         CodeView* pane = s.main().codeView();
         QVERIFY(s.main().menuAction(QStringLiteral("mnuViewSyntaxHighlighting"))->isChecked());
@@ -64,8 +63,7 @@ private Q_SLOTS:
         QCOMPARE(clipboard::text(), kCode);
     }
 
-    void theChoiceIsRemembered()
-    {
+    void theChoiceIsRemembered() {
         {
             Session s;
             QAction* entry = s.main().menuAction(QStringLiteral("mnuViewSyntaxHighlighting"));
@@ -89,8 +87,7 @@ private Q_SLOTS:
         }
     }
 
-    void longTextsAreColouredVisibleFirstThenInSlices()
-    {
+    void longTextsAreColouredVisibleFirstThenInSlices() {
         Session s;
         CodeView* pane = s.main().codeView();
         QString code;

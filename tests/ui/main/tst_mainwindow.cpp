@@ -29,25 +29,24 @@ using namespace verdane::test;
 namespace {
 
 const QString kMath = QStringLiteral("Math");
-const QString kSumCode = QStringLiteral("' Adds two numbers\r\nPublic Function Sum(a, b)\r\n    Sum = a + b\r\nEnd Function");
+const QString kSumCode =
+    QStringLiteral("' Adds two numbers\r\nPublic Function Sum(a, b)\r\n    Sum = a + b\r\nEnd Function");
 
-QMap<QString, QList<Record>> library()
-{
-    return {{kMath, {{QStringLiteral("Sum"), kSumCode},
-                     {QStringLiteral("Twice"), QStringLiteral("first\r\ncode")},
-                     {QStringLiteral("Twice"), QStringLiteral("second")},
-                     {QStringLiteral("Broken"), QVariant()}}},
+QMap<QString, QList<Record>> library() {
+    return {{kMath,
+             {{QStringLiteral("Sum"), kSumCode},
+              {QStringLiteral("Twice"), QStringLiteral("first\r\ncode")},
+              {QStringLiteral("Twice"), QStringLiteral("second")},
+              {QStringLiteral("Broken"), QVariant()}}},
             {QStringLiteral("File"), {{QStringLiteral("Read"), QStringLiteral("Open f For Input As #1")}}}};
 }
 
-QList<Record> userSnippets()
-{
+QList<Record> userSnippets() {
     return {{QStringLiteral("Sum"), QStringLiteral("' my own sum")},
             {QStringLiteral("User Code"), QStringLiteral("' named like the root")}};
 }
 
-void describeMenu(const QMenu* menu, int depth, QStringList& out)
-{
+void describeMenu(const QMenu* menu, int depth, QStringList& out) {
     for (QAction* a : menu->actions()) {
         QString line = QString(depth * 2, QLatin1Char(' ')) + a->objectName() + QLatin1Char('|') +
                        (a->isSeparator() ? QStringLiteral("-") : a->text());
@@ -61,16 +60,14 @@ void describeMenu(const QMenu* menu, int depth, QStringList& out)
     }
 }
 
-QString pdfText(const QString& path)
-{
+QString pdfText(const QString& path) {
     QProcess p;
     p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
     p.waitForFinished(20000);
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-QRect pixels(const TwipRect& r)
-{
+QRect pixels(const TwipRect& r) {
     return QRect(twipsToPixels(r.left), twipsToPixels(r.top), twipsToPixels(r.width), twipsToPixels(r.height));
 }
 
@@ -80,20 +77,17 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
-    {
+    void initTestCase() {
         m_env = std::make_unique<TestEnvironment>();
         shell::recordInsteadOfOpening(&m_opened);
     }
-    void init()
-    {
+    void init() {
         m_env->reset();
         m_opened.clear();
         clipboard::setText(QStringLiteral("before"));
     }
 
-    void menuBarHasEveryEntryInOrder()
-    {
+    void menuBarHasEveryEntryInOrder() {
         Session s;
         QStringList menu;
         for (QAction* top : s.main().menuBar()->actions()) {
@@ -101,32 +95,57 @@ private Q_SLOTS:
             describeMenu(top->menu(), 1, menu);
         }
         const QStringList expected{
-            "mnuFile|&File", "  mnuFileUpdate|&Update...", "  mnuFileFind|Find...", "  mnuFileBar2|-",
-            "  mnuFileImport|Import...", "  mnuFileExport|Export", "    mnuFileExportFile|File...",
-            "    mnuFileExportmIRCChat|mIRC Chat..", "  mnuFileBar4|-", "  mnuFileCopy|Copy|Ctrl+C",
-            "  mnuFileCopyAll|Copy All|Ctrl+A", "  mnuFileBar1|-", "  mnuFilePrint|&Print|Ctrl+P", "  mnuFileBar3|-",
-            "  mnuFileClose|&Close", "mnuWebsite|&Website", "  mnuWebsiteOtherStuff|Other Stuff",
+            "mnuFile|&File",
+            "  mnuFileUpdate|&Update...",
+            "  mnuFileFind|Find...",
+            "  mnuFileBar2|-",
+            "  mnuFileImport|Import...",
+            "  mnuFileExport|Export",
+            "    mnuFileExportFile|File...",
+            "    mnuFileExportmIRCChat|mIRC Chat..",
+            "  mnuFileBar4|-",
+            "  mnuFileCopy|Copy|Ctrl+C",
+            "  mnuFileCopyAll|Copy All|Ctrl+A",
+            "  mnuFileBar1|-",
+            "  mnuFilePrint|&Print|Ctrl+P",
+            "  mnuFileBar3|-",
+            "  mnuFileClose|&Close",
+            "mnuWebsite|&Website",
+            "  mnuWebsiteOtherStuff|Other Stuff",
             "    mnuWebsiteOtherStuffSiteNewsAndUpdates|Site News and Updates",
-            "    mnuWebsiteOtherStuffVisualBasicForums|Visual Basic Forums", "    mnuWebsiteOtherStuffTools|Tools",
-            "    mnuWebsiteOtherStuffVisualBasicJobs|Visual Basic Jobs", "    mnuWebsiteOtherStuffLinks|Links",
+            "    mnuWebsiteOtherStuffVisualBasicForums|Visual Basic Forums",
+            "    mnuWebsiteOtherStuffTools|Tools",
+            "    mnuWebsiteOtherStuffVisualBasicJobs|Visual Basic Jobs",
+            "    mnuWebsiteOtherStuffLinks|Links",
             "    mnuWebsiteOtherStuffAdvertising|Advertising",
-            "    mnuWebsiteOtherStuffWebsiteOfTheMonth|Website Of The Month", "  mnuWebsiteTutorials|Tutorials",
+            "    mnuWebsiteOtherStuffWebsiteOfTheMonth|Website Of The Month",
+            "  mnuWebsiteTutorials|Tutorials",
             "    mnuWebsiteTutorialsMakeYourApplicationsShareware|Make Your Applications Shareware",
-            "  mnuWebsiteVisualBasicBooks|Visual Basic Books", "    mnuWebsiteVisualBasicBooksAPI|API",
+            "  mnuWebsiteVisualBasicBooks|Visual Basic Books",
+            "    mnuWebsiteVisualBasicBooksAPI|API",
             "    mnuWebsiteVisualBasicBooksDatabaseProgramming|Database Programming",
             "    mnuWebsiteVisualBasicBooksEnterpriseDevelopment|Enterprise Development",
             "    mnuWebsiteVisualBasicBooksLearningVisualBasic|Learning Visual Basic",
-            "    mnuWebsiteVisualBasicBooksMiscBooks|Misc. Books", "mnuView|&View", "  mnuViewToolBar|&Tool Bar", "  mnuViewSyntaxHighlighting|Syntax &Highlighting",
-            "  mnuViewBar2|-", "  mnuViewRefresh|&Refresh", "  mnuViewOptions|&Options...",
-            "  mnuViewBrowser|Web Browser...", "mnuHelp|&Help", "  mnuHelpContents|Contents...", "  mnuHelpBar2|-",
-            "  mnuHelpVerdaneFeatureRequest|Verdane Feature Request...", "  mnuHelpBar1|-",
-            "  mnuHelpDisclaimer|&Disclaimer...", "  mnuHelpAbout|&About Verdane..."};
+            "    mnuWebsiteVisualBasicBooksMiscBooks|Misc. Books",
+            "mnuView|&View",
+            "  mnuViewToolBar|&Tool Bar",
+            "  mnuViewSyntaxHighlighting|Syntax &Highlighting",
+            "  mnuViewBar2|-",
+            "  mnuViewRefresh|&Refresh",
+            "  mnuViewOptions|&Options...",
+            "  mnuViewBrowser|Web Browser...",
+            "mnuHelp|&Help",
+            "  mnuHelpContents|Contents...",
+            "  mnuHelpBar2|-",
+            "  mnuHelpVerdaneFeatureRequest|Verdane Feature Request...",
+            "  mnuHelpBar1|-",
+            "  mnuHelpDisclaimer|&Disclaimer...",
+            "  mnuHelpAbout|&About Verdane..."};
         QCOMPARE(menu, expected);
         QVERIFY(s.main().menuAction(QStringLiteral("mnuViewToolBar"))->isChecked());
     }
 
-    void toolBarHasNineFlatItemsKnownByKey()
-    {
+    void toolBarHasNineFlatItemsKnownByKey() {
         Session s;
         MainToolBar* bar = s.main().toolBar();
         QStringList items;
@@ -149,8 +168,7 @@ private Q_SLOTS:
         QVERIFY(!bar->isFlat());
     }
 
-    void toolBarButtonsRunTheirMenuCommands()
-    {
+    void toolBarButtonsRunTheirMenuCommands() {
         Session s(library());
         clickNode(s.main(), findNode(s.main(), kMath, QStringLiteral("Sum")));
         s.main().toolBar()->button(QStringLiteral("CopyAll"))->trigger();
@@ -165,24 +183,27 @@ private Q_SLOTS:
         QVERIFY(MessageBox::shown().isEmpty());
     }
 
-    void clickingShowsWhatTheNodeHolds_data()
-    {
+    void clickingShowsWhatTheNodeHolds_data() {
         QTest::addColumn<QString>("parent");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("expected"); // "<kept>": the pane keeps the text it had
         const QString root = kPublisherLabel;
         QTest::newRow("library snippet") << kMath << "Sum" << kSumCode;
-        QTest::newRow("first of two equal names") << kMath << "Twice" << "first\r\ncode";
-        QTest::newRow("user snippet named like a library one") << kUserCodeCaption << "Sum" << "' my own sum";
-        QTest::newRow("group with snippets") << root << "Math" << "";
-        QTest::newRow("empty group") << root << "Window" << "";
+        QTest::newRow("first of two equal names") << kMath << "Twice"
+                                                  << "first\r\ncode";
+        QTest::newRow("user snippet named like a library one") << kUserCodeCaption << "Sum"
+                                                               << "' my own sum";
+        QTest::newRow("group with snippets") << root << "Math"
+                                             << "";
+        QTest::newRow("empty group") << root << "Window"
+                                     << "";
         QTest::newRow("library root") << "" << root << "";
         QTest::newRow("user root") << "" << kUserCodeCaption << "";
-        QTest::newRow("user snippet named User Code") << kUserCodeCaption << "User Code" << "";
+        QTest::newRow("user snippet named User Code") << kUserCodeCaption << "User Code"
+                                                      << "";
     }
 
-    void clickingShowsWhatTheNodeHolds()
-    {
+    void clickingShowsWhatTheNodeHolds() {
         QFETCH(QString, parent);
         QFETCH(QString, caption);
         QFETCH(QString, expected);
@@ -196,8 +217,7 @@ private Q_SLOTS:
         QCOMPARE(s.main().selectedNode(), node);
     }
 
-    void failuresKeepThePane()
-    {
+    void failuresKeepThePane() {
         Session s(library());
         clickNode(s.main(), findNode(s.main(), QStringLiteral("File"), QStringLiteral("Read")));
         const QString shown = paneText(s.main());
@@ -222,8 +242,7 @@ private Q_SLOTS:
         QCOMPARE(paneText(s.main()), shown);
     }
 
-    void clickingAgainReadsTheRecordAgain()
-    {
+    void clickingAgainReadsTheRecordAgain() {
         Session s(library());
         const int node = findNode(s.main(), QStringLiteral("File"), QStringLiteral("Read"));
         clickNode(s.main(), node);
@@ -232,8 +251,7 @@ private Q_SLOTS:
         QCOMPARE(paneText(s.main()), QStringLiteral("changed"));
     }
 
-    void arrowKeysShowTheNodeMovedTo()
-    {
+    void arrowKeysShowTheNodeMovedTo() {
         Session s(library());
         QTreeView* tree = s.main().treeView();
         clickNode(s.main(), findNode(s.main(), kMath, QStringLiteral("Sum")));
@@ -245,8 +263,7 @@ private Q_SLOTS:
         QVERIFY(MessageBox::shown().isEmpty());
     }
 
-    void paneKeepsTheStoredTextExactly()
-    {
+    void paneKeepsTheStoredTextExactly() {
         Session s;
         CodeView* pane = s.main().codeView();
         const QString code = QStringLiteral("a\r\n\tb\u00e9\r\n\r\nlone\rcr lone\nlf \U0001F600 end\r\n");
@@ -274,8 +291,7 @@ private Q_SLOTS:
         QCOMPARE(pane->selectedCode(), QStringLiteral("b\u00e9\r\n\r\nlon"));
     }
 
-    void copyCommands()
-    {
+    void copyCommands() {
         Session s(library());
         clickNode(s.main(), findNode(s.main(), kMath, QStringLiteral("Sum")));
         CodeView* pane = s.main().codeView();
@@ -298,8 +314,7 @@ private Q_SLOTS:
         QVERIFY(MessageBox::shown().isEmpty());
     }
 
-    void printWritesTheTextInCourierNew()
-    {
+    void printWritesTheTextInCourierNew() {
         QTemporaryDir dir;
         const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
         printer::printToPdfForTests(pdf);
@@ -333,8 +348,7 @@ private Q_SLOTS:
         QVERIFY(MessageBox::shown().isEmpty());
     }
 
-    void exportEntriesNeedTwoCharacters()
-    {
+    void exportEntriesNeedTwoCharacters() {
         Session s(library());
         const QString message = QStringLiteral("Please select some code to export first.");
         auto tryAll = [&] {
@@ -356,8 +370,7 @@ private Q_SLOTS:
         QCOMPARE(tryAll(), QStringList(4, message));
     }
 
-    void linksOpenTheirAddresses()
-    {
+    void linksOpenTheirAddresses() {
         Session s;
         const QList<QPair<QString, QString>> expected{
             {"mnuFileUpdate", "http://www.quillmere.example/verdane/updates.html"},
@@ -395,8 +408,7 @@ private Q_SLOTS:
         QVERIFY(MessageBox::shown().isEmpty());
     }
 
-    void disclaimerShowsTwoParagraphs()
-    {
+    void disclaimerShowsTwoParagraphs() {
         Session s;
         s.main().menuAction(QStringLiteral("mnuHelpDisclaimer"))->trigger();
         QCOMPARE(MessageBox::shown().size(), 1);
@@ -411,8 +423,7 @@ private Q_SLOTS:
                                                "information or code found on this site. Use at your own risk."));
     }
 
-    void windowLaysItselfOut()
-    {
+    void windowLaysItselfOut() {
         Session s(library());
         MainWindow& main = s.main();
         QCOMPARE(main.layout().splitter, 1965.0);
@@ -463,8 +474,7 @@ private Q_SLOTS:
         QCOMPARE(main.layout(), before);
     }
 
-    void statusBarShowsStatusDateAndTime()
-    {
+    void statusBarShowsStatusDateAndTime() {
         Session s;
         StatusBar* bar = s.main().statusBar();
         QCOMPARE(s.main().findChild<QLabel*>(QStringLiteral("sbStatusBarStatus"))->text(), QStringLiteral("Status"));
@@ -475,8 +485,7 @@ private Q_SLOTS:
         QVERIFY(!bar->timeText().contains(QStringLiteral("59")));
     }
 
-    void refreshRebuildsCollapsedAndKeepsThePane()
-    {
+    void refreshRebuildsCollapsedAndKeepsThePane() {
         Session s(library(), userSnippets());
         clickNode(s.main(), findNode(s.main(), kMath, QStringLiteral("Sum")));
         const int count = s.main().catalogue().nodeCount();
@@ -489,8 +498,7 @@ private Q_SLOTS:
         QCOMPARE(s.main().selectedNode(), 0);
     }
 
-    void sessionOfClicksLeavesTheLibraryFileAlone()
-    {
+    void sessionOfClicksLeavesTheLibraryFileAlone() {
         Session s(library(), userSnippets());
         const QByteArray before = fileDigest(s.folder().libraryPath());
         for (int node = 1; node <= s.main().catalogue().nodeCount(); ++node)

@@ -10,8 +10,7 @@ namespace {
 
 // Spans written as the text they cover and a letter for their kind: K keyword, C comment, S string, N number,
 // D directive, H header, _ continuation.
-QStringList describe(QStringView line, const QList<Span>& spans)
-{
+QStringList describe(QStringView line, const QList<Span>& spans) {
     QStringList out;
     for (const Span& s : spans) {
         const char* kinds = "KCSNDH_";
@@ -26,53 +25,52 @@ class TestVbSyntax : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void linesAreReadAsVbReadsThem_data()
-    {
+    void linesAreReadAsVbReadsThem_data() {
         QTest::addColumn<QString>("line");
         QTest::addColumn<QStringList>("spans");
         QTest::newRow("declaration") << "Private Declare Function GetTickCount Lib \"kernel32\" () As Long"
-                                     << QStringList{"K:Private", "K:Declare", "K:Function", "K:Lib", "S:\"kernel32\"", "K:As", "K:Long"};
+                                     << QStringList{"K:Private",      "K:Declare", "K:Function", "K:Lib",
+                                                    "S:\"kernel32\"", "K:As",      "K:Long"};
         QTest::newRow("any letter case") << "IF x THEN eNd iF" << QStringList{"K:IF", "K:THEN", "K:eNd", "K:iF"};
         QTest::newRow("operators") << "a = b And c Mod 2 Or d Is Nothing"
                                    << QStringList{"K:And", "K:Mod", "N:2", "K:Or", "K:Is", "K:Nothing"};
         QTest::newRow("comment after code") << "x = 1 ' set x" << QStringList{"N:1", "C:' set x"};
-        QTest::newRow("apostrophe inside a string") << "s = \"it's\" ' note"
-                                                    << QStringList{"S:\"it's\"", "C:' note"};
-        QTest::newRow("doubled quotes") << "s = \"say \"\"hi\"\"\" & t"
-                                        << QStringList{"S:\"say \"\"hi\"\"\""};
-        QTest::newRow("string that never closes") << "s = \"open ' and more"
-                                                  << QStringList{"S:\"open ' and more"};
+        QTest::newRow("apostrophe inside a string") << "s = \"it's\" ' note" << QStringList{"S:\"it's\"", "C:' note"};
+        QTest::newRow("doubled quotes") << "s = \"say \"\"hi\"\"\" & t" << QStringList{"S:\"say \"\"hi\"\"\""};
+        QTest::newRow("string that never closes") << "s = \"open ' and more" << QStringList{"S:\"open ' and more"};
         QTest::newRow("Rem statement") << "Rem a remark" << QStringList{"C:Rem a remark"};
         QTest::newRow("REM in capitals") << "  REM SHOUTING" << QStringList{"C:REM SHOUTING"};
         QTest::newRow("Rem after a colon") << "x = 1: Rem done" << QStringList{"N:1", "C:Rem done"};
         QTest::newRow("Remove is a name") << "Remove item: Reminder = 2" << QStringList{"N:2"};
         QTest::newRow("Rem as an argument is no comment") << "Call Log(Rem)" << QStringList{"K:Call"};
-        QTest::newRow("hex and suffixes") << "n = &HFF& + &h1f + 10% + 2.5! + 3# + 1.5E-3 + &O17 + 7@"
-                                          << QStringList{"N:&HFF&", "N:&h1f", "N:10%", "N:2.5!", "N:3#", "N:1.5E-3", "N:&O17", "N:7@"};
+        QTest::newRow("hex and suffixes")
+            << "n = &HFF& + &h1f + 10% + 2.5! + 3# + 1.5E-3 + &O17 + 7@"
+            << QStringList{"N:&HFF&", "N:&h1f", "N:10%", "N:2.5!", "N:3#", "N:1.5E-3", "N:&O17", "N:7@"};
         QTest::newRow("numbers inside names are names") << "Form1.Caption = Label2" << QStringList{};
         QTest::newRow("date literal") << "d = #1/2/2003#" << QStringList{"N:#1/2/2003#"};
         QTest::newRow("type suffix makes a name") << "s = Left$(t, 2) + Str$(n)" << QStringList{"N:2"};
         QTest::newRow("directive") << "#If Win32 Then" << QStringList{"D:#If", "K:Then"};
         QTest::newRow("directive end") << "  #End If" << QStringList{"D:#End", "K:If"};
         QTest::newRow("continuation") << "Private Declare Sub Sleep Lib \"kernel32\" _"
-                                      << QStringList{"K:Private", "K:Declare", "K:Sub", "K:Lib", "S:\"kernel32\"", "_:_"};
+                                      << QStringList{"K:Private", "K:Declare",      "K:Sub",
+                                                     "K:Lib",     "S:\"kernel32\"", "_:_"};
         QTest::newRow("underscore in a name") << "my_var = x_" << QStringList{};
-        QTest::newRow("attribute") << "Attribute VB_Name = \"Module1\"" << QStringList{"H:Attribute VB_Name = \"Module1\""};
+        QTest::newRow("attribute") << "Attribute VB_Name = \"Module1\""
+                                   << QStringList{"H:Attribute VB_Name = \"Module1\""};
         QTest::newRow("class version") << "VERSION 1.0 CLASS" << QStringList{"H:VERSION 1.0 CLASS"};
         QTest::newRow("empty") << "" << QStringList{};
     }
 
-    void linesAreReadAsVbReadsThem()
-    {
+    void linesAreReadAsVbReadsThem() {
         QFETCH(QString, line);
         QFETCH(QStringList, spans);
         QCOMPARE(describe(line, readLine(line).spans), spans);
     }
 
-    void spansNeverOverlapAndStayInTheLine()
-    {
-        const QStringList lines{"a \"b' c\" 'd \"e\"", "x = &H", "n = 1.2.3", "#", "&", ".", "_", " _ ", "s = \"\"",
-                                "If a Then b Else c ' Rem x _"};
+    void spansNeverOverlapAndStayInTheLine() {
+        const QStringList lines{
+            "a \"b' c\" 'd \"e\"",         "x = &H", "n = 1.2.3", "#", "&", ".", "_", " _ ", "s = \"\"",
+            "If a Then b Else c ' Rem x _"};
         for (const QString& line : lines) {
             int end = 0;
             for (const Span& s : readLine(line).spans) {
@@ -82,8 +80,7 @@ private Q_SLOTS:
         }
     }
 
-    void aContinuedCommentGoesOnToTheNextLine()
-    {
+    void aContinuedCommentGoesOnToTheNextLine() {
         const LineResult first = readLine(u"x = 1 ' a comment that goes on _");
         QVERIFY(first.next.commentContinues);
         const LineResult second = readLine(u"and on _", first.next);
@@ -96,16 +93,24 @@ private Q_SLOTS:
         QVERIFY(!readLine(u"x = 1 + _").next.commentContinues);
     }
 
-    void classAndFormHeadersAreHeaderLines()
-    {
-        const QStringList file{"VERSION 5.00", "Begin VB.Form Form1", "   Caption = \"Form1\"",
-                               "   Begin VB.CommandButton Command1", "      Caption = \"OK\"", "   End", "End",
-                               "Attribute VB_Name = \"Form1\"", "Private Sub Form_Load()", "End Sub", "End"};
+    void classAndFormHeadersAreHeaderLines() {
+        const QStringList file{"VERSION 5.00",
+                               "Begin VB.Form Form1",
+                               "   Caption = \"Form1\"",
+                               "   Begin VB.CommandButton Command1",
+                               "      Caption = \"OK\"",
+                               "   End",
+                               "End",
+                               "Attribute VB_Name = \"Form1\"",
+                               "Private Sub Form_Load()",
+                               "End Sub",
+                               "End"};
         LineState state;
         QStringList kinds;
         for (const QString& line : file) {
             const LineResult r = readLine(line, state);
-            kinds << (r.spans.size() == 1 && r.spans[0].kind == Kind::Header ? QStringLiteral("H") : QStringLiteral("code"));
+            kinds << (r.spans.size() == 1 && r.spans[0].kind == Kind::Header ? QStringLiteral("H")
+                                                                             : QStringLiteral("code"));
             QCOMPARE(nextState(line, state), r.next);
             state = r.next;
         }
@@ -115,10 +120,9 @@ private Q_SLOTS:
         QCOMPARE(describe(u"End", readLine(u"End").spans), QStringList{"K:End"});
     }
 
-    void theQuickStateAgreesWithTheFullReading()
-    {
-        const QStringList lines{"x = 1 ' c _", "  BEGIN", "MultiUse = -1  'True", "End", "b = \"_\" _", "Begin",
-                                "' _", "Rem _", "s = \"' _\"", "plain"};
+    void theQuickStateAgreesWithTheFullReading() {
+        const QStringList lines{"x = 1 ' c _", "  BEGIN", "MultiUse = -1  'True", "End",  "b = \"_\" _", "Begin",
+                                "' _",         "Rem _",   "s = \"' _\"",          "plain"};
         LineState state;
         for (int round = 0; round < 3; ++round) {
             for (const QString& line : lines) {

@@ -8,8 +8,7 @@ namespace {
 constexpr double TB = 420;
 constexpr double SB = 375;
 
-LayoutInput input(double x, double W, double H, bool toolBar = true)
-{
+LayoutInput input(double x, double W, double H, bool toolBar = true) {
     return LayoutInput{x, W, H, TB, SB, toolBar};
 }
 } // namespace
@@ -18,8 +17,7 @@ class TestWindowLayout : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void placesEveryControlWithTheToolBarShown()
-    {
+    void placesEveryControlWithTheToolBarShown() {
         const Layout l = SizeControls(input(kInitialSplitter, 9000, 6000), Layout{});
         QCOMPARE(l.splitter, 1965.0);
         QCOMPARE(l.tree, (TwipRect{0, TB + 300, 1965, 6000 - SB - TB - 300}));
@@ -30,8 +28,7 @@ private Q_SLOTS:
         QCOMPARE(l.codeCaption, (TwipRect{2025, 0, l.codePane.width - 40, 270}));
     }
 
-    void splitterStaysBetweenTheMargins_data()
-    {
+    void splitterStaysBetweenTheMargins_data() {
         QTest::addColumn<double>("requested");
         QTest::addColumn<double>("outerWidth");
         QTest::addColumn<double>("expected");
@@ -42,23 +39,20 @@ private Q_SLOTS:
         QTest::newRow("upper bound wins when too narrow") << 1965.0 << 2000.0 << 500.0;
     }
 
-    void splitterStaysBetweenTheMargins()
-    {
+    void splitterStaysBetweenTheMargins() {
         QFETCH(double, requested);
         QFETCH(double, outerWidth);
         QFETCH(double, expected);
         QCOMPARE(SizeControls(input(requested, outerWidth, 6000), Layout{}).splitter, expected);
     }
 
-    void narrowestWindowLeavesACodePaneOf1360()
-    {
+    void narrowestWindowLeavesACodePaneOf1360() {
         const Layout l = SizeControls(input(kInitialSplitter, kMinimumOuterWidth, 6000), Layout{});
         QCOMPARE(l.splitter, 1500.0);
         QCOMPARE(l.codePane.width, 1360.0);
     }
 
-    void shrinkingPushesTheSplitterWhichDoesNotComeBack()
-    {
+    void shrinkingPushesTheSplitterWhichDoesNotComeBack() {
         Layout l = SizeControls(input(5000, 9000, 6000), Layout{});
         QCOMPARE(l.splitter, 5000.0);
         l = SizeControls(input(l.splitter, 5600, 6000), l);
@@ -68,8 +62,7 @@ private Q_SLOTS:
         QCOMPARE(l.codePane.width, 12000 - 4100 - 140.0);
     }
 
-    void hidingTheToolBarMovesTheStripAndGrowsThePanes()
-    {
+    void hidingTheToolBarMovesTheStripAndGrowsThePanes() {
         const Layout shown = SizeControls(input(2500, 9000, 6000, true), Layout{});
         const Layout hidden = SizeControls(input(2500, 9000, 6000, false), shown);
         QCOMPARE(hidden.titleStrip.top, 1.0);
@@ -80,8 +73,7 @@ private Q_SLOTS:
         QCOMPARE(SizeControls(input(2500, 9000, 6000, true), hidden), shown);
     }
 
-    void aLengthThatWouldBeNegativeKeepsItsPreviousValue()
-    {
+    void aLengthThatWouldBeNegativeKeepsItsPreviousValue() {
         const Layout tall = SizeControls(input(2500, 9000, 6000), Layout{});
         const Layout shortWindow = SizeControls(input(2500, 9000, 500), tall);
         QCOMPARE(shortWindow.tree.height, tall.tree.height);
@@ -91,8 +83,7 @@ private Q_SLOTS:
         QCOMPARE(shortWindow.tree.top, TB + 300);
     }
 
-    void dragBarStaysFiveHundredFromTheEdges()
-    {
+    void dragBarStaysFiveHundredFromTheEdges() {
         QCOMPARE(dragBarLeft(1965, -1800, 9000), 500.0);
         QCOMPARE(dragBarLeft(1965, 35, 9000), 2000.0);
         QCOMPARE(dragBarLeft(1965, 9000, 9000), 8500.0);

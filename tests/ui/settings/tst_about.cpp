@@ -32,8 +32,7 @@ public:
     int open = 0;
     QStringList opened;
 
-    bool openKey(Root root, const QString& path, quint32 access, Key* key) override
-    {
+    bool openKey(Root root, const QString& path, quint32 access, Key* key) override {
         if (root != Root::LocalMachine || access != 0x2003F || !keys.contains(path))
             return false;
         opened << path;
@@ -41,8 +40,7 @@ public:
         *key = Key(opened.size());
         return true;
     }
-    bool queryValue(Key key, const QString& name, int capacity, quint32* type, QByteArray* data) override
-    {
+    bool queryValue(Key key, const QString& name, int capacity, quint32* type, QByteArray* data) override {
         const auto value = keys.value(opened.value(int(key) - 1)).value(name, Value{0, QByteArray("<none>")});
         if (value.data == "<none>" || capacity != 1024)
             return false;
@@ -57,8 +55,7 @@ const QString kMsinfo = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINF
 const QString kLocation = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location");
 
 // Runs the About box from the menu; check looks at it while it is open and closes it.
-void withAboutBox(MainWindow& main, const std::function<void(AboutBox*)>& check)
-{
+void withAboutBox(MainWindow& main, const std::function<void(AboutBox*)>& check) {
     bool checked = false;
     QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<AboutBox*>(QApplication::activeModalWidget());
@@ -76,8 +73,7 @@ void withAboutBox(MainWindow& main, const std::function<void(AboutBox*)>& check)
     QVERIFY(checked);
 }
 
-QString label(AboutBox* box, const char* name)
-{
+QString label(AboutBox* box, const char* name) {
     return box->findChild<QLabel*>(QString::fromLatin1(name))->text();
 }
 
@@ -87,19 +83,16 @@ class TestAbout : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
-    {
+    void initTestCase() {
         m_env = std::make_unique<TestEnvironment>();
         shell::recordInsteadOfOpening(&m_opened);
     }
-    void init()
-    {
+    void init() {
         m_env->reset();
         m_opened.clear();
     }
 
-    void sizeTextIsKilobytesInShortestForm_data()
-    {
+    void sizeTextIsKilobytesInShortestForm_data() {
         QTest::addColumn<qint64>("bytes");
         QTest::addColumn<QString>("text");
         QTest::newRow("1.5") << qint64(1536) << "Database Size: 1.5Kb";
@@ -111,8 +104,7 @@ private Q_SLOTS:
         QTest::newRow("15 digits") << qint64(1000) << "Database Size: 0.9765625Kb";
     }
 
-    void sizeTextIsKilobytesInShortestForm()
-    {
+    void sizeTextIsKilobytesInShortestForm() {
         QFETCH(qint64, bytes);
         QFETCH(QString, text);
         QCOMPARE(databaseSizeText(bytes, QLocale::c()), text);
@@ -121,8 +113,7 @@ private Q_SLOTS:
         QCOMPARE(databaseSizeText(bytes, german), QString(text).replace(QLatin1Char('.'), QLatin1Char(',')));
     }
 
-    void showsTitleVersionAndTheLibraryFileSize_data()
-    {
+    void showsTitleVersionAndTheLibraryFileSize_data() {
         QTest::addColumn<int>("bytes");
         QTest::addColumn<QString>("size");
         QTest::newRow("1,536 bytes") << 1536 << "Database Size: 1.5Kb";
@@ -130,8 +121,7 @@ private Q_SLOTS:
         QTest::newRow("1,234,567 bytes") << 1234567 << "Database Size: 1205.6318359375Kb";
     }
 
-    void showsTitleVersionAndTheLibraryFileSize()
-    {
+    void showsTitleVersionAndTheLibraryFileSize() {
         QFETCH(int, bytes);
         QFETCH(QString, size);
         Session s;
@@ -147,13 +137,13 @@ private Q_SLOTS:
             QVERIFY(!label(box, "lblCopyright").isEmpty());
             QVERIFY(!box->findChild<QLabel*>(QStringLiteral("imgImage1"))->pixmap().isNull());
             QCOMPARE(box->findChild<QPushButton*>(QStringLiteral("cmdOK"))->text(), QStringLiteral("&OK"));
-            QCOMPARE(box->findChild<QPushButton*>(QStringLiteral("cmdSysInfo"))->text(), QStringLiteral("&System Info..."));
+            QCOMPARE(box->findChild<QPushButton*>(QStringLiteral("cmdSysInfo"))->text(),
+                     QStringLiteral("&System Info..."));
         });
         QVERIFY(MessageBox::shown().isEmpty());
     }
 
-    void missingLibraryShowsErrorAndStillOpens()
-    {
+    void missingLibraryShowsErrorAndStillOpens() {
         Session s;
         QVERIFY(QFile::remove(s.folder().libraryPath()));
         withAboutBox(s.main(), [&](AboutBox* box) {
@@ -165,8 +155,7 @@ private Q_SLOTS:
         });
     }
 
-    void enterAndEscClose()
-    {
+    void enterAndEscClose() {
         Session s;
         for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
             withAboutBox(s.main(), [&](AboutBox* box) {
@@ -176,8 +165,7 @@ private Q_SLOTS:
         }
     }
 
-    void webAddressOpensTheHomePage()
-    {
+    void webAddressOpensTheHomePage() {
         Session s;
         withAboutBox(s.main(), [&](AboutBox* box) {
             auto* link = box->findChild<QLabel*>(QStringLiteral("lblLabel1"));
@@ -192,8 +180,7 @@ private Q_SLOTS:
         QCOMPARE(m_opened[0].toString(), QStringLiteral("http://www.quillmere.example"));
     }
 
-    void getKeyValueReadsOneValue()
-    {
+    void getKeyValueReadsOneValue() {
         RegistryFake registry;
         registry.keys[kMsinfo][QStringLiteral("PATH")] = {Registry::kStringType, QByteArray("C:\\msinfo32.exe\0", 16)};
         registry.keys[kMsinfo][QStringLiteral("Count")] = {4, QByteArray("\x01\0\0\0", 4)};
@@ -210,8 +197,7 @@ private Q_SLOTS:
         QCOMPARE(registry.open, 0); // every key opened was closed
     }
 
-    void systemInfoDecisions()
-    {
+    void systemInfoDecisions() {
         QTemporaryDir dir;
         QStringList started;
         SystemInfoPlaces places;
@@ -246,8 +232,7 @@ private Q_SLOTS:
         QVERIFY(started.isEmpty());
     }
 
-    void systemInfoStartsTheFirstAlternativeOnThePath()
-    {
+    void systemInfoStartsTheFirstAlternativeOnThePath() {
         // Real programs on a temporary PATH; the second of the list is there, and leaves a mark when it runs.
         QTemporaryDir bin;
         const QString mark = bin.filePath(QStringLiteral("ran"));
@@ -269,7 +254,8 @@ private Q_SLOTS:
         qputenv("PATH", m_emptyPath.path().toUtf8());
         withAboutBox(s.main(), [&](AboutBox* box) {
             box->cmdSysInfo_Click();
-            QCOMPARE(MessageBox::shownTexts(), QStringList{QStringLiteral("System Information Is Unavailable At This Time")});
+            QCOMPARE(MessageBox::shownTexts(),
+                     QStringList{QStringLiteral("System Information Is Unavailable At This Time")});
             QCOMPARE(MessageBox::shown()[0].icon, MessageBox::Icon::None);
             QVERIFY(box->isVisible());
         });

@@ -22,13 +22,13 @@ struct Controls {
     QPushButton* cancel;
 };
 
-Controls openOptions(MainWindow& main)
-{
+Controls openOptions(MainWindow& main) {
     main.menuAction(QStringLiteral("mnuViewOptions"))->trigger();
     OptionsWindow* w = main.optionsWindow();
     return {w, w->findChild<QLineEdit*>(QStringLiteral("txtmIRCService")),
             w->findChild<QLineEdit*>(QStringLiteral("txtDefaultFileExportDir")),
-            w->findChild<QPushButton*>(QStringLiteral("cmdOK")), w->findChild<QPushButton*>(QStringLiteral("cmdCancel"))};
+            w->findChild<QPushButton*>(QStringLiteral("cmdOK")),
+            w->findChild<QPushButton*>(QStringLiteral("cmdCancel"))};
 }
 } // namespace
 
@@ -39,15 +39,15 @@ private Q_SLOTS:
     void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
     void init() { m_env->reset(); }
 
-    void firstRunShowsTheDefaults()
-    {
+    void firstRunShowsTheDefaults() {
         Session s;
         Controls c = openOptions(s.main());
         QCOMPARE(c.window->windowTitle(), QStringLiteral("Verdane - Options"));
         QVERIFY(c.window->parentWidget() == nullptr && !c.window->isModal());
         QVERIFY(c.window->windowFlags().testFlag(Qt::Tool));
         QCOMPARE(c.window->size(), QSize(267, 97));
-        QCOMPARE(c.window->findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("mIRC DDE Service Name:"));
+        QCOMPARE(c.window->findChild<QLabel*>(QStringLiteral("Label1"))->text(),
+                 QStringLiteral("mIRC DDE Service Name:"));
         QCOMPARE(c.window->findChild<QLabel*>(QStringLiteral("Label2"))->text(),
                  QStringLiteral("Default File Export Directory:"));
         QCOMPARE(c.ok->text(), QStringLiteral("&OK"));
@@ -65,8 +65,7 @@ private Q_SLOTS:
         }
     }
 
-    void okWritesBothExactlyAsTyped()
-    {
+    void okWritesBothExactlyAsTyped() {
         Session s;
         Controls c = openOptions(s.main());
         // Unchanged: both keys are written, with the defaults.
@@ -88,8 +87,7 @@ private Q_SLOTS:
         QCOMPARE(c.service->text(), QStringLiteral(" /run/weechat_fifo_1 "));
     }
 
-    void cancelAndCloseWriteNothing()
-    {
+    void cancelAndCloseWriteNothing() {
         Session s;
         settings::write(settings::DefFileExportDir, QStringLiteral("/stored"));
         Controls c = openOptions(s.main());
@@ -114,8 +112,7 @@ private Q_SLOTS:
         QCOMPARE(settings::read(settings::DefFileExportDir), QStringLiteral("/stored"));
     }
 
-    void reopeningWhileOpenKeepsTheEdits()
-    {
+    void reopeningWhileOpenKeepsTheEdits() {
         Session s;
         Controls c = openOptions(s.main());
         c.folder->setText(QStringLiteral("/not yet saved"));

@@ -1,4 +1,6 @@
-#include "ui/common/DialogFont.h"
+#include "ui/common/ClassicForm.h"
+
+#include "core/Placement.h"
 
 #include <QCheckBox>
 #include <QFont>
@@ -8,8 +10,16 @@
 
 namespace verdane {
 
-void useDialogFont(QWidget* window)
-{
+QRect twipRect(int left, int top, int width, int height) {
+    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
+}
+
+void place(QWidget* control, const char* name, int left, int top, int width, int height) {
+    control->setObjectName(QString::fromLatin1(name));
+    control->setGeometry(twipRect(left, top, width, height));
+}
+
+void useDialogFont(QWidget* window) {
     // Liberation Sans has the widths of Arial, which the classic 8-point dialog font matches closely.
     QFont font(QStringLiteral("Liberation Sans"));
     font.setStyleHint(QFont::SansSerif);
@@ -17,8 +27,7 @@ void useDialogFont(QWidget* window)
     window->setFont(font);
 }
 
-void fitCaptions(QWidget* window)
-{
+void fitCaptions(QWidget* window) {
     for (QWidget* control : window->findChildren<QWidget*>()) {
         if (!qobject_cast<QLabel*>(control) && !qobject_cast<QRadioButton*>(control) &&
             !qobject_cast<QCheckBox*>(control))

@@ -1,8 +1,17 @@
 #pragma once
 
+#include <QRect>
+
 class QWidget;
 
 namespace verdane {
+
+// The secondary windows keep the classic forms' designs: fixed positions and sizes in twips (15 to the pixel).
+
+// A rectangle given in twips, in pixels.
+QRect twipRect(int left, int top, int width, int height);
+// Names a control and places it at its designed rectangle.
+void place(QWidget* control, const char* name, int left, int top, int width, int height);
 
 // The secondary windows place their controls at fixed positions made for an 8-point sans-serif font; in the
 // desktop's usual, larger font their captions would be cut short.
