@@ -3,7 +3,6 @@
 #include "support/TestSupport.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -12,29 +11,10 @@ using namespace verdane::test;
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QString err;
-};
+using Run = ProgramRun;
 
 Run cli(const QStringList& arguments, const QByteArray& input = {}) {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    // No display, as in a terminal over ssh or a script.
-    env.remove(QStringLiteral("DISPLAY"));
-    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    process.setProcessEnvironment(env);
-    process.start(qEnvironmentVariable("VERDANE_CLI"), arguments);
-    process.waitForStarted();
-    if (!input.isNull())
-        process.write(input);
-    process.closeWriteChannel();
-    if (!process.waitForFinished(30000))
-        process.kill();
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
-            QString::fromUtf8(process.readAllStandardError())};
+    return runProgram(qEnvironmentVariable("VERDANE_CLI"), arguments, input);
 }
 
 QStringList withData(const LibraryFolder& folder, const QStringList& arguments) {

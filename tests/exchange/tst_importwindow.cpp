@@ -6,6 +6,7 @@
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "support/UiSupport.h"
+#include "ui/find/FindWindow.h"
 #include "ui/main/CodeView.h"
 #include "ui/main/MainWindow.h"
 
@@ -15,6 +16,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
@@ -298,6 +300,36 @@ private Q_SLOTS:
         clickNode(s.main(), second);
         QCOMPARE(paneText(s.main()), QStringLiteral("first"));
         QCOMPARE(fileDigest(s.folder().libraryPath()), libraryBefore);
+    }
+
+    // Clicks, searches, picks, imports, exports and refreshes read the library; none of them writes to it.
+    void aWholeSessionLeavesTheLibraryFileAlone() {
+        Session s({{QStringLiteral("Math"), {{QStringLiteral("Sum"), QStringLiteral("Sum = a + b")}}},
+                   {QStringLiteral("File"), {{QStringLiteral("Read"), QStringLiteral("Open f For Input As #1")}}}});
+        const QByteArray before = fileDigest(s.folder().libraryPath());
+        for (int node = 1; node <= s.main().catalogue().nodeCount(); ++node)
+            clickNode(s.main(), node);
+        s.main().mnuFileFind_Click();
+        FindWindow* find = s.main().findWindow();
+        find->findChild<QLineEdit*>(QStringLiteral("txtFind"))->setText(QStringLiteral("a"));
+        find->cmdFind_Click();
+        QVERIFY(!find->results().isEmpty());
+        find->findChild<QListView*>(QStringLiteral("lstFound"))
+            ->setCurrentIndex(find->findChild<QListView*>(QStringLiteral("lstFound"))->model()->index(0, 0));
+        Controls c = openImport(s.main());
+        c.name->setText(QStringLiteral("Mine"));
+        c.fromClipboard->click();
+        clipboard::setText(QStringLiteral("x = 1"));
+        c.window->cmdImport_Click();
+        QTemporaryDir dir;
+        filedialog::setNextFileName(dir.filePath(QStringLiteral("out.cls")));
+        s.main().mnuFileExportFile_Click();
+        s.main().mnuViewRefresh_Click();
+        find->cmdFind_Click();
+        s.main().close();
+        QVERIFY(MessageBox::shown().isEmpty());
+        QCOMPARE(fileDigest(s.folder().libraryPath()), before);
+        QCOMPARE(s.folder().fileNames(), QStringList({kLibraryFileName, kUserFileName}));
     }
 
     void storeFailuresKeepTheWindow() {

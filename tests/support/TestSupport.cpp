@@ -7,6 +7,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSettings>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -174,6 +175,26 @@ LockHolder::LockHolder(const QString& path, int holdMs) {
 
 LockHolder::~LockHolder() {
     m_thread.join();
+}
+
+ProgramRun runProgram(const QString& program, const QStringList& arguments, const QByteArray& input) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    process.setProcessEnvironment(env);
+    process.start(program, arguments);
+    process.waitForStarted();
+    if (!input.isNull())
+        process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(30000)) {
+        process.kill();
+        process.waitForFinished();
+    }
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
+            QString::fromUtf8(process.readAllStandardError())};
 }
 
 QByteArray fileDigest(const QString& path) {

@@ -75,6 +75,14 @@ private:
     std::thread m_thread;
 };
 
+// Runs one of the programs as a terminal would, without any display, and collects what it wrote.
+struct ProgramRun {
+    int exitCode = -1; // -1: it crashed or did not finish
+    QByteArray out;
+    QString err;
+};
+ProgramRun runProgram(const QString& program, const QStringList& arguments, const QByteArray& input = {});
+
 QByteArray fileDigest(const QString& path);
 bool writeFile(const QString& path, const QByteArray& bytes);
 

@@ -8,8 +8,9 @@ namespace verdane {
 PickFollower::PickFollower(QAbstractItemView* view, std::function<void(const QModelIndex&)> onPick)
     : QObject(view)
     , m_view(view)
+    , m_viewport(view->viewport())
     , m_onPick(std::move(onPick)) {
-    view->viewport()->installEventFilter(this);
+    m_viewport->installEventFilter(this);
     connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
         if (!m_paused && current.isValid())
             m_onPick(current);
@@ -21,7 +22,9 @@ PickFollower::PickFollower(QAbstractItemView* view, std::function<void(const QMo
 }
 
 bool PickFollower::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_view->viewport() && event->type() == QEvent::MouseButtonPress)
+    // Only the stored viewport is compared: while the view is being destroyed its viewport still sends events, and
+    // the view may no longer be asked anything.
+    if (event->type() == QEvent::MouseButtonPress && watched == m_viewport)
         m_currentAtPress = m_view->currentIndex();
     return QObject::eventFilter(watched, event);
 }

@@ -27,6 +27,7 @@ protected:
 
 private:
     QAbstractItemView* m_view;
+    QWidget* m_viewport;
     std::function<void(const QModelIndex&)> m_onPick;
     QPersistentModelIndex m_currentAtPress;
     bool m_paused = false;

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrinterInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -346,6 +347,13 @@ private Q_SLOTS:
         QVERIFY(pdfFile.readAll().contains("LiberationMono")); // Courier New's metric twin
         printer::printToPdfForTests(QString());
         QVERIFY(MessageBox::shown().isEmpty());
+
+        // No printer installed here: nothing happens, nothing is said, and the window goes on.
+        if (QPrinterInfo::defaultPrinter().isNull()) {
+            s.main().mnuFilePrint_Click();
+            QVERIFY(MessageBox::shown().isEmpty());
+            QVERIFY(s.main().isVisible());
+        }
     }
 
     void exportEntriesNeedTwoCharacters() {
