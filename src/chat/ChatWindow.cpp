@@ -26,7 +26,7 @@ constexpr int kLinkTimeoutMs = 3000;
 } // namespace
 
 ChatWindow::ChatWindow(MainWindow& main)
-    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    : ClassicForm(nullptr, Kind::Modeless, "frmmIRC", QStringLiteral("Verdane - Export to mIRC Chat"), 6390, 1770)
     , m_main(main)
     , m_transport(createChatTransport())
     , m_chkPrivateMessage(new QCheckBox(QStringLiteral("Private Message"), this))
@@ -38,11 +38,6 @@ ChatWindow::ChatWindow(MainWindow& main)
     , m_cmdClose(new QPushButton(QStringLiteral("&Close"), this))
     , m_lblWarning(new QLabel(
           QStringLiteral("Warning:  Sending code to a channel could cause you to get kicked or banned."), this)) {
-    setObjectName(QStringLiteral("frmmIRC"));
-    useDialogFont(this);
-    setWindowTitle(QStringLiteral("Verdane - Export to mIRC Chat"));
-    setModal(false);
-    setFixedSize(twipsToPixels(6390), twipsToPixels(1770));
 
     place(m_chkPrivateMessage, "chkPrivateMessage", 120, 120, 1575, 255);
     m_chkPrivateMessage->setChecked(true);
@@ -128,8 +123,7 @@ void ChatWindow::cmdClose_Click() {
 // Close, Esc and the title bar's close: the window goes, and a conversation still open with it.
 void ChatWindow::reject() {
     m_transport->closeAny();
-    QDialog::reject();
-    deleteLater();
+    ClassicForm::reject();
 }
 
 } // namespace verdane

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/common/ClassicForm.h"
 
 #include <memory>
 
@@ -18,7 +18,7 @@ class MainWindow;
 
 // Posts the code shown in the main window into an IRC conversation, one "/msg" command per line, through the chat
 // client running beside the program. Modeless and without an owner; it stays open after a send.
-class ChatWindow final : public QDialog {
+class ChatWindow final : public ClassicForm {
     Q_OBJECT
 
 public:

@@ -21,7 +21,7 @@
 namespace verdane {
 
 ImportWindow::ImportWindow(MainWindow& main)
-    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    : ClassicForm(nullptr, Kind::Modeless, "frmImport", QStringLiteral("Verdane - Import Code"), 4095, 1815)
     , m_main(main)
     , m_lblCodeName(new QLabel(QStringLiteral("Name of Code Snippet:"), this))
     , m_txtCodeName(new QLineEdit(this))
@@ -32,11 +32,6 @@ ImportWindow::ImportWindow(MainWindow& main)
     , m_cmdBrowse(new QPushButton(QStringLiteral("&Browse"), this))
     , m_cmdImport(new QPushButton(QStringLiteral("&Import"), this))
     , m_cmdCancel(new QPushButton(QStringLiteral("&Cancel"), this)) {
-    setObjectName(QStringLiteral("frmImport"));
-    useDialogFont(this);
-    setWindowTitle(QStringLiteral("Verdane - Import Code"));
-    setModal(false);
-    setFixedSize(twipsToPixels(4095), twipsToPixels(1815));
 
     place(m_lblCodeName, "lblCodeName", 120, 120, 1695, 255);
     place(m_txtCodeName, "txtCodeName", 120, 360, 1695, 285);
@@ -149,17 +144,10 @@ void ImportWindow::cmdImport_Click() {
     }
     m_main.LoadCodeTree();
     accept();
-    deleteLater();
 }
 
 void ImportWindow::cmdCancel_Click() {
     reject();
-}
-
-// Cancel, Esc and the title bar's close: the window goes, and nothing is stored.
-void ImportWindow::reject() {
-    QDialog::reject();
-    deleteLater();
 }
 
 } // namespace verdane

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/common/ClassicForm.h"
 
 class QLabel;
 class QLineEdit;
@@ -13,7 +13,7 @@ class MainWindow;
 
 // Adds one snippet of the user's own, from the clipboard or a file, to the user database and lists it under
 // "User Code". Modeless and without an owner. A refusal or a failure leaves the window open with every input kept.
-class ImportWindow final : public QDialog {
+class ImportWindow final : public ClassicForm {
     Q_OBJECT
 
 public:
@@ -24,9 +24,6 @@ public:
     void cmdBrowse_Click();
     void cmdImport_Click();
     void cmdCancel_Click();
-
-protected:
-    void reject() override;
 
 private:
     // The code to import, or what keeps it from being read.

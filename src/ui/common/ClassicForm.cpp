@@ -10,6 +10,37 @@
 
 namespace verdane {
 
+namespace {
+Qt::WindowFlags flagsOf(ClassicForm::Kind kind) {
+    const Qt::WindowFlags frame = Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+    switch (kind) {
+    case ClassicForm::Kind::ModelessTool:
+        return Qt::Tool | frame;
+    case ClassicForm::Kind::Modal:
+        return Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint;
+    case ClassicForm::Kind::Modeless:
+        break;
+    }
+    return Qt::Dialog | frame;
+}
+} // namespace
+
+ClassicForm::ClassicForm(QWidget* owner, Kind kind, const char* name, const QString& caption, int widthTwips,
+                         int heightTwips)
+    : QDialog(kind == Kind::Modal ? owner : nullptr, flagsOf(kind)) {
+    setObjectName(QString::fromLatin1(name));
+    useDialogFont(this);
+    setWindowTitle(caption);
+    setModal(kind == Kind::Modal);
+    setFixedSize(twipsToPixels(widthTwips), twipsToPixels(heightTwips));
+}
+
+void ClassicForm::done(int result) {
+    QDialog::done(result);
+    if (!isModal())
+        deleteLater();
+}
+
 QRect twipRect(int left, int top, int width, int height) {
     return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
 }

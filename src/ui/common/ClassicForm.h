@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDialog>
 #include <QRect>
 
 class QWidget;
@@ -20,5 +21,19 @@ void useDialogFont(QWidget* window);
 // Widens labels, option buttons and check boxes whose caption is longer than their designed width, as far as their
 // window allows, so that no caption is cut. Call it once the controls are placed.
 void fitCaptions(QWidget* window);
+
+// A secondary window built as a classic form: its name and caption, its fixed client size in twips and the 8-point
+// dialog font. A modeless one has no owner and is discarded when it closes, however it is closed (its button, Esc,
+// the title bar); a modal one belongs to its owner and to whoever runs it.
+class ClassicForm : public QDialog {
+    Q_OBJECT
+
+public:
+    enum class Kind { Modeless, ModelessTool, Modal };
+    ClassicForm(QWidget* owner, Kind kind, const char* name, const QString& caption, int widthTwips, int heightTwips);
+
+protected:
+    void done(int result) override;
+};
 
 } // namespace verdane

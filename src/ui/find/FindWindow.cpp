@@ -39,7 +39,7 @@ int firstNodeCaptioned(const CatalogueModel& tree, const QString& name) {
 } // namespace
 
 FindWindow::FindWindow(MainWindow& main, SnippetSearch& search)
-    : QDialog(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    : ClassicForm(nullptr, Kind::ModelessTool, "frmFind", kCaption, 6900, 1440)
     , m_main(main)
     , m_search(search)
     , m_frameSearch(new QGroupBox(QStringLiteral("Search String"), this))
@@ -49,11 +49,6 @@ FindWindow::FindWindow(MainWindow& main, SnippetSearch& search)
     , m_frameFound(new QGroupBox(QStringLiteral("Found"), this))
     , m_lstFound(new QListView(m_frameFound))
     , m_found(new FoundListModel(this)) {
-    setObjectName(QStringLiteral("frmFind"));
-    useDialogFont(this);
-    setWindowTitle(kCaption);
-    setModal(false);
-    setFixedSize(twipsToPixels(6900), twipsToPixels(1440));
 
     place(m_frameSearch, "frameSearch", 120, 120, 3255, 1215);
     place(m_txtFind, "txtFind", 120, 360, 3015, 285);
@@ -150,12 +145,6 @@ void FindWindow::lstFound_Click() {
 
 void FindWindow::cmdClose_Click() {
     reject();
-}
-
-// Cancel, Esc and the title bar's close all end up here: the window goes, and with it its search and results.
-void FindWindow::reject() {
-    QDialog::reject();
-    deleteLater();
 }
 
 } // namespace verdane

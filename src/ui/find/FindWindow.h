@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/common/ClassicForm.h"
 
 class QGroupBox;
 class QLineEdit;
@@ -15,7 +15,7 @@ class SnippetSearch;
 
 // Finds snippets by a text in their code and, when a name is picked, selects its node in the main window's tree
 // and shows it there. Modeless and without an owner: the main window stays usable beside it.
-class FindWindow final : public QDialog {
+class FindWindow final : public ClassicForm {
     Q_OBJECT
 
 public:
@@ -36,9 +36,6 @@ public:
         int hits = 0;
     };
     SearchTiming lastTiming() const { return m_timing; }
-
-protected:
-    void reject() override;
 
 private:
     MainWindow& m_main;

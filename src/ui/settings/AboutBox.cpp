@@ -27,7 +27,7 @@ QString databaseSizeText(qint64 bytes, const QLocale& locale) {
 }
 
 AboutBox::AboutBox(QWidget* owner, const QString& libraryPath)
-    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
+    : ClassicForm(owner, Kind::Modal, "frmAbout", QStringLiteral("About Verdane"), 5490, 2385)
     , m_imgImage1(new QLabel(this))
     , m_lblTitle(new QLabel(QStringLiteral("Application Title"), this))
     , m_lblVersion(new QLabel(QStringLiteral("Version"), this))
@@ -39,11 +39,6 @@ AboutBox::AboutBox(QWidget* owner, const QString& libraryPath)
     , m_cmdSysInfo(new QPushButton(QStringLiteral("&System Info..."), this))
     , m_registry(createRegistry())
     , m_places(std::make_unique<SystemInfoPlaces>()) {
-    setObjectName(QStringLiteral("frmAbout"));
-    useDialogFont(this);
-    setWindowTitle(QStringLiteral("About Verdane"));
-    setModal(true);
-    setFixedSize(twipsToPixels(5490), twipsToPixels(2385));
     m_places->fileExists = [](const QString& path) { return QFile::exists(path); };
     m_places->startDetached = [](const QString& program) { return QProcess::startDetached(program, {}); };
 

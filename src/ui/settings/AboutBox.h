@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/common/ClassicForm.h"
 
 #include <memory>
 
@@ -14,7 +14,7 @@ struct SystemInfoPlaces;
 
 // Title, version and the size of the shipped library, the publisher's address, and a way to System Information.
 // Modal and owned by the main window.
-class AboutBox final : public QDialog {
+class AboutBox final : public ClassicForm {
     Q_OBJECT
 
 public:

@@ -12,18 +12,13 @@
 namespace verdane {
 
 OptionsWindow::OptionsWindow()
-    : QDialog(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    : ClassicForm(nullptr, Kind::ModelessTool, "frmOptions", QStringLiteral("Verdane - Options"), 4005, 1455)
     , m_cmdCancel(new QPushButton(QStringLiteral("&Cancel"), this))
     , m_cmdOK(new QPushButton(QStringLiteral("&OK"), this))
     , m_label1(new QLabel(QStringLiteral("mIRC DDE Service Name:"), this))
     , m_txtmIRCService(new QLineEdit(this))
     , m_label2(new QLabel(QStringLiteral("Default File Export Directory:"), this))
     , m_txtDefaultFileExportDir(new QLineEdit(this)) {
-    setObjectName(QStringLiteral("frmOptions"));
-    useDialogFont(this);
-    setWindowTitle(QStringLiteral("Verdane - Options"));
-    setModal(false);
-    setFixedSize(twipsToPixels(4005), twipsToPixels(1455));
 
     place(m_cmdCancel, "cmdCancel", 2160, 960, 1095, 375);
     m_cmdCancel->setAutoDefault(false);
@@ -61,17 +56,10 @@ void OptionsWindow::cmdOK_Click() {
         return;
     }
     accept();
-    deleteLater();
 }
 
 void OptionsWindow::cmdCancel_Click() {
     reject();
-}
-
-// Cancel, Esc and the title bar's close write nothing.
-void OptionsWindow::reject() {
-    QDialog::reject();
-    deleteLater();
 }
 
 } // namespace verdane

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/common/ClassicForm.h"
 
 class QLabel;
 class QLineEdit;
@@ -10,7 +10,7 @@ namespace verdane {
 
 // Edits the two settings that are not window placement: the chat client's service name and the folder the export
 // starts in. Shows what is stored (or the defaults) and writes both, exactly as typed, on OK only.
-class OptionsWindow final : public QDialog {
+class OptionsWindow final : public ClassicForm {
     Q_OBJECT
 
 public:
@@ -18,9 +18,6 @@ public:
 
     void cmdOK_Click();
     void cmdCancel_Click();
-
-protected:
-    void reject() override;
 
 private:
     void Form_Load();
