@@ -58,11 +58,7 @@ ChatWindow::ChatWindow(MainWindow& main)
     // The nick label sizes itself to its caption.
     m_lblNick->adjustSize();
 
-    setTabOrder(m_chkPrivateMessage, m_txtNickChannel);
-    setTabOrder(m_txtNickChannel, m_txtComments);
-    setTabOrder(m_txtComments, m_cmdSend);
-    setTabOrder(m_cmdSend, m_cmdClose);
-    m_chkPrivateMessage->setFocus();
+    setTabOrder({m_chkPrivateMessage, m_txtNickChannel, m_txtComments, m_cmdSend, m_cmdClose});
 
     connect(m_chkPrivateMessage, &QCheckBox::toggled, this, &ChatWindow::chkPrivateMessage_Click);
     connect(m_cmdSend, &QPushButton::clicked, this, &ChatWindow::cmdSend_Click);

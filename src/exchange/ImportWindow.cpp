@@ -50,13 +50,7 @@ ImportWindow::ImportWindow(MainWindow& main)
     m_lblCodeName->setBuddy(m_txtCodeName);
     fitCaptions(this);
 
-    setTabOrder(m_txtCodeName, m_txtFile);
-    setTabOrder(m_txtFile, m_cmdBrowse);
-    setTabOrder(m_cmdBrowse, m_cmdImport);
-    setTabOrder(m_cmdImport, m_cmdCancel);
-    setTabOrder(m_cmdCancel, m_optFile);
-    setTabOrder(m_optFile, m_optClipboard);
-    m_txtCodeName->setFocus();
+    setTabOrder({m_txtCodeName, m_txtFile, m_cmdBrowse, m_cmdImport, m_cmdCancel, m_optFile, m_optClipboard});
 
     connect(m_optFile, &QRadioButton::clicked, this, &ImportWindow::optFile_Click);
     connect(m_optClipboard, &QRadioButton::clicked, this, &ImportWindow::optClipboard_Click);

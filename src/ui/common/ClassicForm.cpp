@@ -41,6 +41,17 @@ void ClassicForm::done(int result) {
         deleteLater();
 }
 
+void ClassicForm::setTabOrder(std::initializer_list<QWidget*> controls) {
+    QWidget* previous = nullptr;
+    for (QWidget* control : controls) {
+        if (previous)
+            QWidget::setTabOrder(previous, control);
+        previous = control;
+    }
+    if (controls.size() > 0)
+        (*controls.begin())->setFocus();
+}
+
 QRect twipRect(int left, int top, int width, int height) {
     return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
 }

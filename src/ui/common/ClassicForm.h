@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QRect>
 
+#include <initializer_list>
+
 class QWidget;
 
 namespace verdane {
@@ -34,6 +36,9 @@ public:
 
 protected:
     void done(int result) override;
+    // Sets the order in which Tab visits the controls, the first of them taking the focus.
+    void setTabOrder(std::initializer_list<QWidget*> controls);
+    using QDialog::setTabOrder;
 };
 
 } // namespace verdane

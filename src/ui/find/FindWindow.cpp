@@ -63,10 +63,7 @@ FindWindow::FindWindow(MainWindow& main, SnippetSearch& search)
     m_lstFound->setSelectionMode(QAbstractItemView::SingleSelection);
     m_lstFound->setUniformItemSizes(true);
 
-    setTabOrder(m_txtFind, m_cmdFind);
-    setTabOrder(m_cmdFind, m_cmdClose);
-    setTabOrder(m_cmdClose, m_lstFound);
-    m_txtFind->setFocus();
+    setTabOrder({m_txtFind, m_cmdFind, m_cmdClose, m_lstFound});
 
     connect(m_cmdFind, &QPushButton::clicked, this, &FindWindow::cmdFind_Click);
     connect(m_cmdClose, &QPushButton::clicked, this, &FindWindow::cmdClose_Click);

@@ -66,8 +66,7 @@ AboutBox::AboutBox(QWidget* owner, const QString& libraryPath)
     m_cmdOK->setDefault(true);
     place(m_cmdSysInfo, "cmdSysInfo", 3480, 1920, 1245, 345);
     m_cmdSysInfo->setAutoDefault(false);
-    setTabOrder(m_cmdOK, m_cmdSysInfo);
-    m_cmdOK->setFocus();
+    setTabOrder({m_cmdOK, m_cmdSysInfo});
 
     connect(m_cmdOK, &QPushButton::clicked, this, &AboutBox::cmdOK_Click);
     connect(m_cmdSysInfo, &QPushButton::clicked, this, &AboutBox::cmdSysInfo_Click);

@@ -31,10 +31,7 @@ OptionsWindow::OptionsWindow()
     m_label1->setBuddy(m_txtmIRCService);
     m_label2->setBuddy(m_txtDefaultFileExportDir);
 
-    setTabOrder(m_cmdCancel, m_cmdOK);
-    setTabOrder(m_cmdOK, m_txtmIRCService);
-    setTabOrder(m_txtmIRCService, m_txtDefaultFileExportDir);
-    m_cmdCancel->setFocus();
+    setTabOrder({m_cmdCancel, m_cmdOK, m_txtmIRCService, m_txtDefaultFileExportDir});
 
     connect(m_cmdOK, &QPushButton::clicked, this, &OptionsWindow::cmdOK_Click);
     connect(m_cmdCancel, &QPushButton::clicked, this, &OptionsWindow::cmdCancel_Click);
