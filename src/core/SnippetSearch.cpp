@@ -111,14 +111,6 @@ struct SnippetSearch::Cache {
         hasCode.push_back(!code.isEmpty());
     }
 
-    size_t bytes() const {
-        size_t total = names.size() * (sizeof(QString) + 1);
-        for (const QString& n : names)
-            total += size_t(n.size()) * 2;
-        for (const Chunk& c : chunks)
-            total += c.text.capacity() + (c.starts.capacity() + c.recordOf.capacity()) * sizeof(uint32_t);
-        return total;
-    }
 };
 
 namespace {
@@ -137,10 +129,6 @@ SnippetSearch::~SnippetSearch() = default;
 
 bool SnippetSearch::isCached() const {
     return m_cache && m_cache->fingerprint == m_store.fingerprint();
-}
-
-size_t SnippetSearch::cachedBytes() const {
-    return m_cache ? m_cache->bytes() : 0;
 }
 
 StoreStatus SnippetSearch::find(const QString& text, const HitSink& onHit) {

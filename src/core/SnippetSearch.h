@@ -31,8 +31,6 @@ public:
 
     // Whether the in-memory copy is there and current (for tests and benchmarks).
     bool isCached() const;
-    // Bytes the in-memory copy takes.
-    size_t cachedBytes() const;
 
     struct Cache;
 

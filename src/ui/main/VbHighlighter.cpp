@@ -125,11 +125,4 @@ void VbHighlighter::formatSlice() {
         m_slices->start();
 }
 
-void VbHighlighter::finish() {
-    for (QTextBlock block = document()->findBlockByNumber(m_nextToFormat); block.isValid(); block = block.next())
-        formatBlock(block);
-    m_nextToFormat = document()->blockCount();
-    m_slices->stop();
-}
-
 } // namespace verdane

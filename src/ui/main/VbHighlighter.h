@@ -32,8 +32,6 @@ public:
     QTextCharFormat format(vb::Kind kind) const { return m_formats[size_t(kind)]; }
     // Whether every line has its colours.
     bool isComplete() const;
-    // Colours every line that is still waiting, at once.
-    void finish();
 
 protected:
     void highlightBlock(const QString& text) override;
