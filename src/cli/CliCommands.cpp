@@ -20,14 +20,17 @@ namespace verdane::cli {
 
 namespace {
 
-const char* const kExitCodes = "Exit codes:\n"
-                               "  0  success\n"
-                               "  1  find: no snippet matched\n"
-                               "  2  bad arguments\n"
-                               "  3  no such snippet\n"
-                               "  4  a database file missing or unreadable, or a failed write to it\n"
-                               "  5  a file that cannot be read (import) or written (export)\n"
-                               "  6  import refused: an empty name, a name over 50 characters, an empty input\n";
+const char* const kExitCodes =
+    "Exit codes:\n"
+    "  0  success\n"
+    "  1  find: no snippet matched\n"
+    "  2  bad arguments\n"
+    "  3  no such snippet\n"
+    "  4  a database file or table missing or unreadable, or a failed write to it; list and find still print\n"
+    "     what the readable tables hold, and name each table they could not read on standard error\n"
+    "  5  a file that cannot be read (import) or written (export)\n"
+    "  6  import refused: an empty name, a name over 50 characters, a name User Code already holds, an empty\n"
+    "     input\n";
 
 struct Command {
     const char* name;
@@ -38,14 +41,19 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {"list", "", 0, "List every snippet as Group/Name (user snippets as User Code/Name), in the tree's order."},
-    {"show", "GROUP NAME", 2, "Write a snippet's code to standard output, exactly as stored (CR LF kept)."},
+    {"show", "[--nth N] GROUP NAME", 2,
+     "Write a snippet's code to standard output, exactly as stored (CR LF kept). GROUP is one of the seven groups or "
+     "\"User Code\". Where several snippets of GROUP share the NAME, the first is shown and standard error says how "
+     "many there are; --nth N shows the N-th of them."},
     {"find", "TEXT", 1,
      "List the names of the snippets whose code contains TEXT, letter case aside, in the Find "
      "window's order."},
-    {"export", "GROUP NAME FILE", 3,
+    {"export", "[--nth N] GROUP NAME FILE", 3,
      "Write a snippet to FILE as the export does: a class module header for .cls "
-     "names, Windows-1252, CR LF."},
-    {"import", "NAME FILE", 2, "Add FILE (- for standard input) to the user's snippets under NAME."},
+     "names, Windows-1252, CR LF. --nth N as for show."},
+    {"import", "NAME FILE", 2,
+     "Add FILE (- for standard input) to the user's snippets under NAME, which User Code must not hold yet. Needs "
+     "only usersource.mdb."},
 };
 
 const Command* findCommand(const QString& name) {
@@ -77,87 +85,102 @@ QString commandHelp(const Command& c) {
              QLatin1String(kExitCodes));
 }
 
-// A command's run over both databases, opened as the program opens them.
+QString ordinal(int n) {
+    const int lastTwo = n % 100;
+    const char* suffix = (lastTwo >= 11 && lastTwo <= 13) ? "th"
+                         : n % 10 == 1                    ? "st"
+                         : n % 10 == 2                    ? "nd"
+                         : n % 10 == 3                    ? "rd"
+                                                          : "th";
+    return QString::number(n) + QLatin1String(suffix);
+}
+
+// A command's run over both databases, opened as the program opens them. Each command reads only what it needs.
 class Session {
 public:
     Session(const QString& dataDir, const Output& output)
         : m_store(dataDir)
-        , m_output(output) {}
-
-    // Builds the catalogue; false (with the message written) when a file or table cannot be read.
-    bool open() {
-        const QStringList failures = loadCodeTree(m_tree, m_store);
-        if (failures.isEmpty())
-            return true;
-        m_output.error(failures.first());
-        return false;
+        , m_output(output) {
+        m_opened = m_store.reopenDatabases();
     }
 
     int list() {
-        const bool complete = open();
+        CatalogueModel tree;
+        const QStringList failures = loadCodeTree(tree, m_store);
         QByteArray out;
-        for (int node = 10; node <= m_tree.nodeCount(); ++node)
-            out += (m_tree.caption(m_tree.parentNode(node)) + QLatin1Char('/') + m_tree.caption(node)).toUtf8() + '\n';
+        for (int node = 1; node <= tree.nodeCount(); ++node) {
+            if (tree.tableOf(node) >= 0)
+                out += (tree.caption(tree.parentNode(node)) + QLatin1Char('/') + tree.caption(node)).toUtf8() + '\n';
+        }
         m_output.out(out);
-        return complete ? Ok : DatabaseError;
+        return reportAll(failures) ? Ok : DatabaseError;
     }
 
-    // The code the viewer shows for the first node called name under a parent called group.
-    int code(const QString& group, const QString& name, QString* code) {
-        if (!open())
+    // The code of the nth record (from 1) called name in the group's table.
+    int code(const QString& group, const QString& name, int nth, QString* code) {
+        const SnippetRef table = group == kUserCodeCaption ? SnippetRef{Database::User, kUserCodeTable, 0}
+                                                           : snippetTable(snippetTableNumber(Database::Library, group));
+        if (table.isNull()) {
+            m_output.error(QStringLiteral("no group \"%1\" (the groups are %2 and \"%3\")")
+                               .arg(group, groupNames().join(QStringLiteral(", ")), kUserCodeCaption));
+            return UnknownSnippet;
+        }
+        const SnippetStore::NamedRecords named = m_store.recordsNamed(table.database, table.table, name);
+        if (!named.status) {
+            m_output.error(opening(table.database).ok ? named.status.error : opening(table.database).error);
             return DatabaseError;
-        for (int node = 1; node <= m_tree.nodeCount(); ++node) {
-            if (m_tree.caption(node) != name || m_tree.caption(m_tree.parentNode(node)) != group ||
-                m_tree.parentNode(node) == 0)
-                continue;
-            const SnippetLocation where = locateSnippet(m_tree, node);
-            if (!where.isSnippet)
-                break;
-            const SnippetLookup found = m_store.findSnippetCode(
-                where.inUserDatabase ? Database::User : Database::Library, where.table, where.name);
-            if (found.outcome == SnippetLookup::Outcome::Failed) {
-                m_output.error(found.error);
-                return DatabaseError;
-            }
-            if (found.outcome == SnippetLookup::Outcome::Found) {
-                *code = found.code;
-                return Ok;
-            }
-            break;
+        }
+        if (named.records.size() < nth) {
+            m_output.error(nth == 1 || named.records.isEmpty()
+                               ? QStringLiteral("no snippet \"%1\" in \"%2\"").arg(name, group)
+                               : QStringLiteral("only %1 snippets in \"%2\" are named \"%3\"")
+                                     .arg(named.records.size())
+                                     .arg(group, name));
+            return UnknownSnippet;
+        }
+        if (named.records.size() > 1)
+            m_output.error(
+                QStringLiteral("%1 snippets in \"%2\" are named \"%3\"; this is the %4 (--nth N picks another)")
+                    .arg(named.records.size())
+                    .arg(group, name, ordinal(nth)));
+        const SnippetLookup found = m_store.readSnippet({table.database, table.table, named.records[nth - 1]}, name);
+        if (found.outcome == SnippetLookup::Outcome::Found) {
+            *code = found.code;
+            return Ok;
+        }
+        if (found.outcome == SnippetLookup::Outcome::Failed) {
+            m_output.error(found.error);
+            return DatabaseError;
         }
         m_output.error(QStringLiteral("no snippet \"%1\" in \"%2\"").arg(name, group));
         return UnknownSnippet;
     }
 
-    int show(const QString& group, const QString& name) {
+    int show(const QString& group, const QString& name, int nth) {
         QString text;
-        const int result = code(group, name, &text);
+        const int result = code(group, name, nth, &text);
         if (result == Ok)
             m_output.out(text.toUtf8());
         return result;
     }
 
     int find(const QString& text) {
-        if (!open())
-            return DatabaseError;
         SnippetSearch search(m_store);
         QByteArray out;
         int hits = 0;
-        const StoreStatus status = search.find(text, [&](const QString& name) {
-            out += name.toUtf8() + '\n';
+        const QStringList unreadable = search.find(text, [&](const SnippetSearch::Hit& hit) {
+            out += hit.name.toUtf8() + '\n';
             ++hits;
         });
         m_output.out(out);
-        if (!status) {
-            m_output.error(status.error);
+        if (!reportAll(unreadable))
             return DatabaseError;
-        }
         return hits ? Ok : NoHit;
     }
 
-    int exportTo(const QString& group, const QString& name, const QString& path) {
+    int exportTo(const QString& group, const QString& name, int nth, const QString& path) {
         QString text;
-        if (const int result = code(group, name, &text); result != Ok)
+        if (const int result = code(group, name, nth, &text); result != Ok)
             return result;
         if (const QString reason = writeFileWhole(path, exportFileBytes(QFileInfo(path).fileName(), text));
             !reason.isEmpty()) {
@@ -185,14 +208,17 @@ public:
             m_output.error(kZeroLengthRefusal);
             return Refused;
         }
-        if (!open())
-            return DatabaseError;
-        if (const StoreStatus stored = m_store.addUserSnippet(name, importedCode(bytes)); !stored) {
-            m_output.error(stored.error);
+        if (!m_opened.user) {
+            m_output.error(m_opened.user.error);
             return DatabaseError;
         }
-        open();
-        const int place = m_tree.childCount(2);
+        qint64 record = 0;
+        if (const StoreStatus stored = m_store.addUserSnippet(name, importedCode(bytes), &record); !stored) {
+            m_output.error(stored.error);
+            return stored.nameTaken ? Refused : DatabaseError;
+        }
+        int place = 0;
+        m_store.listSnippets(Database::User, kUserCodeTable, [&](qint64 r, QString) { place += r <= record; });
         m_output.out(QStringLiteral("%1/%2 (record %3 of %4)\n")
                          .arg(kUserCodeCaption, name)
                          .arg(place)
@@ -202,10 +228,47 @@ public:
     }
 
 private:
+    const StoreStatus& opening(Database db) const { return db == Database::User ? m_opened.user : m_opened.library; }
+
+    // Names each failure on its own line; true when there was none.
+    bool reportAll(const QStringList& failures) {
+        for (const QString& failure : failures)
+            m_output.error(failure);
+        return failures.isEmpty();
+    }
+
     SnippetStore m_store;
-    CatalogueModel m_tree;
+    SnippetStore::ReopenResult m_opened;
     const Output& m_output;
 };
+
+// Takes "--nth N" (or "--nth=N") out of a command's arguments; "--" ends the options. 0 when N is not a whole
+// number from 1.
+int takeNth(QStringList& arguments) {
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (a == QLatin1String("--")) {
+            arguments.removeAt(i);
+            break;
+        }
+        QString value;
+        if (a == QLatin1String("--nth") && i + 1 < arguments.size()) {
+            value = arguments[i + 1];
+            arguments.remove(i, 2);
+        } else if (a.startsWith(QLatin1String("--nth="))) {
+            value = a.mid(6);
+            arguments.removeAt(i);
+        } else if (a == QLatin1String("--nth")) {
+            return 0;
+        } else {
+            continue;
+        }
+        bool ok = false;
+        const int n = value.toInt(&ok);
+        return ok && n >= 1 ? n : 0;
+    }
+    return 1;
+}
 
 } // namespace
 
@@ -243,6 +306,13 @@ int run(const QStringList& arguments, const Output& output) {
         output.out(commandHelp(*command).toUtf8());
         return Ok;
     }
+    const bool picksOne = QLatin1String(command->arguments).startsWith(QLatin1String("[--nth N]"));
+    const int nth = picksOne ? takeNth(rest) : 1;
+    if (nth == 0) {
+        output.error(QStringLiteral("--nth takes a number from 1 (see verdane-cli %1 --help)")
+                         .arg(QLatin1String(command->name)));
+        return BadArguments;
+    }
     if (rest.size() != command->count) {
         output.error(QStringLiteral("%1 takes %2 (see verdane-cli %1 --help)")
                          .arg(QLatin1String(command->name),
@@ -263,11 +333,11 @@ int run(const QStringList& arguments, const Output& output) {
     if (name == QLatin1String("list"))
         return session.list();
     if (name == QLatin1String("show"))
-        return session.show(rest[0], rest[1]);
+        return session.show(rest[0], rest[1], nth);
     if (name == QLatin1String("find"))
         return session.find(rest[0]);
     if (name == QLatin1String("export"))
-        return session.exportTo(rest[0], rest[1], rest[2]);
+        return session.exportTo(rest[0], rest[1], nth, rest[2]);
     return session.import(rest[0], rest[1]);
 }
 

@@ -13,6 +13,25 @@ int CatalogueModel::parentNode(int node) const {
     return isValidNode(node) ? m_nodes[node - 1].parent : 0;
 }
 
+int CatalogueModel::tableOf(int node) const {
+    return isValidNode(node) ? m_nodes[node - 1].table : -1;
+}
+
+qint64 CatalogueModel::recordOf(int node) const {
+    return isValidNode(node) ? m_nodes[node - 1].record : 0;
+}
+
+int CatalogueModel::nodeOfRecord(int table, qint64 record) const {
+    if (m_nodeOfRecord.isEmpty()) {
+        for (int node = 1; node <= nodeCount(); ++node) {
+            const Node& n = m_nodes[node - 1];
+            if (n.table >= 0)
+                m_nodeOfRecord.insert({n.table, n.record}, node);
+        }
+    }
+    return m_nodeOfRecord.value({table, record}, 0);
+}
+
 int CatalogueModel::childCount(int node) const {
     return isValidNode(node) ? static_cast<int>(m_nodes[node - 1].children.size()) : 0;
 }
@@ -40,6 +59,7 @@ void CatalogueModel::endRebuild() {
 }
 
 void CatalogueModel::clear() {
+    m_nodeOfRecord.clear();
     if (m_rebuilding) {
         m_nodes.clear();
         m_roots.clear();
@@ -61,11 +81,18 @@ int CatalogueModel::addChild(int parent, const QString& caption) {
     return addNode(parent, caption);
 }
 
-int CatalogueModel::addNode(int parent, const QString& caption) {
+int CatalogueModel::addSnippet(int parent, int table, qint64 record, const QString& caption) {
+    if (!isValidNode(parent) || table < 0)
+        return 0;
+    return addNode(parent, caption, table, record);
+}
+
+int CatalogueModel::addNode(int parent, const QString& caption, int table, qint64 record) {
     const int row = static_cast<int>(childrenOf(parent).size());
     if (!m_rebuilding)
         beginInsertRows(parent == 0 ? QModelIndex() : indexOfNode(parent), row, row);
-    m_nodes.push_back(Node{caption, parent, row, {}});
+    m_nodeOfRecord.clear();
+    m_nodes.push_back(Node{caption, parent, row, table, record, {}});
     const int node = nodeCount();
     (parent == 0 ? m_roots : m_nodes[parent - 1].children).push_back(node);
     if (!m_rebuilding)

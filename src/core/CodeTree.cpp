@@ -25,34 +25,26 @@ QStringList loadCodeTree(CatalogueModel& tree, SnippetStore& store) {
     for (int g = 0; g < groups.size(); ++g) {
         const int groupNode = g + 3;
         if (opened.library)
-            note(store.listSnippetNames(Database::Library, groups[g],
-                                        [&](QString name) { tree.addChild(groupNode, name); }));
+            note(store.listSnippets(Database::Library, groups[g],
+                                    [&](qint64 record, QString name) { tree.addSnippet(groupNode, g, record, name); }));
     }
+    const int userTable = snippetTableNumber(Database::User, kUserCodeTable);
     if (opened.user)
-        note(store.listSnippetNames(Database::User, kUserCodeTable,
-                                    [&](QString name) { tree.addChild(userRoot, name); }));
+        note(store.listSnippets(Database::User, kUserCodeTable, [&](qint64 record, QString name) {
+            tree.addSnippet(userRoot, userTable, record, name);
+        }));
     tree.endRebuild();
     return failures;
 }
 
 SnippetLocation locateSnippet(const CatalogueModel& tree, int node) {
     SnippetLocation where;
-    const QString caption = tree.caption(node);
-    if (caption == kUserCodeCaption || tree.childCount(node) != 0)
-        return where;
-    // A group whose table is empty has no children either, yet it is a group: its parent, the library root (always
-    // node 1), names no table.
-    if (tree.parentNode(node) == 1)
+    const int table = tree.tableOf(node);
+    if (table < 0)
         return where;
     where.isSnippet = true;
-    where.name = caption;
-    const QString parentCaption = tree.caption(tree.parentNode(node));
-    if (parentCaption == kUserCodeCaption) {
-        where.inUserDatabase = true;
-        where.table = kUserCodeTable;
-    } else {
-        where.table = parentCaption;
-    }
+    where.ref = snippetTable(table, tree.recordOf(node));
+    where.name = tree.caption(node);
     return where;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/SnippetRef.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -13,11 +15,11 @@ class SnippetStore;
 // skipped and the build goes on; what failed is returned, for callers that report it (the window does not).
 QStringList loadCodeTree(CatalogueModel& tree, SnippetStore& store);
 
-// Where a node's snippet lives, decided by caption and structure alone.
+// The record a node stands for, and the name it is shown under. Roots and groups stand for none, whatever their
+// captions or children.
 struct SnippetLocation {
     bool isSnippet = false; // false: a root or a group
-    bool inUserDatabase = false;
-    QString table;
+    SnippetRef ref;
     QString name;
 };
 SnippetLocation locateSnippet(const CatalogueModel& tree, int node);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QRect>
 #include <QString>
 
@@ -32,5 +33,11 @@ std::optional<Placement> readPlacement();
 bool writePlacement(const QRect& outerPixels);
 // A stored text as a length in twips: decimal notation, blanks around it allowed.
 std::optional<double> parseTwips(const QString& text);
+
+// A window's outer rectangle (pixels) moved, if need be, so that its title bar can be seen and grabbed on one of the
+// screens (their available areas): a window placed for a screen that is gone would open out of reach. A window
+// partly off a screen's edge stays where it is as long as enough of its title bar shows. Too big a window is made to
+// fit the screen it is brought to.
+QRect reachablePlacement(const QRect& outer, const QList<QRect>& screens);
 
 } // namespace verdane

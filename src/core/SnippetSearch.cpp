@@ -1,7 +1,5 @@
 #include "core/SnippetSearch.h"
 
-#include "core/GroupNames.h"
-
 #include <algorithm>
 #include <cstring>
 #include <sys/mman.h>
@@ -92,11 +90,16 @@ struct SnippetSearch::Cache {
         std::vector<uint32_t> recordOf; // the record number of each of them
     };
     SnippetStore::Fingerprint fingerprint;
-    std::vector<QString> names; // every record's name, in search order
-    std::vector<bool> hasCode;  // whether its code is not empty
+    std::vector<QString> names;  // every record's name, in search order
+    std::vector<qint64> records; // its record number
+    std::vector<quint8> tables;  // its table number
+    std::vector<bool> hasCode;   // whether its code is not empty
     std::vector<Chunk> chunks;
+    QStringList unreadable; // the tables that could not be read when the copy was made
 
-    void add(const QString& name, QByteArrayView code) {
+    SnippetSearch::Hit hit(size_t i) const { return {names[i], snippetTable(tables[i], records[i])}; }
+
+    void add(int table, qint64 record, const QString& name, QByteArrayView code) {
         if (chunks.empty() || chunks.back().text.size() >= kChunkBytes) {
             chunks.emplace_back();
             chunks.back().text.reserve(kChunkBytes + kChunkBytes / 8);
@@ -108,14 +111,15 @@ struct SnippetSearch::Cache {
         appendUpper(chunk.text, code);
         chunk.text.push_back(kRecordEnd);
         names.push_back(name);
+        records.push_back(record);
+        tables.push_back(quint8(table));
         hasCode.push_back(!code.isEmpty());
     }
-
 };
 
 namespace {
 
-using HitSink = std::function<void(const QString&)>;
+using HitSink = std::function<void(const SnippetSearch::Hit&)>;
 
 // Hands over the records of one chunk that hold the needle (all with code, for the empty needle), in order.
 void searchChunk(const SnippetSearch::Cache& cache, size_t chunkIndex, const QByteArray& needle, const HitSink& onHit);
@@ -131,13 +135,13 @@ bool SnippetSearch::isCached() const {
     return m_cache && m_cache->fingerprint == m_store.fingerprint();
 }
 
-StoreStatus SnippetSearch::find(const QString& text, const HitSink& onHit) {
+QStringList SnippetSearch::find(const QString& text, const HitSink& onHit) {
     const QByteArray needle = unitBytes(text.toUpper());
     const SnippetStore::Fingerprint now = m_store.fingerprint();
     if (m_cache && m_cache->fingerprint == now) {
         for (size_t c = 0; c < m_cache->chunks.size(); ++c)
             searchChunk(*m_cache, c, needle, onHit);
-        return StoreStatus::success();
+        return m_cache->unreadable;
     }
 
     // Read every snippet into a fresh copy, searching each chunk as soon as it is full, so that the first search
@@ -146,29 +150,25 @@ StoreStatus SnippetSearch::find(const QString& text, const HitSink& onHit) {
     auto cache = std::make_unique<Cache>();
     cache->fingerprint = now;
     size_t searched = 0;
-    auto collect = [&](const QString& name, QByteArrayView code) {
-        cache->add(name, code);
-        while (searched + 1 < cache->chunks.size())
-            searchChunk(*cache, searched++, needle, onHit);
-        return true;
-    };
-    StoreStatus status;
-    for (const QString& group : groupNames()) {
-        if (status = m_store.scanSnippetBytes(Database::Library, group, collect); !status)
-            break;
+    for (int table = 0; table < snippetTableCount(); ++table) {
+        const SnippetRef where = snippetTable(table);
+        const StoreStatus status =
+            m_store.scanSnippetBytes(where.database, where.table, [&](qint64 record, const QString& name, auto code) {
+                cache->add(table, record, name, code);
+                while (searched + 1 < cache->chunks.size())
+                    searchChunk(*cache, searched++, needle, onHit);
+                return true;
+            });
+        if (!status && !cache->unreadable.contains(status.error))
+            cache->unreadable << status.error;
     }
-    if (status)
-        status = m_store.scanSnippetBytes(Database::User, kUserCodeTable, collect);
-    // The records read before a failure are searched too; then the search ends with it.
     while (searched < cache->chunks.size())
         searchChunk(*cache, searched++, needle, onHit);
-    if (!status)
-        return status;
     if (!cache->chunks.empty())
         cache->chunks.back().text.shrink_to_fit();
     // A commit that raced the walk leaves a copy whose fingerprint is already old: the next search reads again.
     m_cache = std::move(cache);
-    return StoreStatus::success();
+    return m_cache->unreadable;
 }
 
 namespace {
@@ -178,7 +178,7 @@ void searchChunk(const SnippetSearch::Cache& cache, size_t chunkIndex, const QBy
     if (needle.isEmpty()) {
         for (const uint32_t record : chunk.recordOf) {
             if (cache.hasCode[record])
-                onHit(cache.names[record]);
+                onHit(cache.hit(record));
         }
         return;
     }
@@ -194,7 +194,7 @@ void searchChunk(const SnippetSearch::Cache& cache, size_t chunkIndex, const QBy
         const auto offset = uint32_t(at - begin);
         const size_t i =
             size_t(std::upper_bound(chunk.starts.begin(), chunk.starts.end(), offset) - chunk.starts.begin()) - 1;
-        onHit(cache.names[chunk.recordOf[i]]);
+        onHit(cache.hit(chunk.recordOf[i]));
         from = i + 1 < chunk.starts.size() ? begin + chunk.starts[i + 1] : end;
     }
 }

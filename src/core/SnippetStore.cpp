@@ -5,7 +5,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -13,7 +12,6 @@
 #include <QVariant>
 
 #include <atomic>
-#include <map>
 #include <sqlite3.h>
 #include <vector>
 
@@ -51,13 +49,19 @@ public:
     Statement& operator=(const Statement&) = delete;
 
     bool prepared() const { return m_prepared; }
+    // A value that cannot be bound (more than SQLite takes) makes the next step fail with the reason.
     void bind(int position, const QString& text) {
         const QByteArray utf8 = text.toUtf8();
-        m_rc = sqlite3_bind_text(m_stmt, position, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+        keepBindResult(sqlite3_bind_text64(m_stmt, position, utf8.constData(), sqlite3_uint64(utf8.size()),
+                                           SQLITE_TRANSIENT, SQLITE_UTF8));
     }
-    void bind(int position, qint64 value) { m_rc = sqlite3_bind_int64(m_stmt, position, value); }
+    void bind(int position, qint64 value) { keepBindResult(sqlite3_bind_int64(m_stmt, position, value)); }
     // True while a record is there; false at the end or on a failure, which failed() then tells.
     bool next() {
+        if (m_bindResult != SQLITE_OK) {
+            m_rc = m_bindResult;
+            return false;
+        }
         m_rc = sqlite3_step(m_stmt);
         return m_rc == SQLITE_ROW;
     }
@@ -75,31 +79,31 @@ public:
     QString error() const {
         if (!m_db)
             return QStringLiteral("the file is not open");
+        if (m_bindResult != SQLITE_OK)
+            return QString::fromUtf8(sqlite3_errstr(m_bindResult));
         return QString::fromUtf8(sqlite3_errmsg(m_db));
     }
 
 private:
+    void keepBindResult(int rc) {
+        if (m_bindResult == SQLITE_OK)
+            m_bindResult = rc;
+    }
+
     sqlite3* m_db;
     sqlite3_stmt* m_stmt = nullptr;
     int m_rc = SQLITE_OK;
+    int m_bindResult = SQLITE_OK;
     bool m_prepared = false;
 };
 
 } // namespace
 
-// One database file: its Qt SQL connection, and for each table walked by the last tree build the record number of
-// the first record of every name, so that a lookup need not walk the table again while the file is unchanged.
+// One database file and its Qt SQL connection.
 struct SnippetStore::Connection {
     QString connectionName;
     QString fileName;
     sqlite3* handle = nullptr;
-
-    struct NameIndex {
-        qint64 dataVersion = -1;
-        std::vector<std::pair<QString, qint64>> names; // as the walk met them
-        QHash<QString, qint64> firstRowid;             // made from names by the first lookup
-    };
-    std::map<QString, NameIndex> indexes;
 
     QSqlDatabase database() const { return QSqlDatabase::database(connectionName, false); }
 
@@ -107,16 +111,24 @@ struct SnippetStore::Connection {
         return reason.isEmpty() ? QStringLiteral("%1 of %2 could not be read.").arg(what, fileName)
                                 : QStringLiteral("%1 of %2 could not be read: %3").arg(what, fileName, reason);
     }
+    QString describeTable(const QString& table, const QString& reason) const {
+        if (!handle)
+            return QStringLiteral("%1 could not be opened.").arg(fileName);
+        return describe(QStringLiteral("The table \"%1\"").arg(table), reason);
+    }
 
-    // SQLite's counter of commits made by other connections; it tells whether a cached index still holds.
-    // -1 when it cannot be read, which no index ever holds.
+    // SQLite's counter of commits made by other connections. -1 when it cannot be read.
     qint64 dataVersion() const {
         Statement query(handle, QStringLiteral("PRAGMA data_version"));
         return query.prepared() && query.next() ? query.integer(0) : -1;
     }
 
+    bool exec(const char* sql) const {
+        Statement statement(handle, QString::fromLatin1(sql));
+        return statement.prepared() && (statement.next(), !statement.failed());
+    }
+
     void close() {
-        indexes.clear();
         handle = nullptr;
         if (!QSqlDatabase::contains(connectionName))
             return;
@@ -199,108 +211,84 @@ bool SnippetStore::isOpen(Database db) const {
     return connection(db).handle != nullptr;
 }
 
-StoreStatus SnippetStore::listSnippetNames(Database db, const QString& table,
-                                           const std::function<void(QString)>& sink) {
+StoreStatus SnippetStore::listSnippets(Database db, const QString& table,
+                                       const std::function<void(qint64, QString)>& sink) {
     Connection& c = connection(db);
-    const QString what = QStringLiteral("The table \"%1\"").arg(table);
-    Connection::NameIndex index;
-    index.dataVersion = c.dataVersion();
     Statement query(c.handle,
                     QStringLiteral("SELECT rowid, CodeName FROM %1 ORDER BY rowid").arg(quotedIdentifier(table)));
     if (!query.prepared())
-        return StoreStatus::failure(c.describe(what, query.error()));
-    while (query.next()) {
-        QString name = query.text(1);
-        // A null name never matches a lookup, so it takes no place in the index.
-        if (!query.isNull(1))
-            index.names.emplace_back(name, query.integer(0));
-        sink(std::move(name));
-    }
+        return StoreStatus::failure(c.describeTable(table, query.error()));
+    while (query.next())
+        sink(query.integer(0), query.text(1));
     if (query.failed())
-        return StoreStatus::failure(c.describe(what, query.error()));
-    if (index.dataVersion >= 0)
-        c.indexes[table] = std::move(index);
+        return StoreStatus::failure(c.describeTable(table, query.error()));
     return StoreStatus::success();
 }
 
-// The first record of a table with a given name, found through the index of the last walk while the file is as
-// that walk saw it, by SQLite's own walk otherwise.
-struct SnippetStore::RowLookup {
-    bool failed = false;
-    bool found = false;
-    bool null = false; // the column read is null
-    QString value;
-    QString error;
-};
-
-SnippetStore::RowLookup SnippetStore::firstRecordNamed(Connection& c, const QString& table, const QString& name,
-                                                       const QString& column) {
-    RowLookup result;
-    auto read = [&](Statement& query) {
-        if (query.prepared() && query.next()) {
-            result.found = true;
-            result.null = query.isNull(0);
-            result.value = query.text(0);
-        } else if (!query.prepared() || query.failed()) {
-            result.failed = true;
-            result.error = query.error();
-        }
-        return result;
-    };
-    const QString quotedTable = quotedIdentifier(table);
-    const auto cached = c.indexes.find(table);
-    if (cached != c.indexes.end() && cached->second.dataVersion == c.dataVersion()) {
-        Connection::NameIndex& index = cached->second;
-        if (index.firstRowid.isEmpty() && !index.names.empty()) {
-            index.firstRowid.reserve(qsizetype(index.names.size()));
-            for (const auto& [n, rowid] : index.names) {
-                if (!index.firstRowid.contains(n))
-                    index.firstRowid.insert(n, rowid);
-            }
-            index.names = {};
-        }
-        const auto hit = index.firstRowid.constFind(name);
-        if (hit == index.firstRowid.constEnd())
-            return result; // the file is as the index saw it: no such record
-        Statement query(c.handle, QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(column, quotedTable));
-        if (query.prepared())
-            query.bind(1, *hit);
-        return read(query);
-    }
-    // The walk in record order, done by SQLite: the first record whose name is the same text, compared byte by
-    // byte whatever collation the column declares.
-    Statement query(c.handle, QStringLiteral("SELECT %1 FROM %2 WHERE CAST(CodeName AS TEXT) = ? COLLATE BINARY "
-                                             "ORDER BY rowid LIMIT 1")
-                                  .arg(column, quotedTable));
-    if (query.prepared())
-        query.bind(1, name);
-    return read(query);
+StoreStatus SnippetStore::listSnippetNames(Database db, const QString& table,
+                                           const std::function<void(QString)>& sink) {
+    return listSnippets(db, table, [&](qint64, QString name) { sink(std::move(name)); });
 }
 
-SnippetLookup SnippetStore::findSnippetCode(Database db, const QString& table, const QString& name) {
-    Connection& c = connection(db);
-    const RowLookup row = firstRecordNamed(c, table, name, QStringLiteral("Code"));
+namespace {
+
+// A record's code as a lookup's outcome: a null code is a failure, like a table that cannot be read.
+SnippetLookup codeOf(Statement& query, const std::function<QString(const QString&)>& unreadable, const QString& name,
+                     const QString& fileName) {
     SnippetLookup result;
-    if (row.failed) {
+    if (query.prepared() && query.next()) {
+        if (query.isNull(0)) {
+            result.outcome = SnippetLookup::Outcome::Failed;
+            result.error = QStringLiteral("The snippet \"%1\" in %2 has no code.").arg(name, fileName);
+        } else {
+            result.outcome = SnippetLookup::Outcome::Found;
+            result.code = query.text(0);
+        }
+    } else if (!query.prepared() || query.failed()) {
         result.outcome = SnippetLookup::Outcome::Failed;
-        result.error = c.describe(QStringLiteral("The table \"%1\"").arg(table), row.error);
-    } else if (row.found && row.null) {
-        result.outcome = SnippetLookup::Outcome::Failed;
-        result.error = QStringLiteral("The snippet \"%1\" in %2 has no code.").arg(name, c.fileName);
-    } else if (row.found) {
-        result.outcome = SnippetLookup::Outcome::Found;
-        result.code = row.value;
+        result.error = unreadable(query.error());
     }
     return result;
 }
 
-SnippetStore::NameCheck SnippetStore::hasSnippetNamed(Database db, const QString& table, const QString& name) {
+} // namespace
+
+SnippetLookup SnippetStore::readSnippet(const SnippetRef& ref, const QString& name) {
+    Connection& c = connection(ref.database);
+    Statement query(c.handle, QStringLiteral("SELECT Code FROM %1 WHERE rowid = ? AND coalesce(CodeName, '') = ?")
+                                  .arg(quotedIdentifier(ref.table)));
+    if (query.prepared()) {
+        query.bind(1, ref.record);
+        query.bind(2, name);
+    }
+    return codeOf(
+        query, [&](const QString& reason) { return c.describeTable(ref.table, reason); }, name, c.fileName);
+}
+
+SnippetLookup SnippetStore::findSnippetCode(Database db, const QString& table, const QString& name) {
     Connection& c = connection(db);
-    const RowLookup row = firstRecordNamed(c, table, name, QStringLiteral("1"));
-    NameCheck result;
-    if (row.failed)
-        result.status = StoreStatus::failure(c.describe(QStringLiteral("The table \"%1\"").arg(table), row.error));
-    result.found = row.found;
+    Statement query(
+        c.handle,
+        QStringLiteral("SELECT Code FROM %1 WHERE CodeName = ? ORDER BY rowid LIMIT 1").arg(quotedIdentifier(table)));
+    if (query.prepared())
+        query.bind(1, name);
+    return codeOf(
+        query, [&](const QString& reason) { return c.describeTable(table, reason); }, name, c.fileName);
+}
+
+SnippetStore::NamedRecords SnippetStore::recordsNamed(Database db, const QString& table, const QString& name) {
+    Connection& c = connection(db);
+    NamedRecords result;
+    Statement query(
+        c.handle,
+        QStringLiteral("SELECT rowid FROM %1 WHERE CodeName = ? ORDER BY rowid").arg(quotedIdentifier(table)));
+    if (query.prepared()) {
+        query.bind(1, name);
+        while (query.next())
+            result.records << query.integer(0);
+    }
+    if (!query.prepared() || query.failed())
+        result.status = StoreStatus::failure(c.describeTable(table, query.error()));
     return result;
 }
 
@@ -320,63 +308,87 @@ SnippetStore::Fingerprint SnippetStore::fingerprint() const {
 
 StoreStatus SnippetStore::scanSnippets(Database db, const QString& table,
                                        const std::function<bool(const QString&, const QString&)>& visit) {
-    return scanSnippetBytes(
-        db, table, [&](const QString& name, QByteArrayView code) { return visit(name, QString::fromUtf8(code)); });
+    return scanSnippetBytes(db, table, [&](qint64, const QString& name, QByteArrayView code) {
+        return visit(name, QString::fromUtf8(code));
+    });
 }
 
 StoreStatus SnippetStore::scanSnippetBytes(Database db, const QString& table,
-                                           const std::function<bool(const QString&, QByteArrayView)>& visit) {
+                                           const std::function<bool(qint64, const QString&, QByteArrayView)>& visit) {
     Connection& c = connection(db);
-    const QString what = QStringLiteral("The table \"%1\"").arg(table);
     Statement query(c.handle,
-                    QStringLiteral("SELECT CodeName, Code FROM %1 ORDER BY rowid").arg(quotedIdentifier(table)));
+                    QStringLiteral("SELECT rowid, CodeName, Code FROM %1 ORDER BY rowid").arg(quotedIdentifier(table)));
     if (!query.prepared())
-        return StoreStatus::failure(c.describe(what, query.error()));
+        return StoreStatus::failure(c.describeTable(table, query.error()));
     while (query.next()) {
-        if (!visit(query.text(0), query.bytes(1)))
+        if (!visit(query.integer(0), query.text(1), query.bytes(2)))
             return StoreStatus::success();
     }
     if (query.failed())
-        return StoreStatus::failure(c.describe(what, query.error()));
+        return StoreStatus::failure(c.describeTable(table, query.error()));
     return StoreStatus::success();
 }
 
-StoreStatus SnippetStore::addUserSnippet(const QString& name, const QString& code) {
+StoreStatus SnippetStore::addUserSnippet(const QString& name, const QString& code, qint64* record) {
     Connection& c = connection(Database::User);
-    const QString what = QStringLiteral("The table \"%1\"").arg(kUserCodeTable);
     auto fail = [&](const QString& reason) {
         return StoreStatus::failure(
             QStringLiteral("The snippet could not be stored in %1: %2").arg(c.fileName, reason));
     };
     if (!c.handle)
         return fail(QStringLiteral("the file is not open"));
-
-    // The record is written by column position, whatever the first two columns are called.
-    QStringList names;
-    {
-        Statement columns(c.handle, QStringLiteral("PRAGMA table_info(%1)").arg(quotedIdentifier(kUserCodeTable)));
-        if (!columns.prepared())
-            return fail(columns.error());
-        while (names.size() < 2 && columns.next())
-            names << columns.text(1);
-        if (columns.failed())
-            return fail(columns.error());
+    // Taking the write lock first makes the name check and the insert one step for every other writer; the wait
+    // for another program's lock is the connection's busy timeout.
+    if (!c.exec("BEGIN IMMEDIATE"))
+        return fail(QString::fromUtf8(sqlite3_errmsg(c.handle)));
+    const StoreStatus status = [&] {
+        // The record is written by column position, whatever the first two columns are called.
+        QStringList names;
+        {
+            Statement columns(c.handle, QStringLiteral("PRAGMA table_info(%1)").arg(quotedIdentifier(kUserCodeTable)));
+            if (!columns.prepared())
+                return fail(columns.error());
+            while (names.size() < 2 && columns.next())
+                names << columns.text(1);
+            if (columns.failed())
+                return fail(columns.error());
+        }
+        if (names.size() < 2)
+            return fail(QStringLiteral("it has no table \"%1\" with two columns").arg(kUserCodeTable));
+        const QString table = quotedIdentifier(kUserCodeTable);
+        Statement taken(c.handle,
+                        QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ? LIMIT 1").arg(table, quotedIdentifier(names[0])));
+        if (!taken.prepared())
+            return fail(taken.error());
+        taken.bind(1, name);
+        if (taken.next())
+            return StoreStatus::nameAlreadyTaken(
+                QStringLiteral("User Code already holds a snippet named \"%1\". Please choose another name.")
+                    .arg(name));
+        if (taken.failed())
+            return fail(taken.error());
+        Statement insert(c.handle, QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (?, ?)")
+                                       .arg(table, quotedIdentifier(names[0]), quotedIdentifier(names[1])));
+        if (!insert.prepared())
+            return fail(insert.error());
+        insert.bind(1, name);
+        insert.bind(2, code);
+        insert.next();
+        if (insert.failed())
+            return fail(insert.error());
+        if (record)
+            *record = sqlite3_last_insert_rowid(c.handle);
+        return StoreStatus::success();
+    }();
+    if (!status) {
+        c.exec("ROLLBACK");
+        return status;
     }
-    if (names.size() < 2)
-        return fail(QStringLiteral("it has no table \"%1\" with two columns").arg(kUserCodeTable));
-
-    Statement insert(
-        c.handle, QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (?, ?)")
-                      .arg(quotedIdentifier(kUserCodeTable), quotedIdentifier(names[0]), quotedIdentifier(names[1])));
-    if (!insert.prepared())
-        return fail(insert.error());
-    insert.bind(1, name);
-    insert.bind(2, code);
-    insert.next();
-    if (insert.failed())
-        return fail(insert.error());
-    // Our own commit does not move SQLite's data version, so the index must go by hand.
-    c.indexes.erase(kUserCodeTable);
+    if (!c.exec("COMMIT")) {
+        const QString reason = QString::fromUtf8(sqlite3_errmsg(c.handle));
+        c.exec("ROLLBACK");
+        return fail(reason);
+    }
     ++m_writes;
     return StoreStatus::success();
 }

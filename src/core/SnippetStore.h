@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/SnippetRef.h"
+
 #include <QByteArrayView>
+#include <QList>
 #include <QString>
 
 #include <functional>
@@ -8,16 +11,16 @@
 
 namespace verdane {
 
-enum class Database { Library, User };
-
 // The outcome of a store operation that can fail. The store never reports anything itself: the caller decides
 // whether a failure is skipped, shown, or ends what it was doing.
 struct StoreStatus {
     bool ok = true;
-    QString error; // what could not be done, for the user; empty when ok
+    QString error;          // what could not be done, for the user; empty when ok
+    bool nameTaken = false; // refused: the user's table already holds a snippet of that name
 
     static StoreStatus success() { return {}; }
     static StoreStatus failure(QString message) { return {false, std::move(message)}; }
+    static StoreStatus nameAlreadyTaken(QString message) { return {false, std::move(message), true}; }
     explicit operator bool() const { return ok; }
 };
 
@@ -28,9 +31,9 @@ struct SnippetLookup {
     QString error; // when failed
 };
 
-// The two snippet databases of a run and the record operations on them. Every lookup walks a table in record order
-// (rowid order) and matches names exactly; the only write appends a record to the user's table. Neither a file nor a
-// table is ever created: a missing file fails to open.
+// The two snippet databases of a run and the record operations on them. Records come in record order (rowid order)
+// and names match exactly; the only write appends a record to the user's table. Neither a file nor a table is ever
+// created: a missing file fails to open.
 class SnippetStore final {
 public:
     // Reads both files from dataDir. busyTimeoutMs is how long an operation waits for another process's lock.
@@ -52,32 +55,42 @@ public:
     void closeDatabases();
     bool isOpen(Database db) const;
 
-    // Walks the table in record order and hands each record's name to sink (a null name as the empty text). Returns
-    // the failure that ended the walk, if any; names read before it have been handed over.
+    // Walks the table in record order and hands each record's number and name to sink (a null name as the empty
+    // text). Returns the failure that ended the walk, if any; records read before it have been handed over.
+    StoreStatus listSnippets(Database db, const QString& table,
+                             const std::function<void(qint64 record, QString name)>& sink);
     StoreStatus listSnippetNames(Database db, const QString& table, const std::function<void(QString)>& sink);
+
+    // The code of one record, provided it still bears the name it was shown under (a null name as the empty text):
+    // a record removed or renamed since is not found. A null code is a failure.
+    SnippetLookup readSnippet(const SnippetRef& ref, const QString& name);
 
     // The code of the first record, in record order, whose name equals name exactly (case-sensitive, whole text).
     // A null code in that record is a failure.
     SnippetLookup findSnippetCode(Database db, const QString& table, const QString& name);
 
-    // Whether any record of the table has exactly this name. Failed when the table cannot be read.
-    struct NameCheck {
+    // Every record of the table with exactly this name, in record order.
+    struct NamedRecords {
         StoreStatus status;
-        bool found = false;
+        QList<qint64> records;
     };
-    NameCheck hasSnippetNamed(Database db, const QString& table, const QString& name);
+    NamedRecords recordsNamed(Database db, const QString& table, const QString& name);
 
-    // Hands (name, code) of each record in record order to visit until it returns false. A null code reads as empty.
+    // Hands (record, name, code) of each record in record order to visit until it returns false. A null code reads
+    // as empty.
     StoreStatus scanSnippets(Database db, const QString& table,
                              const std::function<bool(const QString& name, const QString& code)>& visit);
 
     // The same walk, handing over the code as SQLite holds it, in UTF-8, without decoding it: for readers of every
     // snippet that can work on the bytes. The view is valid during the call only.
-    StoreStatus scanSnippetBytes(Database db, const QString& table,
-                                 const std::function<bool(const QString& name, QByteArrayView code)>& visit);
+    StoreStatus
+    scanSnippetBytes(Database db, const QString& table,
+                     const std::function<bool(qint64 record, const QString& name, QByteArrayView code)>& visit);
 
-    // Appends a record to the user's table: name into its first column, code into its second.
-    StoreStatus addUserSnippet(const QString& name, const QString& code);
+    // Appends a record to the user's table, name into its first column and code into its second, unless the table
+    // already holds a snippet of that name (refused with nameTaken). Check and write are one transaction, so two
+    // programs importing the same name at once cannot both succeed. The new record's number goes to *record.
+    StoreStatus addUserSnippet(const QString& name, const QString& code, qint64* record = nullptr);
 
     // Everything that tells whether the records may have changed: every reopen and every write of ours, commits
     // by other programs, and the files' size and time on disk. Caches built from the records compare it.
@@ -94,8 +107,6 @@ public:
 
 private:
     struct Connection;
-    struct RowLookup;
-    RowLookup firstRecordNamed(Connection& c, const QString& table, const QString& name, const QString& column);
     Connection& connection(Database db);
     const Connection& connection(Database db) const;
 

@@ -1,6 +1,5 @@
 #include "exchange/ExportToFile.h"
 
-#include "core/CatalogueModel.h"
 #include "core/Settings.h"
 #include "exchange/ExchangeRules.h"
 #include "exchange/ExportFormat.h"
@@ -15,7 +14,6 @@
 namespace verdane {
 
 void ExportCodeToFile(MainWindow& main) {
-    const int selected = main.selectedNode();
     filedialog::Request request;
     request.kind = filedialog::Request::Kind::Save;
     request.owner = &main;
@@ -25,7 +23,8 @@ void ExportCodeToFile(MainWindow& main) {
     request.selectedFilter = 0;
     request.defaultSuffix = QStringLiteral("bas");
     request.directory = exportStartDirectory(settings::read(settings::DefFileExportDir), QDir::homePath());
-    request.proposedName = selected ? main.catalogue().caption(selected) : QString();
+    // The snippet in the pane, also when no node is selected any more (after a rebuild).
+    request.proposedName = main.shownSnippet().name;
     const QString path = filedialog::run(request);
     if (path.isEmpty())
         return;

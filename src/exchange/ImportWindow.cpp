@@ -74,7 +74,8 @@ void ImportWindow::optClipboard_Click() {
 void ImportWindow::cmdBrowse_Click() {
     filedialog::Request request;
     request.kind = filedialog::Request::Kind::Open;
-    request.owner = &m_main;
+    // Owned by this window, so that the keyboard comes back here when the dialog closes and Enter imports.
+    request.owner = this;
     request.title = QStringLiteral("Import Code from File...");
     request.filters = {QStringLiteral("Visual Basic Forms (*.frm)"), QStringLiteral("Visual Basic Modules (*.bas)"),
                        QStringLiteral("Visual Basic Projects (*.vbp)"), QStringLiteral("Text Files (*.txt)"),
@@ -85,6 +86,7 @@ void ImportWindow::cmdBrowse_Click() {
     request.directory = QDir(startFolder).exists() ? startFolder : QDir::homePath();
     request.proposedName = QStringLiteral("Untitled");
     const QString path = filedialog::run(request);
+    activateWindow();
     if (!path.isEmpty())
         m_txtFile->setText(QDir::toNativeSeparators(path));
 }
@@ -133,7 +135,7 @@ void ImportWindow::cmdImport_Click() {
     }
     const StoreStatus stored = m_main.store().addUserSnippet(name, source.code);
     if (!stored) {
-        MessageBox::show(this, stored.error, MessageBox::Icon::Critical);
+        MessageBox::show(this, stored.error, stored.nameTaken ? MessageBox::Icon::None : MessageBox::Icon::Critical);
         return;
     }
     m_main.LoadCodeTree();

@@ -1,6 +1,7 @@
 #include "platform/FileDialog.h"
 
 #include <QFileDialog>
+#include <QWidget>
 
 #include <deque>
 
@@ -25,6 +26,9 @@ QString run(const Request& request) {
     h.last = request;
     ++h.count;
     if (h.testMode) {
+        // As a real dialog does when it closes, leave its owner's window active.
+        if (request.owner)
+            request.owner->window()->activateWindow();
         if (h.answers.empty())
             return {};
         const QString answer = h.answers.front();

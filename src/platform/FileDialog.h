@@ -24,7 +24,8 @@ struct Request {
 QString run(const Request& request);
 
 // Tests: answer the next dialog with this path (an empty text cancels it) instead of showing it, and read back
-// what the last dialog was asked to show. Without an answer queued, a dialog in test mode cancels.
+// what the last dialog was asked to show. Without an answer queued, a dialog in test mode cancels. Either way it
+// leaves its owner's window active, as a real one does when it closes.
 void setTestMode(bool on);
 void setNextFileName(const QString& path);
 void clearAnswers();

@@ -66,18 +66,19 @@ bool paintText(QPagedPaintDevice& device, const QString& text, const QFont& font
     return painter.end();
 }
 
-bool printText(const QString& text, const QFont& font) {
+Outcome printText(const QString& text, const QFont& font) {
+    auto outcome = [](bool painted) { return painted ? Outcome::Printed : Outcome::Failed; };
     if (!g_pdfForTests.isEmpty()) {
         QPdfWriter pdf(g_pdfForTests);
         pdf.setTitle(QStringLiteral("Verdane"));
-        return paintText(pdf, text, font);
+        return outcome(paintText(pdf, text, font));
     }
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull())
-        return false;
+        return Outcome::NoPrinter;
     QPrinter device(info, QPrinter::HighResolution);
     device.setDocName(QStringLiteral("Verdane"));
-    return paintText(device, text, font);
+    return outcome(paintText(device, text, font));
 }
 
 void printToPdfForTests(const QString& path) {

@@ -8,10 +8,12 @@ class QPagedPaintDevice;
 
 namespace verdane::printer {
 
+enum class Outcome { Printed, NoPrinter, Failed };
+
 // Prints text on the default printer in the given font: each line end (CR LF, CR or LF) starts a new line, lines
 // longer than the page are continued on the next line, a full page goes on to the next. Nothing is printed when no
-// printer is installed. False when nothing could be printed.
-bool printText(const QString& text, const QFont& font);
+// printer is installed.
+Outcome printText(const QString& text, const QFont& font);
 
 // Lays text out on any paged device (a printer, a PDF file), as printText does.
 bool paintText(QPagedPaintDevice& device, const QString& text, const QFont& font);

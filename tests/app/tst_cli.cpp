@@ -74,6 +74,71 @@ private Q_SLOTS:
         QVERIFY(run.out.isEmpty());
     }
 
+    void everyRecordCanBeReached_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("out");
+        QTest::addColumn<QString>("error"); // what stderr's one line mentions; empty: nothing on stderr
+        QTest::newRow("first of three") << QStringList{"show", "Math", "Dup"} << 0 << QByteArray("a") << "--nth";
+        QTest::newRow("second") << QStringList{"show", "--nth", "2", "Math", "Dup"} << 0 << QByteArray("b") << "2nd";
+        QTest::newRow("third, option last")
+            << QStringList{"show", "Math", "Dup", "--nth=3"} << 0 << QByteArray("c") << "3 snippets";
+        QTest::newRow("no fourth") << QStringList{"show", "--nth", "4", "Math", "Dup"} << 3 << QByteArray() << "only 3";
+        QTest::newRow("nth from 1") << QStringList{"show", "--nth", "0", "Math", "Dup"} << 2 << QByteArray() << "--nth";
+        QTest::newRow("named like the root")
+            << QStringList{"show", "User Code", "User Code"} << 0 << QByteArray("u") << "";
+        QTest::newRow("named like a group") << QStringList{"show", "User Code", "File"} << 0 << QByteArray("f") << "";
+        QTest::newRow("no such group") << QStringList{"show", "Quillmere Code Library", "Math"} << 3 << QByteArray()
+                                       << "no group";
+    }
+
+    void everyRecordCanBeReached() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, out);
+        QFETCH(QString, error);
+        LibraryFolder folder;
+        folder.create(
+            {{QStringLiteral("Math"),
+              {{QStringLiteral("Dup"), QStringLiteral("a")},
+               {QStringLiteral("Dup"), QStringLiteral("b")},
+               {QStringLiteral("Dup"), QStringLiteral("c")}}}},
+            {{QStringLiteral("User Code"), QStringLiteral("u")}, {QStringLiteral("File"), QStringLiteral("f")}});
+        const Run run = cli(withData(folder, arguments));
+        if (error.isEmpty()) {
+            QCOMPARE(run.exitCode, exitCode);
+            QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
+        } else {
+            verifyOneErrorLine(run, exitCode, error);
+        }
+        QCOMPARE(run.out, out);
+    }
+
+    // A table that cannot be read is named, and the commands work on the rest.
+    void unreadableTablesAreNamedAndTheRestIsServed() {
+        LibraryFolder folder;
+        folder.create({{QStringLiteral("Math"), {{QStringLiteral("Sum"), QStringLiteral("Sum = a + b")}}}},
+                      {{QStringLiteral("Mine"), QStringLiteral("my sum")}});
+        QVERIFY(DatabaseFile::exec(folder.libraryPath(), QStringLiteral("DROP TABLE File")));
+        Run run = cli(withData(folder, {QStringLiteral("list")}));
+        QCOMPARE(run.out, QByteArray("Math/Sum\nUser Code/Mine\n"));
+        verifyOneErrorLine(run, 4, QStringLiteral("\"File\""));
+        run = cli(withData(folder, {QStringLiteral("find"), QStringLiteral("SUM")}));
+        QCOMPARE(run.out, QByteArray("Sum\nMine\n"));
+        verifyOneErrorLine(run, 4, QStringLiteral("\"File\""));
+        run = cli(withData(folder, {QStringLiteral("show"), QStringLiteral("Math"), QStringLiteral("Sum")}));
+        QCOMPARE(run.exitCode, 0);
+        verifyOneErrorLine(cli(withData(folder, {QStringLiteral("show"), QStringLiteral("File"), QStringLiteral("x")})),
+                           4, QStringLiteral("\"File\""));
+
+        // Importing needs the user's file only.
+        QVERIFY(QFile::remove(folder.libraryPath()));
+        run = cli(withData(folder, {QStringLiteral("import"), QStringLiteral("New"), QStringLiteral("-")}), "x = 1");
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
+        QCOMPARE(DatabaseFile::records(folder.userPath(), kUserCodeTable).size(), 2);
+    }
+
     void exportsAsTheExportDoes() {
         QTemporaryDir dir;
         const QString cls = dir.filePath(QStringLiteral("Counter.cls"));
@@ -125,12 +190,16 @@ private Q_SLOTS:
         verifyOneErrorLine(cli(withData(folder, {QStringLiteral("import"), QStringLiteral("x"),
                                                  dir.filePath(QStringLiteral("missing"))})),
                            5, QStringLiteral("missing"));
+        verifyOneErrorLine(cli(withData(folder, {QStringLiteral("import"), QStringLiteral("From File"), path})), 6,
+                           QStringLiteral("\"From File\""));
         QCOMPARE(DatabaseFile::records(folder.userPath(), kUserCodeTable).size(), 2);
     }
 
     void badDatabasesAndArguments() {
         LibraryFolder none;
-        verifyOneErrorLine(cli(withData(none, {QStringLiteral("list")})), 4, kLibraryFileName);
+        const Run list = cli(withData(none, {QStringLiteral("list")}));
+        QCOMPARE(list.exitCode, 4);
+        QVERIFY2(list.err.contains(kLibraryFileName) && list.err.contains(kUserFileName), qPrintable(list.err));
         QVERIFY(none.fileNames().isEmpty());
         LibraryFolder garbage;
         garbage.create();
@@ -153,7 +222,7 @@ private Q_SLOTS:
             QVERIFY(run.out.contains(QByteArray("  ") + command + ' '));
         run = cli({QStringLiteral("export"), QStringLiteral("--help")});
         QCOMPARE(run.exitCode, 0);
-        QVERIFY(run.out.startsWith("Usage: verdane-cli [--data-dir DIR] export GROUP NAME FILE"));
+        QVERIFY(run.out.startsWith("Usage: verdane-cli [--data-dir DIR] export [--nth N] GROUP NAME FILE"));
         run = cli({QStringLiteral("--version")});
         QCOMPARE(run.out, QByteArray("verdane-cli 1.0.0\n"));
     }

@@ -150,31 +150,36 @@ private Q_SLOTS:
         QCOMPARE(fileDigest(folder.userPath()), userBefore);
     }
 
-    void locatesSnippetsByCaptionAndStructure() {
+    // Names repeat and may look like roots or groups; every node still leads to its own record.
+    void everyNodeLeadsToItsOwnRecord() {
         LibraryFolder folder;
-        folder.create(
-            {{QStringLiteral("Math"), {{QStringLiteral("Sum"), QStringLiteral("s")}}}},
-            {{QStringLiteral("Mine"), QStringLiteral("m")}, {QStringLiteral("User Code"), QStringLiteral("x")}});
+        folder.create({{QStringLiteral("Math"),
+                        {{QStringLiteral("Dup"), QStringLiteral("m1")},
+                         {QStringLiteral("Dup"), QStringLiteral("m2")},
+                         {QStringLiteral("Math"), QStringLiteral("m3")}}}},
+                      {{QStringLiteral("Dup"), QStringLiteral("u1")},
+                       {QStringLiteral("User Code"), QStringLiteral("u2")},
+                       {QStringLiteral("File"), QStringLiteral("u3")},
+                       {QStringLiteral("Dup"), QStringLiteral("u4")}});
         SnippetStore store(folder.path());
         CatalogueModel tree;
         loadCodeTree(tree, store);
-        const SnippetLocation sum = locateSnippet(tree, 10);
-        QVERIFY(sum.isSnippet);
-        QVERIFY(!sum.inUserDatabase);
-        QCOMPARE(sum.table, QStringLiteral("Math"));
-        QCOMPARE(sum.name, QStringLiteral("Sum"));
-        const SnippetLocation mine = locateSnippet(tree, 11);
-        QVERIFY(mine.isSnippet);
-        QVERIFY(mine.inUserDatabase);
-        QCOMPARE(mine.table, kUserCodeTable);
-        // A user snippet called "User Code" is taken for the root, and roots and filled groups are no snippets.
-        QVERIFY(!locateSnippet(tree, 12).isSnippet);
-        QVERIFY(!locateSnippet(tree, 1).isSnippet);
-        QVERIFY(!locateSnippet(tree, 2).isSnippet);
-        QVERIFY(!locateSnippet(tree, 4).isSnippet);
+        QStringList codes;
+        for (int node = 1; node <= tree.nodeCount(); ++node) {
+            const SnippetLocation where = locateSnippet(tree, node);
+            QCOMPARE(where.isSnippet, node > 9);
+            if (!where.isSnippet)
+                continue;
+            QCOMPARE(where.name, tree.caption(node));
+            QCOMPARE(tree.nodeOfRecord(snippetTableNumber(where.ref.database, where.ref.table), where.ref.record),
+                     node);
+            const SnippetLookup found = store.readSnippet(where.ref, where.name);
+            QCOMPARE(found.outcome, SnippetLookup::Outcome::Found);
+            codes << found.code;
+        }
+        QCOMPARE(codes, QStringList({"m1", "m2", "m3", "u1", "u2", "u3", "u4"}));
         // An empty group has no children, and is still no snippet.
         QCOMPARE(tree.childCount(3), 0);
-        QVERIFY(!locateSnippet(tree, 3).isSnippet);
     }
 
 private:

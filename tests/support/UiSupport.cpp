@@ -22,10 +22,10 @@ Session::~Session() {
     m_main->close();
 }
 
-int findNode(MainWindow& main, const QString& parentCaption, const QString& caption) {
+int findNode(MainWindow& main, const QString& parentCaption, const QString& caption, int nth) {
     const CatalogueModel& tree = main.catalogue();
     for (int i = 1; i <= tree.nodeCount(); ++i) {
-        if (tree.caption(i) == caption && tree.caption(tree.parentNode(i)) == parentCaption)
+        if (tree.caption(i) == caption && tree.caption(tree.parentNode(i)) == parentCaption && --nth == 0)
             return i;
     }
     return 0;

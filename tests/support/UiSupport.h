@@ -28,8 +28,8 @@ private:
     MainWindow* m_main = nullptr;
 };
 
-// The first node, in collection order, with this caption under a parent of this caption; 0 when none.
-int findNode(MainWindow& main, const QString& parentCaption, const QString& caption);
+// The nth node (from 1), in collection order, with this caption under a parent of this caption; 0 when none.
+int findNode(MainWindow& main, const QString& parentCaption, const QString& caption, int nth = 1);
 // Clicks a node with the mouse, opening its parents first as a user would.
 void clickNode(MainWindow& main, int node);
 QString paneText(MainWindow& main);

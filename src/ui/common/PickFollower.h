@@ -10,27 +10,27 @@ class QAbstractItemView;
 
 namespace verdane {
 
-// Calls back once for every pick in an item view: when the current item changes (a click on another item, the
-// arrow keys) and when the item already current is clicked again. A click that moves to a new item is one pick,
-// not two.
+// Calls back once for every pick in an item view. A pick is the user's: a click (on another item, or again on the
+// item already current) or the user moving the current item with the keyboard. A change of the current item that
+// the user did not make (the view taking focus, a model reset, the program selecting an item) is not a pick.
 class PickFollower final : public QObject {
     Q_OBJECT
 
 public:
     PickFollower(QAbstractItemView* view, std::function<void(const QModelIndex&)> onPick);
 
-    // While paused, changes of the current item made by the program are not picks.
-    void setPaused(bool paused) { m_paused = paused; }
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void userInputBegins();
+
     QAbstractItemView* m_view;
     QWidget* m_viewport;
     std::function<void(const QModelIndex&)> m_onPick;
     QPersistentModelIndex m_currentAtPress;
-    bool m_paused = false;
+    // Set while the view handles a key press or a mouse press or drag: the current item changes then are picks.
+    bool m_userInput = false;
 };
 
 } // namespace verdane

@@ -1,15 +1,10 @@
 #include "ui/find/FindWindow.h"
 
-#include "core/CatalogueModel.h"
-#include "core/GroupNames.h"
-#include "core/Placement.h"
 #include "core/SnippetSearch.h"
-#include "core/SnippetStore.h"
 #include "platform/MessageBox.h"
 #include "ui/common/ClassicForm.h"
 #include "ui/common/PickFollower.h"
 #include "ui/find/FoundListModel.h"
-#include "ui/main/MainWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -27,20 +22,10 @@ const QString kWorkingCaption = QStringLiteral("Verdane - Find - Working...");
 // While a search runs the list is repainted with the first hit, then at most this often.
 constexpr qint64 kRepaintEveryMs = 40;
 
-// The first node, in collection order, whose caption is name; 0 when none.
-int firstNodeCaptioned(const CatalogueModel& tree, const QString& name) {
-    for (int node = 1; node <= tree.nodeCount(); ++node) {
-        if (tree.caption(node) == name)
-            return node;
-    }
-    return 0;
-}
-
 } // namespace
 
-FindWindow::FindWindow(MainWindow& main, SnippetSearch& search)
+FindWindow::FindWindow(SnippetSearch& search)
     : ClassicForm(nullptr, Kind::ModelessTool, "frmFind", kCaption, 6900, 1440)
-    , m_main(main)
     , m_search(search)
     , m_frameSearch(new QGroupBox(QStringLiteral("Search String"), this))
     , m_txtFind(new QLineEdit(m_frameSearch))
@@ -83,7 +68,7 @@ void FindWindow::cmdFind_Click() {
     setWindowTitle(kWorkingCaption);
     QApplication::setOverrideCursor(Qt::WaitCursor);
 
-    QStringList pending;
+    QList<SnippetSearch::Hit> pending;
     qint64 lastRepaint = 0;
     auto flush = [&] {
         m_found->append(pending);
@@ -91,8 +76,8 @@ void FindWindow::cmdFind_Click() {
         m_lstFound->repaint();
         lastRepaint = clock.elapsed();
     };
-    const StoreStatus status = m_search.find(m_txtFind->text(), [&](const QString& name) {
-        pending << name;
+    const QStringList unreadable = m_search.find(m_txtFind->text(), [&](const SnippetSearch::Hit& hit) {
+        pending << hit;
         ++m_timing.hits;
         if (m_timing.hits == 1) {
             flush();
@@ -105,39 +90,18 @@ void FindWindow::cmdFind_Click() {
     m_timing.totalMs = double(clock.nsecsElapsed()) / 1e6;
     QApplication::restoreOverrideCursor();
     setWindowTitle(kCaption);
-    if (!status)
-        MessageBox::show(this, QStringLiteral("The search stopped: %1").arg(status.error), MessageBox::Icon::Critical);
+    if (!unreadable.isEmpty())
+        MessageBox::show(this,
+                         QStringLiteral("Everything else was searched, but not these:\n\n") +
+                             unreadable.join(QLatin1Char('\n')),
+                         MessageBox::Icon::Warning);
 }
 
 void FindWindow::lstFound_Click() {
     // A single-selection list: the entry picked is the current one.
     const QModelIndex picked = m_lstFound->currentIndex();
-    if (!picked.isValid())
-        return;
-    const QString name = m_found->names().value(picked.row());
-    SnippetStore& store = m_main.store();
-    auto tryTable = [&](Database db, const QString& table) -> std::optional<bool> {
-        const SnippetStore::NameCheck check = store.hasSnippetNamed(db, table, name);
-        if (!check.status) {
-            MessageBox::show(this, QStringLiteral("The snippet could not be looked up: %1").arg(check.status.error),
-                             MessageBox::Icon::Critical);
-            return false;
-        }
-        if (!check.found)
-            return std::nullopt;
-        // The tree is searched by caption alone: the first node of that name, whatever its level.
-        const int node = firstNodeCaptioned(m_main.catalogue(), name);
-        if (node == 0)
-            return std::nullopt;
-        m_main.selectNode(node);
-        m_main.tvTreeView_NodeClick(node);
-        return true;
-    };
-    for (const QString& group : groupNames()) {
-        if (tryTable(Database::Library, group).has_value())
-            return;
-    }
-    tryTable(Database::User, kUserCodeTable);
+    if (picked.isValid())
+        Q_EMIT this->picked(m_found->hit(picked.row()).ref);
 }
 
 void FindWindow::cmdClose_Click() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/SnippetRef.h"
 #include "ui/common/ClassicForm.h"
 
 class QGroupBox;
@@ -10,19 +11,18 @@ class QPushButton;
 namespace verdane {
 
 class FoundListModel;
-class MainWindow;
 class SnippetSearch;
 
-// Finds snippets by a text in their code and, when a name is picked, selects its node in the main window's tree
-// and shows it there. Modeless and without an owner: the main window stays usable beside it.
+// Finds snippets by a text in their code and says which record the user picks in the results; whoever opened it
+// shows that record. Modeless and without an owner: the main window stays usable beside it.
 class FindWindow final : public ClassicForm {
     Q_OBJECT
 
 public:
-    FindWindow(MainWindow& main, SnippetSearch& search);
+    explicit FindWindow(SnippetSearch& search);
 
     void cmdFind_Click();
-    // Resolves the picked entry: the first tree node of that name, if the name is still a snippet's.
+    // Announces the record of the entry the user picked.
     void lstFound_Click();
     void cmdClose_Click();
 
@@ -37,8 +37,10 @@ public:
     };
     SearchTiming lastTiming() const { return m_timing; }
 
+Q_SIGNALS:
+    void picked(const verdane::SnippetRef& record);
+
 private:
-    MainWindow& m_main;
     SnippetSearch& m_search;
     QGroupBox* m_frameSearch;
     QLineEdit* m_txtFind;

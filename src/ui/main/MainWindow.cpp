@@ -25,9 +25,11 @@
 #include "ui/settings/OptionsWindow.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTreeView>
 
 #include <cmath>
@@ -161,8 +163,7 @@ void MainWindow::connectCommands() {
 
     // A user browsing with the arrow keys expects the pane to follow; a click on the node already current reads it
     // again, as every click does.
-    m_treePicks = new PickFollower(
-        m_tree, [this](const QModelIndex& index) { tvTreeView_NodeClick(m_catalogue->nodeOf(index)); });
+    new PickFollower(m_tree, [this](const QModelIndex& index) { tvTreeView_NodeClick(m_catalogue->nodeOf(index)); });
 }
 
 // ---- Start-up and shutdown -------------------------------------------------------------------------------------
@@ -178,8 +179,12 @@ void MainWindow::Form_Load() {
 }
 
 void MainWindow::applyPlacement(const Placement& placement) {
-    move(px(placement.left), px(placement.top));
-    const QSize outer(px(placement.width), px(placement.height));
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens << screen->availableGeometry();
+    const QRect wanted = reachablePlacement(toPixels(placement), screens);
+    move(wanted.topLeft());
+    const QSize outer = wanted.size();
     const QSize frameExtra = frameGeometry().size() - size();
     resize(outer - frameExtra);
     m_pendingOuterSize = frameExtra.isNull() ? std::optional<QSize>(outer) : std::nullopt;
@@ -213,7 +218,19 @@ void MainWindow::Form_Unload() {
     m_loadedWindows.clear();
     if (isMinimized())
         return;
-    writePlacement(frameGeometry());
+    // A maximized window is remembered at its normal place and size, which is what the next start should open.
+    const bool normal = !isMaximized() && !isFullScreen();
+    writePlacement(normal ? frameGeometry() : normalGeometry().marginsAdded(m_frameMargins));
+}
+
+void MainWindow::noteFrameMargins() {
+    if (isMinimized() || isMaximized() || isFullScreen())
+        return;
+    const QRect frame = frameGeometry();
+    const QRect client = geometry();
+    if (frame != client)
+        m_frameMargins = QMargins(client.left() - frame.left(), client.top() - frame.top(),
+                                  frame.right() - client.right(), frame.bottom() - client.bottom());
 }
 
 void MainWindow::registerLoadedWindow(QWidget* window) {
@@ -240,13 +257,14 @@ void MainWindow::tvTreeView_NodeClick(int node) {
     const SnippetLocation where = locateSnippet(*m_catalogue, node);
     if (!where.isSnippet) {
         m_code->setCode(QString());
+        m_shown = {};
         return;
     }
-    const SnippetLookup found =
-        m_store.findSnippetCode(where.inUserDatabase ? Database::User : Database::Library, where.table, where.name);
+    const SnippetLookup found = m_store.readSnippet(where.ref, where.name);
     switch (found.outcome) {
     case SnippetLookup::Outcome::Found:
         m_code->setCode(found.code);
+        m_shown = where;
         break;
     case SnippetLookup::Outcome::NotFound:
         break; // changed on disk since the tree was built: the pane keeps what it shows
@@ -256,8 +274,17 @@ void MainWindow::tvTreeView_NodeClick(int node) {
     }
 }
 
+void MainWindow::showSnippet(const SnippetRef& record) {
+    const int node = m_catalogue->nodeOfRecord(snippetTableNumber(record.database, record.table), record.record);
+    // A record gone since the search changes nothing, not even the selection.
+    if (node == 0 ||
+        m_store.readSnippet(record, m_catalogue->caption(node)).outcome == SnippetLookup::Outcome::NotFound)
+        return;
+    selectNode(node);
+    tvTreeView_NodeClick(node);
+}
+
 void MainWindow::selectNode(int node) {
-    m_treePicks->setPaused(true);
     const QModelIndex index = m_catalogue->indexOfNode(node);
     if (index.isValid()) {
         m_tree->setCurrentIndex(index);
@@ -265,7 +292,6 @@ void MainWindow::selectNode(int node) {
     } else {
         m_tree->selectionModel()->clear();
     }
-    m_treePicks->setPaused(false);
 }
 
 int MainWindow::selectedNode() const {
@@ -281,12 +307,14 @@ double MainWindow::outerWidthTwips() const {
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
+    noteFrameMargins();
     fitPendingOuterSize();
     Form_Resize();
 }
 
 void MainWindow::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
+    noteFrameMargins();
     fitPendingOuterSize();
 }
 
@@ -368,7 +396,9 @@ void MainWindow::mnuViewSyntaxHighlighting_Click(bool on) {
 // ---- Commands on the shown snippet -------------------------------------------------------------------------------
 
 void MainWindow::mnuFileCopy_Click() {
-    if (!clipboard::setText(m_code->selectedCode()))
+    // Nothing selected, nothing to copy: what the clipboard holds may be what the user means to paste next.
+    const QString selected = m_code->selectedCode();
+    if (!selected.isEmpty() && !clipboard::setText(selected))
         MessageBox::error(this);
 }
 
@@ -384,7 +414,16 @@ void MainWindow::mnuFilePrint_Click() {
     QFont font(QStringLiteral("Courier New"));
     font.setStyleHint(QFont::TypeWriter);
     font.setPointSize(12);
-    printer::printText(code + QStringLiteral("\r\n"), font);
+    switch (printer::printText(code + QStringLiteral("\r\n"), font)) {
+    case printer::Outcome::Printed:
+        break;
+    case printer::Outcome::NoPrinter:
+        MessageBox::show(this, QStringLiteral("There is no printer to print on. Please install a printer first."));
+        break;
+    case printer::Outcome::Failed:
+        MessageBox::show(this, QStringLiteral("The code could not be printed."), MessageBox::Icon::Critical);
+        break;
+    }
 }
 
 bool MainWindow::hasCodeToExport() {
@@ -431,7 +470,8 @@ void MainWindow::mnuFileFind_Click() {
     if (!m_find) {
         if (!m_search)
             m_search = std::make_unique<SnippetSearch>(m_store);
-        m_find = new FindWindow(*this, *m_search);
+        m_find = new FindWindow(*m_search);
+        connect(m_find, &FindWindow::picked, this, &MainWindow::showSnippet);
         registerLoadedWindow(m_find);
     }
     showSecondary(m_find);

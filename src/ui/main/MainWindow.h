@@ -1,10 +1,12 @@
 #pragma once
 
+#include "core/CodeTree.h"
 #include "core/Placement.h"
 #include "ui/main/WindowLayout.h"
 
 #include <QHash>
 #include <QMainWindow>
+#include <QMargins>
 #include <QPointer>
 
 #include <memory>
@@ -22,7 +24,6 @@ class FindWindow;
 class ImportWindow;
 class MainToolBar;
 class OptionsWindow;
-class PickFollower;
 class SnippetSearch;
 class SnippetStore;
 class SplitterStrip;
@@ -44,9 +45,14 @@ public:
 
     // Shows a node's snippet in the code pane; a root or a group empties it.
     void tvTreeView_NodeClick(int node);
+    // Selects the node of a record and shows it, as a click on it would; nothing happens when the tree has no node
+    // of that record (it went with a rebuild).
+    void showSnippet(const SnippetRef& record);
     // Makes a node the tree's selected node without showing it; 0 clears the selection.
     void selectNode(int node);
     int selectedNode() const;
+    // The record the code pane shows and its name; not a snippet when the pane shows none.
+    const SnippetLocation& shownSnippet() const { return m_shown; }
 
     // Places every control for a splitter position (twips); the clamped position becomes the new one.
     void SizeControls(double x);
@@ -96,6 +102,7 @@ private:
     void connectCommands();
     void applyPlacement(const Placement& placement);
     void fitPendingOuterSize();
+    void noteFrameMargins();
     void applyLayout();
     void imgSplitter_MouseDown(double x);
     void imgSplitter_MouseMove(double x);
@@ -121,7 +128,7 @@ private:
     Layout m_layout;
     bool m_splitterDragging = false;
     double m_dragBarLeft = 0;
-    PickFollower* m_treePicks = nullptr;
+    SnippetLocation m_shown;
 
     std::unique_ptr<SnippetSearch> m_search; // made by the first Find, kept for the run
     QPointer<FindWindow> m_find;
@@ -131,6 +138,8 @@ private:
     QList<QPointer<QWidget>> m_loadedWindows;
     // The outer size asked for before the window manager had framed the window; applied once the frame is known.
     std::optional<QSize> m_pendingOuterSize;
+    // The window frame's thickness, as last seen in the normal state (a maximized frame may have none).
+    QMargins m_frameMargins;
     bool m_unloaded = false;
 };
 

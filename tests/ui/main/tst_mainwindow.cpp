@@ -187,35 +187,64 @@ private Q_SLOTS:
     void clickingShowsWhatTheNodeHolds_data() {
         QTest::addColumn<QString>("parent");
         QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("expected"); // "<kept>": the pane keeps the text it had
+        QTest::addColumn<int>("nth"); // of the nodes with that caption under that parent
+        QTest::addColumn<QString>("expected");
         const QString root = kPublisherLabel;
-        QTest::newRow("library snippet") << kMath << "Sum" << kSumCode;
-        QTest::newRow("first of two equal names") << kMath << "Twice"
-                                                  << "first\r\ncode";
-        QTest::newRow("user snippet named like a library one") << kUserCodeCaption << "Sum"
-                                                               << "' my own sum";
-        QTest::newRow("group with snippets") << root << "Math"
-                                             << "";
-        QTest::newRow("empty group") << root << "Window"
-                                     << "";
-        QTest::newRow("library root") << "" << root << "";
-        QTest::newRow("user root") << "" << kUserCodeCaption << "";
-        QTest::newRow("user snippet named User Code") << kUserCodeCaption << "User Code"
-                                                      << "";
+        QTest::newRow("library snippet") << kMath << "Sum" << 1 << kSumCode;
+        QTest::newRow("first of two equal names") << kMath << "Twice" << 1 << "first\r\ncode";
+        QTest::newRow("second of two equal names") << kMath << "Twice" << 2 << "second";
+        QTest::newRow("user snippet named like a library one") << kUserCodeCaption << "Sum" << 1 << "' my own sum";
+        QTest::newRow("group with snippets") << root << "Math" << 1 << "";
+        QTest::newRow("empty group") << root << "Window" << 1 << "";
+        QTest::newRow("library root") << "" << root << 1 << "";
+        QTest::newRow("user root") << "" << kUserCodeCaption << 1 << "";
+        QTest::newRow("user snippet named User Code")
+            << kUserCodeCaption << "User Code" << 1 << "' named like the root";
     }
 
     void clickingShowsWhatTheNodeHolds() {
         QFETCH(QString, parent);
         QFETCH(QString, caption);
+        QFETCH(int, nth);
         QFETCH(QString, expected);
         Session s(library(), userSnippets());
         s.main().codeView()->setCode(QStringLiteral("shown before"));
-        const int node = findNode(s.main(), parent, caption);
+        const int node = findNode(s.main(), parent, caption, nth);
         QVERIFY(node > 0);
         clickNode(s.main(), node);
         QCOMPARE(paneText(s.main()), expected);
         QVERIFY(MessageBox::shown().isEmpty());
         QCOMPARE(s.main().selectedNode(), node);
+    }
+
+    // Only the user picks: a rebuild, the window coming back to the front or Tab never change what the pane shows.
+    void focusAndRebuildsAreNoPicks() {
+        Session s(library(), userSnippets());
+        QTreeView* tree = s.main().treeView();
+        clickNode(s.main(), findNode(s.main(), kMath, QStringLiteral("Twice"), 2));
+        QCOMPARE(paneText(s.main()), QStringLiteral("second"));
+        s.main().menuAction(QStringLiteral("mnuViewRefresh"))->trigger();
+
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        other.close();
+        s.main().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&s.main()));
+        QCOMPARE(QApplication::focusWidget(), tree);
+        QCOMPARE(paneText(s.main()), QStringLiteral("second"));
+
+        QTest::keyClick(tree, Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), tree);
+        QCOMPARE(paneText(s.main()), QStringLiteral("second"));
+        QCOMPARE(s.main().shownSnippet().name, QStringLiteral("Twice"));
+
+        // From there the keyboard picks: the user root, below the library root that the focus made current.
+        QTest::keyClick(tree, Qt::Key_Down);
+        QCOMPARE(paneText(s.main()), QString());
+        QVERIFY(MessageBox::shown().isEmpty());
     }
 
     void failuresKeepThePane() {
@@ -297,9 +326,9 @@ private Q_SLOTS:
         clickNode(s.main(), findNode(s.main(), kMath, QStringLiteral("Sum")));
         CodeView* pane = s.main().codeView();
 
-        // No selection: Copy leaves an empty text.
+        // No selection: Copy leaves the clipboard as it was.
         s.main().mnuFileCopy_Click();
-        QCOMPARE(clipboard::text(), QString());
+        QCOMPARE(clipboard::text(), QStringLiteral("before"));
 
         // Ctrl+A in the pane copies everything and leaves the selection as it was.
         QTextCursor cursor = pane->textCursor();
@@ -348,10 +377,11 @@ private Q_SLOTS:
         printer::printToPdfForTests(QString());
         QVERIFY(MessageBox::shown().isEmpty());
 
-        // No printer installed here: nothing happens, nothing is said, and the window goes on.
+        // No printer installed here: the user is told so, and the window goes on.
         if (QPrinterInfo::defaultPrinter().isNull()) {
             s.main().mnuFilePrint_Click();
-            QVERIFY(MessageBox::shown().isEmpty());
+            QCOMPARE(MessageBox::shown().size(), 1);
+            QVERIFY(MessageBox::shown()[0].text.contains(QStringLiteral("printer")));
             QVERIFY(s.main().isVisible());
         }
     }
