@@ -57,6 +57,7 @@ ChatWindow::ChatWindow(MainWindow& main)
     m_lblWarning->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // The nick label sizes itself to its caption.
     m_lblNick->adjustSize();
+    fitCaptions(this);
 
     setTabOrder({m_chkPrivateMessage, m_txtNickChannel, m_txtComments, m_cmdSend, m_cmdClose});
 

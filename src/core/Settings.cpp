@@ -21,7 +21,7 @@ QString read(const SettingKey& key) {
     const QSettings s = store();
     const QString name = fullKey(key);
     if (!s.contains(name))
-        return QString::fromLatin1(key.defaultValue);
+        return key.systemDefault ? key.systemDefault() : QString::fromLatin1(key.defaultValue);
     const QVariant value = s.value(name);
     return value.toString();
 }

@@ -1,14 +1,18 @@
 #pragma once
 
+#include "platform/DefaultFolders.h"
+
 #include <QString>
 
 namespace verdane {
 
 // One persisted setting: its key in the section "Settings" of the application "Verdane", and the text that a read
-// yields while the key is absent. A stored empty text reads back empty, not as the default.
+// yields while the key is absent (given, or asked of the system where it depends on it). A stored empty text reads
+// back empty, not as the default.
 struct SettingKey {
     const char* name;
     const char* defaultValue;
+    QString (*systemDefault)() = nullptr;
 };
 
 namespace settings {
@@ -18,7 +22,7 @@ inline constexpr SettingKey MainTop{"MainTop", "1000"};
 inline constexpr SettingKey MainWidth{"MainWidth", "6500"};
 inline constexpr SettingKey MainHeight{"MainHeight", "6500"};
 // Start folder of the export's save dialog; read by every export, written by Options.
-inline constexpr SettingKey DefFileExportDir{"DefFileExportDir", "C:\\"};
+inline constexpr SettingKey DefFileExportDir{"DefFileExportDir", nullptr, &platform::defaultExportFolder};
 // Names the chat client to talk to; written by Options.
 inline constexpr SettingKey ChatServiceName{"mIRC Service Name", "mIRC"};
 // Whether the code pane colours VB syntax.

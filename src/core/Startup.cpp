@@ -6,8 +6,14 @@
 #include "ui/main/MainWindow.h"
 
 #include <QApplication>
+#include <QTimer>
+#include <QWindow>
 
 namespace verdane {
+
+namespace {
+constexpr int kSplashExposeWaitMs = 2000;
+} // namespace
 
 Startup::Startup(QString dataDir)
     : m_store(std::make_unique<SnippetStore>(std::move(dataDir))) {}
@@ -18,7 +24,15 @@ MainWindow& Startup::Main() {
     QApplication::setWindowIcon(appIcon());
     SplashWindow splash;
     splash.show();
-    // Draw it now: what follows keeps the event loop busy until the catalogue is read.
+    // Draw it now: what follows keeps the event loop busy until the catalogue is read. A window manager maps the
+    // window a moment after it is shown, and nothing drawn before that reaches the screen; so wait until it is
+    // exposed (not for ever: a window system that never says so must not hold up the start).
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    deadline.start(kSplashExposeWaitMs);
+    const QWindow* handle = splash.windowHandle();
+    while (handle && !handle->isExposed() && deadline.isActive())
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::WaitForMoreEvents);
     splash.repaint();
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 

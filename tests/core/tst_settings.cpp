@@ -2,6 +2,7 @@
 #include "core/Settings.h"
 #include "support/TestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTest>
 
@@ -16,7 +17,8 @@ private Q_SLOTS:
     void init() { m_env->reset(); }
 
     void defaultsApplyOnlyWhileAKeyIsAbsent() {
-        QCOMPARE(settings::read(settings::DefFileExportDir), QStringLiteral("C:\\"));
+        // Exports go to the home folder until told otherwise: the folder the file dialogs start in here.
+        QCOMPARE(settings::read(settings::DefFileExportDir), QDir::homePath());
         QCOMPARE(settings::read(settings::ChatServiceName), QStringLiteral("mIRC"));
         QVERIFY(!settings::contains(settings::DefFileExportDir));
         QVERIFY(settings::write(settings::DefFileExportDir, QString()));

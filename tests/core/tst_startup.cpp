@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTest>
 #include <QTreeView>
 
@@ -142,6 +143,54 @@ private Q_SLOTS:
         QCOMPARE(settings::read(settings::MainWidth), QStringLiteral("9000"));
         QVERIFY(!settings::contains(settings::MainLeft));
         QVERIFY(!startup.store().isOpen(Database::User));
+    }
+
+    void aMaximizedWindowIsRememberedAtItsNormalPlaceAndSize() {
+        Startup startup(m_folder->path());
+        MainWindow& main = startup.Main();
+        main.move(40, 30);
+        main.resize(520, 410);
+        const QRect normal = main.frameGeometry();
+        main.showMaximized();
+        QTRY_VERIFY(main.isMaximized());
+        QTRY_VERIFY(main.frameGeometry() != normal);
+        main.close();
+        QCOMPARE(settings::read(settings::MainLeft), QString::number(normal.x() * 15));
+        QCOMPARE(settings::read(settings::MainTop), QString::number(normal.y() * 15));
+        QCOMPARE(settings::read(settings::MainWidth), QString::number(normal.width() * 15));
+        QCOMPARE(settings::read(settings::MainHeight), QString::number(normal.height() * 15));
+    }
+
+    void aPlacementOutOfReachIsBroughtBack_data() {
+        QTest::addColumn<int>("left"); // twips
+        QTest::addColumn<int>("top");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("partly off the left edge") << -450 << 180 << true;
+        QTest::newRow("right of every screen") << 60000 << 1000 << false;
+        QTest::newRow("title bar above the screen") << 1000 << -3000 << false;
+        QTest::newRow("far off both edges") << -60000 << -60000 << false;
+    }
+
+    void aPlacementOutOfReachIsBroughtBack() {
+        QFETCH(int, left);
+        QFETCH(int, top);
+        QFETCH(bool, kept);
+        settings::write(settings::MainLeft, QString::number(left));
+        settings::write(settings::MainTop, QString::number(top));
+        Startup startup(m_folder->path());
+        MainWindow& main = startup.Main();
+        const QRect outer = main.frameGeometry();
+        if (kept) {
+            QCOMPARE(outer.topLeft(), QPoint(left / 15, top / 15));
+        } else {
+            // Enough of the title bar to grab is on the screen.
+            const QRect screen = main.screen()->availableGeometry();
+            const QRect titleBar(outer.left(), outer.top(), outer.width(), 20);
+            QCOMPARE(titleBar.intersected(screen).height(), 20);
+            QVERIFY(titleBar.intersected(screen).width() >= 100);
+        }
+        QCOMPARE(outer.size(), QSize(433, 433));
+        main.close();
     }
 
     void unusableStoredPlacementShowsErrorAndTheDesignGeometry() {

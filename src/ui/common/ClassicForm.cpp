@@ -74,7 +74,14 @@ void fitCaptions(QWidget* window) {
         if (!qobject_cast<QLabel*>(control) && !qobject_cast<QRadioButton*>(control) &&
             !qobject_cast<QCheckBox*>(control))
             continue;
-        const int room = control->parentWidget()->width() - control->x();
+        // As far as the window, or the next control on its right, allows.
+        int room = control->parentWidget()->width() - control->x();
+        for (const QWidget* other : control->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            const QRect g = other->geometry();
+            if (other != control && g.left() > control->x() && g.top() < control->geometry().bottom() &&
+                g.bottom() > control->y())
+                room = qMin(room, g.left() - control->x());
+        }
         const int wanted = qMin(control->sizeHint().width(), room);
         if (wanted > control->width())
             control->resize(wanted, control->height());

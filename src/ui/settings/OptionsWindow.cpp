@@ -30,6 +30,7 @@ OptionsWindow::OptionsWindow()
     place(m_txtDefaultFileExportDir, "txtDefaultFileExportDir", 2280, 480, 1575, 285);
     m_label1->setBuddy(m_txtmIRCService);
     m_label2->setBuddy(m_txtDefaultFileExportDir);
+    fitCaptions(this);
 
     setTabOrder({m_cmdCancel, m_cmdOK, m_txtmIRCService, m_txtDefaultFileExportDir});
 

@@ -5,6 +5,7 @@
 #include "ui/settings/OptionsWindow.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -54,7 +55,7 @@ private Q_SLOTS:
         QCOMPARE(c.cancel->text(), QStringLiteral("&Cancel"));
         QVERIFY(c.ok->isDefault());
         QCOMPARE(c.service->text(), QStringLiteral("mIRC"));
-        QCOMPARE(c.folder->text(), QStringLiteral("C:\\"));
+        QCOMPARE(c.folder->text(), QDir::homePath());
 
         c.window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(c.window));
@@ -72,7 +73,7 @@ private Q_SLOTS:
         QTest::mouseClick(c.ok, Qt::LeftButton);
         QTRY_VERIFY(s.main().optionsWindow() == nullptr);
         QVERIFY(settings::contains(settings::ChatServiceName) && settings::contains(settings::DefFileExportDir));
-        QCOMPARE(settings::read(settings::DefFileExportDir), QStringLiteral("C:\\"));
+        QCOMPARE(settings::read(settings::DefFileExportDir), QDir::homePath());
 
         c = openOptions(s.main());
         c.service->setText(QStringLiteral(" /run/weechat_fifo_1 "));
