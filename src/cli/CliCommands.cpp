@@ -28,7 +28,7 @@ const char* const kExitCodes =
     "  3  no such snippet\n"
     "  4  a database file or table missing or unreadable, or a failed write to it; list and find still print\n"
     "     what the readable tables hold, and name each table they could not read on standard error\n"
-    "  5  a file that cannot be read (import) or written (export)\n"
+    "  5  a file that cannot be read (import) or written (export), or standard output that cannot be written\n"
     "  6  import refused: an empty name, a name over 50 characters, a name User Code already holds, an empty\n"
     "     input\n";
 
@@ -322,8 +322,11 @@ int run(const QStringList& arguments, const Output& output) {
     QString folder = QCoreApplication::applicationDirPath();
     if (parser.isSet(dataDir)) {
         folder = parser.value(dataDir);
-        if (!QFileInfo(folder).isDir()) {
-            output.error(QStringLiteral("data folder \"%1\" does not exist").arg(folder));
+        const QFileInfo info(folder);
+        if (!info.isDir()) {
+            output.error((info.exists() ? QStringLiteral("data folder \"%1\" is not a folder")
+                                        : QStringLiteral("data folder \"%1\" does not exist"))
+                             .arg(folder));
             return BadArguments;
         }
     }

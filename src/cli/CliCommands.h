@@ -15,7 +15,7 @@ enum ExitCode : int {
     BadArguments = 2,   // unknown command or option, missing or surplus arguments
     UnknownSnippet = 3, // show, export: no such snippet
     DatabaseError = 4,  // a database file missing or unreadable, a table that cannot be read, a failed write
-    FileError = 5,      // import: the input cannot be read; export: the file cannot be written
+    FileError = 5,      // import: the input cannot be read; export: the file cannot be written; output lost
     Refused = 6,        // import: an empty or too long name, an empty input
 };
 

@@ -104,6 +104,7 @@ struct SnippetStore::Connection {
     QString connectionName;
     QString fileName;
     sqlite3* handle = nullptr;
+    QString notWritable; // why records cannot be added to the user's table; checked once at opening
 
     QSqlDatabase database() const { return QSqlDatabase::database(connectionName, false); }
 
@@ -199,7 +200,27 @@ SnippetStore::ReopenResult SnippetStore::reopenDatabases() {
     ReopenResult result;
     result.library = openOne(Database::Library);
     result.user = openOne(Database::User);
+    if (result.user)
+        m_user->notWritable = userTableProblem(*m_user);
     return result;
+}
+
+// Imports write name and code into the first two columns; a table made by hand or by an older program may have
+// other columns first, and would get name and code in the wrong places.
+QString SnippetStore::userTableProblem(Connection& c) {
+    QStringList columns;
+    Statement info(c.handle, QStringLiteral("PRAGMA table_info(%1)").arg(quotedIdentifier(kUserCodeTable)));
+    while (info.prepared() && columns.size() < 2 && info.next())
+        columns << info.text(1);
+    if (!info.prepared() || info.failed())
+        return info.error();
+    if (columns.isEmpty())
+        return QStringLiteral("it has no table \"%1\"").arg(kUserCodeTable);
+    if (columns.size() < 2 || columns[0].compare(QLatin1String("CodeName"), Qt::CaseInsensitive) != 0 ||
+        columns[1].compare(QLatin1String("Code"), Qt::CaseInsensitive) != 0)
+        return QStringLiteral("its table \"%1\" begins with the columns %2, not CodeName and Code")
+            .arg(kUserCodeTable, columns.join(QStringLiteral(" and ")));
+    return {};
 }
 
 void SnippetStore::closeDatabases() {
@@ -337,27 +358,15 @@ StoreStatus SnippetStore::addUserSnippet(const QString& name, const QString& cod
     };
     if (!c.handle)
         return fail(QStringLiteral("the file is not open"));
+    if (!c.notWritable.isEmpty())
+        return fail(c.notWritable);
     // Taking the write lock first makes the name check and the insert one step for every other writer; the wait
     // for another program's lock is the connection's busy timeout.
     if (!c.exec("BEGIN IMMEDIATE"))
         return fail(QString::fromUtf8(sqlite3_errmsg(c.handle)));
     const StoreStatus status = [&] {
-        // The record is written by column position, whatever the first two columns are called.
-        QStringList names;
-        {
-            Statement columns(c.handle, QStringLiteral("PRAGMA table_info(%1)").arg(quotedIdentifier(kUserCodeTable)));
-            if (!columns.prepared())
-                return fail(columns.error());
-            while (names.size() < 2 && columns.next())
-                names << columns.text(1);
-            if (columns.failed())
-                return fail(columns.error());
-        }
-        if (names.size() < 2)
-            return fail(QStringLiteral("it has no table \"%1\" with two columns").arg(kUserCodeTable));
         const QString table = quotedIdentifier(kUserCodeTable);
-        Statement taken(c.handle,
-                        QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ? LIMIT 1").arg(table, quotedIdentifier(names[0])));
+        Statement taken(c.handle, QStringLiteral("SELECT 1 FROM %1 WHERE CodeName = ? LIMIT 1").arg(table));
         if (!taken.prepared())
             return fail(taken.error());
         taken.bind(1, name);
@@ -367,8 +376,7 @@ StoreStatus SnippetStore::addUserSnippet(const QString& name, const QString& cod
                     .arg(name));
         if (taken.failed())
             return fail(taken.error());
-        Statement insert(c.handle, QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (?, ?)")
-                                       .arg(table, quotedIdentifier(names[0]), quotedIdentifier(names[1])));
+        Statement insert(c.handle, QStringLiteral("INSERT INTO %1 (CodeName, Code) VALUES (?, ?)").arg(table));
         if (!insert.prepared())
             return fail(insert.error());
         insert.bind(1, name);

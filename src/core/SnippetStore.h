@@ -87,9 +87,10 @@ public:
     scanSnippetBytes(Database db, const QString& table,
                      const std::function<bool(qint64 record, const QString& name, QByteArrayView code)>& visit);
 
-    // Appends a record to the user's table, name into its first column and code into its second, unless the table
-    // already holds a snippet of that name (refused with nameTaken). Check and write are one transaction, so two
-    // programs importing the same name at once cannot both succeed. The new record's number goes to *record.
+    // Appends a record to the user's table, unless the table already holds a snippet of that name (refused with
+    // nameTaken) or does not begin with the columns CodeName and Code (a failure that says so). Check and write are one
+    // transaction, so two programs importing the same name at once cannot both succeed. The new record's number goes to
+    // *record.
     StoreStatus addUserSnippet(const QString& name, const QString& code, qint64* record = nullptr);
 
     // Everything that tells whether the records may have changed: every reopen and every write of ours, commits
@@ -107,6 +108,7 @@ public:
 
 private:
     struct Connection;
+    static QString userTableProblem(Connection& c);
     Connection& connection(Database db);
     const Connection& connection(Database db) const;
 

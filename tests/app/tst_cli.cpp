@@ -3,6 +3,8 @@
 #include "support/TestSupport.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -212,6 +214,30 @@ private Q_SLOTS:
         verifyOneErrorLine(cli({QStringLiteral("--data-dir"), QStringLiteral("/no/such/dir"), QStringLiteral("list")}),
                            2, QStringLiteral("/no/such/dir"));
         verifyOneErrorLine(cli({QStringLiteral("--bogus"), QStringLiteral("list")}), 2, QStringLiteral("bogus"));
+        verifyOneErrorLine(
+            cli(withData(m_folder, {QStringLiteral("--data-dir"), m_folder.libraryPath(), QStringLiteral("list")})), 2,
+            QStringLiteral("is not a folder"));
+    }
+
+    // Output that never arrives (a full disk, here the device that is always full) is no success.
+    void outputThatCannotBeWrittenIsAFailure_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("list") << QStringList{"list"};
+        QTest::newRow("show") << QStringList{"show", "Math", "Counter"};
+        QTest::newRow("find") << QStringList{"find", "sum"};
+        QTest::newRow("help") << QStringList{"--help"};
+    }
+
+    void outputThatCannotBeWrittenIsAFailure() {
+        QFETCH(QStringList, arguments);
+        if (!QFileInfo::exists(QStringLiteral("/dev/full")))
+            QSKIP("no /dev/full here");
+        QProcess process;
+        process.setStandardOutputFile(QStringLiteral("/dev/full"));
+        process.start(qEnvironmentVariable("VERDANE_CLI"), withData(m_folder, arguments));
+        QVERIFY(process.waitForFinished());
+        QCOMPARE(process.exitCode(), 5);
+        QVERIFY(process.readAllStandardError().contains("cannot write"));
     }
 
     void helpAndVersion() {

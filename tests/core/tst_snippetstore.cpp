@@ -138,22 +138,38 @@ private Q_SLOTS:
         QVERIFY(!store.scanSnippets(Database::Library, QStringLiteral("Missing"), [](auto&, auto&) { return true; }));
     }
 
-    void addUserSnippetWritesByColumnPosition() {
+    void addUserSnippetNeedsCodeNameAndCodeFirst_data() {
+        QTest::addColumn<QStringList>("columns");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("the two, then more") << QStringList{"CodeName", "Code", "Extra"} << true;
+        QTest::newRow("in other letter case") << QStringList{"codename", "CODE"} << true;
+        QTest::newRow("swapped") << QStringList{"Code", "CodeName"} << false;
+        QTest::newRow("other names") << QStringList{"Title", "Body"} << false;
+        QTest::newRow("one column") << QStringList{"CodeName"} << false;
+    }
+
+    void addUserSnippetNeedsCodeNameAndCodeFirst() {
+        QFETCH(QStringList, columns);
+        QFETCH(bool, accepted);
         LibraryFolder folder;
         folder.create();
-        // A user table whose columns carry other names and one more column: the first two take name and code.
         QFile::remove(folder.userPath());
-        DatabaseFile(folder.userPath())
-            .table(kUserCodeTable, {{QStringLiteral("Old"), QStringLiteral("old")}},
-                   {QStringLiteral("Title"), QStringLiteral("Body"), QStringLiteral("Extra")});
+        const QList<Record> old{
+            {QStringLiteral("Old"), columns.size() > 1 ? QVariant(QStringLiteral("old")) : QVariant()}};
+        DatabaseFile(folder.userPath()).table(kUserCodeTable, columns.size() > 1 ? old : QList<Record>{}, columns);
+        const QByteArray before = fileDigest(folder.userPath());
         SnippetStore store(folder.path());
         store.reopenDatabases();
         const QString code = QStringLiteral("Sub Main()\r\n  MsgBox \"h\u00e9\"\r\nEnd Sub");
-        QVERIFY(store.addUserSnippet(QStringLiteral("  Spaced  "), code));
-        const QList<Record> stored = DatabaseFile::records(folder.userPath(), kUserCodeTable);
-        QCOMPARE(stored.size(), 2);
-        QCOMPARE(stored[1].name.toString(), QStringLiteral("  Spaced  "));
-        QCOMPARE(stored[1].code.toString(), code);
+        const StoreStatus status = store.addUserSnippet(QStringLiteral("  Spaced  "), code);
+        QCOMPARE(status.ok, accepted);
+        if (!accepted) {
+            QVERIFY2(status.error.contains(QStringLiteral("CodeName and Code")), qPrintable(status.error));
+            store.closeDatabases();
+            QCOMPARE(fileDigest(folder.userPath()), before);
+            return;
+        }
+        QCOMPARE(store.findSnippetCode(Database::User, kUserCodeTable, QStringLiteral("  Spaced  ")).code, code);
     }
 
     void addedSnippetIsFoundAfterTheTableWasListed() {
