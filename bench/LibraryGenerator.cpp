@@ -1,12 +1,10 @@
 #include "LibraryGenerator.h"
 
 #include "core/GroupNames.h"
+#include "core/Sqlite.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QVariant>
 
 #include <array>
@@ -100,33 +98,26 @@ QString generateLibrary(const QString& dir, int count) {
     for (const QString& file : {kLibraryFileName, kUserFileName}) {
         const QString path = QDir(dir).filePath(file);
         QFile::remove(path);
-        const QString connection = QStringLiteral("bench-generator");
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-            db.setDatabaseName(path);
-            db.open();
-            QSqlQuery query(db);
-            query.exec(QStringLiteral("PRAGMA journal_mode=OFF"));
-            query.exec(QStringLiteral("PRAGMA synchronous=OFF"));
-            db.transaction();
-            const QStringList here = file == kLibraryFileName ? groupNames() : QStringList{kUserCodeTable};
-            for (const QString& table : here) {
-                query.exec(QStringLiteral("CREATE TABLE \"%1\" (CodeName TEXT, Code TEXT)").arg(table));
-                query.prepare(QStringLiteral("INSERT INTO \"%1\" (CodeName, Code) VALUES (?, ?)").arg(table));
-                const int rows = perTable + (remainder-- > 0 ? 1 : 0);
-                for (int i = 0; i < rows; ++i, ++number) {
-                    query.addBindValue(
-                        QStringLiteral("%1 %2 %3").arg(word(r), word(r)).arg(number, 6, 10, QLatin1Char('0')));
-                    query.addBindValue(snippetCode(r, number));
-                    if (!query.exec() && error.isEmpty())
-                        error = query.lastError().text();
-                }
+        const sqlite::Connection db(path, sqlite::Connection::Mode::Create);
+        db.exec("PRAGMA journal_mode=OFF");
+        db.exec("PRAGMA synchronous=OFF");
+        db.exec("BEGIN");
+        const QStringList here = file == kLibraryFileName ? groupNames() : QStringList{kUserCodeTable};
+        for (const QString& table : here) {
+            db.prepare(QStringLiteral("CREATE TABLE %1 (CodeName TEXT, Code TEXT)").arg(sqlite::quoted(table))).run();
+            const QString sql =
+                QStringLiteral("INSERT INTO %1 (CodeName, Code) VALUES (?, ?)").arg(sqlite::quoted(table));
+            const int rows = perTable + (remainder-- > 0 ? 1 : 0);
+            for (int i = 0; i < rows; ++i, ++number) {
+                sqlite::Statement insert = db.prepare(sql);
+                insert.bind(1, QStringLiteral("%1 %2 %3").arg(word(r), word(r)).arg(number, 6, 10, QLatin1Char('0')));
+                insert.bind(2, snippetCode(r, number));
+                if (!insert.run() && error.isEmpty())
+                    error = insert.error();
             }
-            db.commit();
-            query.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
-            db.close();
         }
-        QSqlDatabase::removeDatabase(connection);
+        db.exec("COMMIT");
+        db.exec("PRAGMA journal_mode=DELETE");
     }
     return error;
 }

@@ -3,8 +3,6 @@
 #include "support/TestSupport.h"
 
 #include <QFile>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTest>
 
 using namespace verdane;

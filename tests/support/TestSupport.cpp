@@ -1,6 +1,7 @@
 #include "support/TestSupport.h"
 
 #include "core/GroupNames.h"
+#include "core/Sqlite.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 
@@ -9,9 +10,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QSettings>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QTest>
 
 #include <atomic>
@@ -21,26 +19,21 @@ namespace verdane::test {
 
 namespace {
 
-QString quoted(const QString& identifier) {
-    return QLatin1Char('"') + QString(identifier).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+using sqlite::quoted;
+
+// A connection of its own to path, opened as any SQLite program would (creating the file).
+sqlite::Connection connect(const QString& path) {
+    sqlite::Connection db(path, sqlite::Connection::Mode::Create);
+    if (!db.isOpen())
+        qFatal("cannot open fixture database %s: %s", qPrintable(path), qPrintable(db.openError()));
+    return db;
 }
 
-// Runs work on a connection of its own to path, opened as any SQLite program would (creating the file).
-template <typename Work> auto withConnection(const QString& path, Work work) {
-    static std::atomic<int> counter{0};
-    const QString name = QStringLiteral("test-fixture-%1").arg(counter.fetch_add(1));
-    struct Remover {
-        QString name;
-        ~Remover() { QSqlDatabase::removeDatabase(name); }
-    } remover{name};
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-    db.setDatabaseName(path);
-    if (!db.open())
-        qFatal("cannot open fixture database %s: %s", qPrintable(path), qPrintable(db.lastError().text()));
-    auto result = work(db);
-    db.close();
-    db = QSqlDatabase();
-    return result;
+void bind(sqlite::Statement& statement, int position, const QVariant& value) {
+    if (value.isNull())
+        statement.bindNull(position);
+    else
+        statement.bind(position, value.toString());
 }
 
 } // namespace
@@ -78,55 +71,49 @@ DatabaseFile& DatabaseFile::table(const QString& name, const QList<Record>& reco
         declared << quoted(c) + QStringLiteral(" TEXT");
     if (!exec(m_path, QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(name), declared.join(QStringLiteral(", ")))))
         qFatal("cannot create fixture table %s", qPrintable(name));
-    withConnection(m_path, [&](QSqlDatabase& db) {
-        db.transaction();
-        QSqlQuery insert(db);
-        QStringList placeholders;
-        const int used = int(qMin<qsizetype>(2, columns.size()));
-        QStringList targetColumns;
-        for (int i = 0; i < used; ++i) {
-            targetColumns << quoted(columns[i]);
-            placeholders << QStringLiteral("?");
-        }
-        insert.prepare(
-            QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                .arg(quoted(name), targetColumns.join(QLatin1Char(',')), placeholders.join(QLatin1Char(','))));
-        for (const Record& r : records) {
-            insert.addBindValue(r.name);
-            if (used > 1)
-                insert.addBindValue(r.code);
-            if (!insert.exec())
-                qFatal("fixture insert failed: %s", qPrintable(insert.lastError().text()));
-        }
-        db.commit();
-        return 0;
-    });
+    const sqlite::Connection db = connect(m_path);
+    db.exec("BEGIN");
+    const int used = int(qMin<qsizetype>(2, columns.size()));
+    QStringList targetColumns;
+    QStringList placeholders;
+    for (int i = 0; i < used; ++i) {
+        targetColumns << quoted(columns[i]);
+        placeholders << QStringLiteral("?");
+    }
+    const QString sql =
+        QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+            .arg(quoted(name), targetColumns.join(QLatin1Char(',')), placeholders.join(QLatin1Char(',')));
+    for (const Record& r : records) {
+        sqlite::Statement insert = db.prepare(sql);
+        bind(insert, 1, r.name);
+        if (used > 1)
+            bind(insert, 2, r.code);
+        if (!insert.run())
+            qFatal("fixture insert failed: %s", qPrintable(insert.error()));
+    }
+    db.exec("COMMIT");
     return *this;
 }
 
 bool DatabaseFile::exec(const QString& path, const QString& sql, const QVariantList& values) {
-    return withConnection(path, [&](QSqlDatabase& db) {
-        QSqlQuery query(db);
-        query.prepare(sql);
-        for (const QVariant& v : values)
-            query.addBindValue(v);
-        const bool ok = query.exec();
-        if (!ok)
-            qWarning("fixture SQL failed: %s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
-        return ok;
-    });
+    const sqlite::Connection db = connect(path);
+    sqlite::Statement query = db.prepare(sql);
+    for (int i = 0; i < values.size(); ++i)
+        bind(query, i + 1, values[i]);
+    const bool ok = query.run();
+    if (!ok)
+        qWarning("fixture SQL failed: %s: %s", qPrintable(sql), qPrintable(query.error()));
+    return ok;
 }
 
 QList<Record> DatabaseFile::records(const QString& path, const QString& table) {
-    return withConnection(path, [&](QSqlDatabase& db) {
-        QList<Record> result;
-        QSqlQuery query(db);
-        if (!query.exec(QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(quoted(table))))
-            return result;
-        while (query.next())
-            result.append(Record{query.value(0), query.value(1)});
-        return result;
-    });
+    const sqlite::Connection db = connect(path);
+    sqlite::Statement query = db.prepare(QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(quoted(table)));
+    QList<Record> result;
+    auto value = [&](int column) { return query.isNull(column) ? QVariant() : QVariant(query.text(column)); };
+    while (query.next())
+        result.append(Record{value(0), value(1)});
+    return result;
 }
 
 LibraryFolder::LibraryFolder() = default;
@@ -154,20 +141,11 @@ QStringList LibraryFolder::fileNames() const {
 
 LockHolder::LockHolder(const QString& path, int holdMs) {
     m_thread = std::thread([this, path, holdMs] {
-        const QString name = QStringLiteral("lock-holder-%1").arg(quintptr(this));
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-            db.setDatabaseName(path);
-            db.open();
-            QSqlQuery query(db);
-            query.exec(QStringLiteral("BEGIN EXCLUSIVE"));
-            m_locked = true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
-            query.exec(QStringLiteral("COMMIT"));
-            query.finish();
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(name);
+        const sqlite::Connection db = connect(path);
+        db.exec("BEGIN EXCLUSIVE");
+        m_locked = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
+        db.exec("COMMIT");
     });
     while (!m_locked)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));

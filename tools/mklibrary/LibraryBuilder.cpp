@@ -1,14 +1,11 @@
 #include "mklibrary/LibraryBuilder.h"
 
 #include "core/GroupNames.h"
+#include "core/Sqlite.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QVariant>
 
 #include <algorithm>
 #include <filesystem>
@@ -18,30 +15,24 @@ namespace verdane::tools {
 
 namespace {
 
-QString quoted(const QString& identifier) {
-    return QLatin1Char('"') + QString(identifier).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
-}
+using sqlite::quoted;
 
 // Runs fill on a fresh database at a temporary name and moves it over target when it succeeded.
-QString writeDatabase(const QString& target, const std::function<QString(QSqlDatabase&)>& fill) {
+QString writeDatabase(const QString& target, const std::function<QString(const sqlite::Connection&)>& fill) {
     const QString temporary = target + QStringLiteral(".tmp");
     QFile::remove(temporary);
     QString error;
-    const QString connection = QStringLiteral("mklibrary");
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        db.setDatabaseName(temporary);
-        if (!db.open()) {
-            error = db.lastError().text();
+        const sqlite::Connection db(temporary, sqlite::Connection::Mode::Create);
+        if (!db.isOpen()) {
+            error = db.openError();
         } else {
-            db.transaction();
+            db.exec("BEGIN");
             error = fill(db);
-            if (error.isEmpty() && !db.commit())
-                error = db.lastError().text();
-            db.close();
+            if (error.isEmpty() && !db.exec("COMMIT"))
+                error = db.lastError();
         }
     }
-    QSqlDatabase::removeDatabase(connection);
     if (!error.isEmpty()) {
         QFile::remove(temporary);
         return error;
@@ -53,11 +44,10 @@ QString writeDatabase(const QString& target, const std::function<QString(QSqlDat
     return {};
 }
 
-QString createSnippetTable(QSqlDatabase& db, const QString& table) {
-    QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("CREATE TABLE %1 (CodeName TEXT, Code TEXT)").arg(quoted(table))))
-        return query.lastError().text();
-    return {};
+QString createSnippetTable(const sqlite::Connection& db, const QString& table) {
+    sqlite::Statement create =
+        db.prepare(QStringLiteral("CREATE TABLE %1 (CodeName TEXT, Code TEXT)").arg(quoted(table)));
+    return create.run() ? QString() : create.error();
 }
 
 } // namespace
@@ -74,7 +64,7 @@ QString buildLibrary(const QString& sourceDir, const QString& target) {
     if (!source.exists())
         return QStringLiteral("no snippet sources in %1").arg(sourceDir);
 
-    return writeDatabase(target, [&](QSqlDatabase& db) -> QString {
+    return writeDatabase(target, [&](const sqlite::Connection& db) -> QString {
         for (const QString& group : groupNames()) {
             if (QString error = createSnippetTable(db, group); !error.isEmpty())
                 return error;
@@ -84,16 +74,16 @@ QString buildLibrary(const QString& sourceDir, const QString& target) {
                 const int folded = QString::compare(a, b, Qt::CaseInsensitive);
                 return folded != 0 ? folded < 0 : a < b;
             });
-            QSqlQuery insert(db);
-            insert.prepare(QStringLiteral("INSERT INTO %1 (CodeName, Code) VALUES (?, ?)").arg(quoted(group)));
+            const QString sql = QStringLiteral("INSERT INTO %1 (CodeName, Code) VALUES (?, ?)").arg(quoted(group));
             for (const QString& name : std::as_const(names)) {
                 QFile file(source.filePath(group + QLatin1Char('/') + name));
                 if (!file.open(QIODevice::ReadOnly))
                     return QStringLiteral("cannot read %1: %2").arg(file.fileName(), file.errorString());
-                insert.addBindValue(name);
-                insert.addBindValue(withCrLf(QString::fromUtf8(file.readAll())));
-                if (!insert.exec())
-                    return insert.lastError().text();
+                sqlite::Statement insert = db.prepare(sql);
+                insert.bind(1, name);
+                insert.bind(2, withCrLf(QString::fromUtf8(file.readAll())));
+                if (!insert.run())
+                    return insert.error();
             }
         }
         return {};
@@ -126,7 +116,7 @@ QString makeUserDatabase(const QString& target, bool* created) {
     if (QFileInfo::exists(target))
         return {};
     const QString error =
-        writeDatabase(target, [](QSqlDatabase& db) { return createSnippetTable(db, kUserCodeTable); });
+        writeDatabase(target, [](const sqlite::Connection& db) { return createSnippetTable(db, kUserCodeTable); });
     if (created)
         *created = error.isEmpty();
     return error;
