@@ -53,6 +53,7 @@ const Planted kPlanted[] = {
     {"declare-without-scope.bas", VbFault::NotPrivate, 2},
     {"public-const.bas", VbFault::NotPrivate, 2},
     {"const-without-scope.bas", VbFault::NotPrivate, 2},
+    {"name-defined-twice.bas", VbFault::DuplicateName, 7},
     {"no-header.bas", VbFault::Header, 1},
     {"blank-first-line.bas", VbFault::Header, 1},
     {"empty-header.bas", VbFault::Header, 1},

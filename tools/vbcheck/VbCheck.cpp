@@ -301,6 +301,20 @@ public:
 private:
     void report(VbFault fault, int line, const QString& message) { m_findings.append({fault, line, {}, message}); }
 
+    // A module-level name. Two definitions of one name in a module do not compile, but for the Property Get,
+    // Let and Set of one property. Inside #If only one branch compiles, so names there are not compared.
+    void define(const Token& name, int line, bool property = false) {
+        if (!m_directives.isEmpty())
+            return;
+        if (const auto found = m_definitions.constFind(name.key); found != m_definitions.cend()) {
+            if (!(property && found->second))
+                report(VbFault::DuplicateName, line,
+                       QStringLiteral("%1 is defined twice in this module (line %2)").arg(name.text).arg(found->first));
+        } else {
+            m_definitions.insert(name.key, {line, property});
+        }
+    }
+
     void checkHeader(const QString& text) {
         const QString first = text.section(QLatin1Char('\n'), 0, 0);
         if (!first.startsWith(QLatin1Char('\'')))
@@ -334,8 +348,11 @@ private:
             if (!keyIn(t.first(), {"public", "private", "friend", "global", "dim", "static", "sub", "function",
                                    "property", "declare", "const", "type", "enum"})) {
                 scanForeign(t, line);
-                if (m_stack.last().kind == BlockKind::Enum && m_stack.last().isPublic)
-                    m_public.append({t.first().text, line});
+                if (m_stack.last().kind == BlockKind::Enum) {
+                    define(t.first(), line);
+                    if (m_stack.last().isPublic)
+                        m_public.append({t.first().text, line});
+                }
                 return false;
             }
             reportUnclosed(m_stack.takeLast());
@@ -416,19 +433,24 @@ private:
                                                                : BlockKind::Function,
                           line);
             if (nameAt < t.size()) {
+                define(t[nameAt], line, property);
                 if (!property && wordAt(t, nameAt, QLatin1String("new")))
                     report(VbFault::Foreign, line, QStringLiteral("Sub New is a VB.NET constructor"));
                 if (!isPrivate)
                     m_public.append({t[nameAt].text, line});
             }
         } else if (isWord(head, QLatin1String("declare")) || isWord(head, QLatin1String("const"))) {
+            const qsizetype nameAt = isWord(head, QLatin1String("declare")) ? i + 2 : i + 1;
+            if (moduleLevel && nameAt < t.size())
+                define(t[nameAt], line);
             if (moduleLevel && !isPrivate) {
                 report(VbFault::NotPrivate, line, QStringLiteral("%1 at module level must be Private").arg(head.text));
-                const qsizetype nameAt = isWord(head, QLatin1String("declare")) ? i + 2 : i + 1;
                 if (nameAt < t.size())
                     m_public.append({t[nameAt].text, line});
             }
         } else if (keyIn(head, {"type", "enum"}) && named) {
+            if (moduleLevel)
+                define(t[i + 1], line);
             push(isWord(head, QLatin1String("type")) ? BlockKind::Type : BlockKind::Enum, line);
             m_stack.last().isPublic = moduleLevel && !isPrivate;
             if (m_stack.last().isPublic)
@@ -438,14 +460,14 @@ private:
         } else if (isWord(head, QLatin1String("event"))) {
             // An event of a class: a declaration with no body.
         } else if (i > 0) {
-            variables(t.mid(i), line, moduleLevel && isPublic);
+            variables(t.mid(i), line, moduleLevel, moduleLevel && isPublic);
         } else {
             control(t, line);
         }
     }
 
     // Dim, Private, Public, Static: names, their types, and never an initial value.
-    void variables(const Statement& t, int line, bool isPublic) {
+    void variables(const Statement& t, int line, bool moduleLevel, bool isPublic) {
         int depth = 0;
         bool nameNext = true;
         for (const Token& token : t) {
@@ -460,6 +482,8 @@ private:
             if (depth == 0 && isSymbol(token, QLatin1String(",")))
                 nameNext = true;
             else if (nameNext && token.kind == TokenKind::Word) {
+                if (moduleLevel)
+                    define(token, line);
                 if (isPublic)
                     m_public.append({token.text, line});
                 nameNext = false;
@@ -751,6 +775,7 @@ private:
     QList<int> m_directives;
     QHash<QString, int> m_labels;
     QList<std::pair<QString, int>> m_jumps;
+    QHash<QString, std::pair<int, bool>> m_definitions; // module-level names: line, whether a property
 };
 
 Reading read(const QString& text) {

@@ -12,7 +12,8 @@ enum class VbFault {
     Label,      // GoTo, GoSub, Resume or On Error GoTo to a label that the procedure lacks
     Foreign,    // VB.NET or VBA-only code that VB5 and VB6 do not compile
     NotPrivate, // a Declare or a Const at module level that is not Private
-    DuplicateName, // two snippets of a group with one name, or two standard modules with one Public name
+    DuplicateName, // one name defined twice in a module; over a library also two snippets of a group with one
+                   // name, or two standard modules with one Public name
 };
 
 struct VbFinding {
