@@ -120,7 +120,7 @@ private Q_SLOTS:
         const QRegularExpression loneLineFeed(QStringLiteral("(?<!\r)\n"));
         for (const QString& group : groupNames()) {
             const QStringList names = namesOf(store, Database::Library, group);
-            QVERIFY2(names.size() >= 10, qPrintable(group));
+            QVERIFY2(names.size() >= 18, qPrintable(group));
             QCOMPARE(QSet<QString>(names.begin(), names.end()).size(), names.size());
             total += int(names.size());
             store.scanSnippets(Database::Library, group, [&](const QString& name, const QString& code) {
@@ -135,7 +135,7 @@ private Q_SLOTS:
                 return !QTest::currentTestFailed();
             });
         }
-        QVERIFY(total >= 70);
+        QVERIFY(total >= 150);
     }
 
 private:

@@ -1,0 +1,3 @@
+Public Function Twice(ByVal Value As Long) As Long
+    Twice = Value * 2
+End Function

@@ -1,0 +1,4 @@
+' Return with a value, as VB.NET writes it
+Public Function Twice(ByVal Value As Long) As Long
+    Return Value * 2
+End Function
