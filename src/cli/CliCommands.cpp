@@ -168,8 +168,9 @@ public:
         SnippetSearch search(m_store);
         QByteArray out;
         int hits = 0;
-        const QStringList unreadable = search.find(text, [&](const SnippetSearch::Hit& hit) {
-            out += hit.name.toUtf8() + '\n';
+        const QStringList unreadable = search.findNames(text, [&](QByteArrayView name) {
+            out += name;
+            out += '\n';
             ++hits;
         });
         m_output.out(out);

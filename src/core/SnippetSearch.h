@@ -1,16 +1,20 @@
 #pragma once
 
-#include "core/SnippetStore.h"
+#include "core/SnippetRef.h"
 
+#include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 
+#include <atomic>
 #include <functional>
 #include <memory>
-#include <optional>
-#include <string>
-#include <vector>
+#include <mutex>
 
 namespace verdane {
+
+class SearchSegment;
+class SnippetStore;
 
 // Finds the snippets whose code contains a text, letter case aside: a snippet is a hit when the upper-cased text
 // occurs in its upper-cased code (full Unicode upper-casing, so é finds É and ß finds SS). The tables are searched
@@ -18,30 +22,41 @@ namespace verdane {
 // snippet with empty code never. Only the code is searched, never the name. A table that cannot be read is passed
 // over, and the others are searched all the same.
 //
-// The upper-cased code of every snippet is kept in memory after the first search, and searched with memmem; it is
-// thrown away whenever the store's fingerprint changes (a tree rebuild, an import, another program's commit, a file
-// changed on disk), so the results are always those of reading the tables afresh.
+// The upper-cased code of each database file is kept in a cache file under cacheDir, made afresh whenever the
+// database file changes (see SearchSegment), so a search rarely reads the databases at all. One search runs at a
+// time; find may be called from any thread.
 class SnippetSearch final {
 public:
-    explicit SnippetSearch(SnippetStore& store);
+    SnippetSearch(QString libraryPath, QString userPath, QString cacheDir = defaultCacheDir());
+    // Searches the store's two files.
+    explicit SnippetSearch(const SnippetStore& store, QString cacheDir = defaultCacheDir());
     ~SnippetSearch();
+
+    // Where the cache files live: the user's cache folder.
+    static QString defaultCacheDir();
 
     struct Hit {
         QString name;
         SnippetRef ref;
     };
-    // Hands each hit to onHit in order. Returns what could not be read, one message per table; empty when every
-    // table was searched.
-    QStringList find(const QString& text, const std::function<void(const Hit& hit)>& onHit);
-
-    // Whether the in-memory copy is there and current (for tests and benchmarks).
-    bool isCached() const;
-
-    struct Cache;
+    // Hands each hit to onHit in order. Returns what could not be read, one message per file or table; empty when
+    // every table was searched. Stops early, with the hits so far, once cancel is set.
+    QStringList find(const QString& text, const std::function<void(const Hit& hit)>& onHit,
+                     const std::atomic<bool>* cancel = nullptr);
+    // The same, handing over only each hit's name as stored, in UTF-8, for readers that need no more.
+    QStringList findNames(const QString& text, const std::function<void(QByteArrayView name)>& onHit,
+                          const std::atomic<bool>* cancel = nullptr);
 
 private:
-    SnippetStore& m_store;
-    std::unique_ptr<Cache> m_cache;
+    struct Source;
+    QStringList run(const QString& text,
+                    const std::function<void(int table, qint64 record, QByteArrayView name)>& onHit,
+                    const std::atomic<bool>* cancel);
+
+    QString m_cacheDir;
+    std::mutex m_running;
+    std::unique_ptr<Source> m_library;
+    std::unique_ptr<Source> m_user;
 };
 
 } // namespace verdane

@@ -26,9 +26,7 @@ struct SnippetStore::Connection {
                                 : QStringLiteral("%1 of %2 could not be read: %3").arg(what, fileName, reason);
     }
     QString describeTable(const QString& table, const QString& reason) const {
-        if (!isOpen())
-            return QStringLiteral("%1 could not be opened.").arg(fileName);
-        return describe(QStringLiteral("The table \"%1\"").arg(table), reason);
+        return isOpen() ? unreadableTable(fileName, table, reason) : unopenedFile(fileName);
     }
 
     // SQLite's counter of commits made by other connections. -1 when it cannot be read.
@@ -37,6 +35,16 @@ struct SnippetStore::Connection {
         return query.next() ? query.integer(0) : -1;
     }
 };
+
+QString SnippetStore::unopenedFile(const QString& fileName) {
+    return QStringLiteral("%1 could not be opened.").arg(fileName);
+}
+
+QString SnippetStore::unreadableTable(const QString& fileName, const QString& table, const QString& reason) {
+    const QString what = QStringLiteral("The table \"%1\"").arg(table);
+    return reason.isEmpty() ? QStringLiteral("%1 of %2 could not be read.").arg(what, fileName)
+                            : QStringLiteral("%1 of %2 could not be read: %3").arg(what, fileName, reason);
+}
 
 SnippetStore::SnippetStore(QString dataDir, int busyTimeoutMs)
     : m_dataDir(std::move(dataDir))

@@ -43,6 +43,10 @@ public:
     SnippetStore& operator=(const SnippetStore&) = delete;
 
     QString dataDir() const { return m_dataDir; }
+
+    // How a file or table that cannot be read is reported, in the same words wherever it is met.
+    static QString unopenedFile(const QString& fileName);
+    static QString unreadableTable(const QString& fileName, const QString& table, const QString& reason);
     QString filePath(Database db) const;
 
     // Closes both databases, then opens the library file and the user file. A file that cannot be opened leaves its

@@ -1,6 +1,8 @@
 #include "core/Sqlite.h"
 
+#include <chrono>
 #include <sqlite3.h>
+#include <thread>
 #include <utility>
 
 namespace verdane::sqlite {
@@ -11,7 +13,22 @@ QString quoted(const QString& identifier) {
     return QLatin1Char('"') + inner + QLatin1Char('"');
 }
 
-Connection::Connection(const QString& path, Mode mode, int busyTimeoutMs) {
+// How a connection waits for another program's lock: a little at a time, looking at its cancel flag in between.
+struct Connection::Waiting {
+    int timeoutMs = 0;
+    const std::atomic<bool>* cancel = nullptr;
+
+    static int retry(void* self, int attempts) {
+        const auto* w = static_cast<const Waiting*>(self);
+        constexpr int kStepMs = 5;
+        if ((w->cancel && w->cancel->load()) || attempts * kStepMs >= w->timeoutMs)
+            return 0;
+        std::this_thread::sleep_for(std::chrono::milliseconds(kStepMs));
+        return 1;
+    }
+};
+
+Connection::Connection(const QString& path, Mode mode, int busyTimeoutMs, const std::atomic<bool>* cancel) {
     const int flags = SQLITE_OPEN_READWRITE | (mode == Mode::Create ? SQLITE_OPEN_CREATE : 0);
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr);
@@ -20,7 +37,12 @@ Connection::Connection(const QString& path, Mode mode, int busyTimeoutMs) {
         sqlite3_close(db);
         return;
     }
-    sqlite3_busy_timeout(db, busyTimeoutMs);
+    if (cancel) {
+        m_waiting = std::make_unique<Waiting>(Waiting{busyTimeoutMs, cancel});
+        sqlite3_busy_handler(db, &Waiting::retry, m_waiting.get());
+    } else {
+        sqlite3_busy_timeout(db, busyTimeoutMs);
+    }
     sqlite3_extended_result_codes(db, 1);
     m_db = db;
     // Opening is lazy; reading the schema is what tells a database from any other file.
@@ -32,19 +54,23 @@ Connection::Connection(const QString& path, Mode mode, int busyTimeoutMs) {
     }
 }
 
+Connection::Connection() = default;
+
 Connection::~Connection() {
     sqlite3_close(m_db);
 }
 
 Connection::Connection(Connection&& other) noexcept
     : m_db(std::exchange(other.m_db, nullptr))
-    , m_openError(std::move(other.m_openError)) {}
+    , m_openError(std::move(other.m_openError))
+    , m_waiting(std::move(other.m_waiting)) {}
 
 Connection& Connection::operator=(Connection&& other) noexcept {
     if (this != &other) {
         sqlite3_close(m_db);
         m_db = std::exchange(other.m_db, nullptr);
         m_openError = std::move(other.m_openError);
+        m_waiting = std::move(other.m_waiting);
     }
     return *this;
 }

@@ -3,6 +3,9 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <atomic>
+#include <memory>
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -21,10 +24,10 @@ public:
         Create,    // created when missing
     };
 
-    Connection() = default;
+    Connection();
     // Opens and reads the schema, which is what tells a database from any other file. busyTimeoutMs is how long a
-    // statement waits for another program's lock.
-    Connection(const QString& path, Mode mode, int busyTimeoutMs = 5000);
+    // statement waits for another program's lock; setting cancel ends the wait at once.
+    Connection(const QString& path, Mode mode, int busyTimeoutMs = 5000, const std::atomic<bool>* cancel = nullptr);
     ~Connection();
     Connection(Connection&& other) noexcept;
     Connection& operator=(Connection&& other) noexcept;
@@ -43,8 +46,10 @@ public:
     qint64 lastInsertRowid() const;
 
 private:
+    struct Waiting;
     sqlite3* m_db = nullptr;
     QString m_openError;
+    std::unique_ptr<Waiting> m_waiting;
 };
 
 // A prepared statement. A failure to prepare or to bind is kept and reported by the first step, so a caller can

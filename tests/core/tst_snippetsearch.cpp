@@ -1,10 +1,16 @@
+#include "core/ByteSearch.h"
 #include "core/GroupNames.h"
+#include "core/SearchSegment.h"
 #include "core/SnippetSearch.h"
 #include "core/SnippetStore.h"
 #include "support/TestSupport.h"
 
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace verdane;
@@ -22,7 +28,9 @@ struct Outcome {
 };
 
 // The search as defined, read afresh from the tables every time: the yardstick for the fast one.
-Outcome referenceSearch(SnippetStore& store, const QString& text) {
+Outcome referenceSearch(const QString& dataDir, const QString& text) {
+    SnippetStore store(dataDir);
+    store.reopenDatabases();
     Outcome out;
     const QString needle = text.toUpper();
     for (int table = 0; table < snippetTableCount(); ++table) {
@@ -73,9 +81,30 @@ class TestSnippetSearch : public QObject {
 private Q_SLOTS:
     void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
 
-    void upperCasingIsTheFullUnicodeOne() {
-        QCOMPARE(QStringLiteral("stra\u00dfe").toUpper(), QStringLiteral("STRASSE"));
-        QCOMPARE(QStringLiteral("\u0131").toUpper(), QStringLiteral("I"));
+    // The scan on its own, against the plainest search there is, where the fast paths have their edges: blocks of
+    // 16 and 32, matches at either end, needles longer than a block, bytes of every value.
+    void byteScanFindsWhatAPlainSearchFinds() {
+        QRandomGenerator r(7);
+        for (int round = 0; round < 3000; ++round) {
+            const int alphabet = round % 3 == 0 ? 256 : int(r.bounded(2, 5));
+            QByteArray haystack(int(r.bounded(0, 200)), Qt::Uninitialized);
+            for (char& c : haystack)
+                c = char('A' + r.bounded(alphabet));
+            QByteArray needle;
+            if (!haystack.isEmpty() && r.bounded(3) > 0) {
+                const int from = int(r.bounded(haystack.size()));
+                needle = haystack.mid(from, int(r.bounded(1, 70)));
+            } else {
+                needle.resize(int(r.bounded(1, 40)));
+                for (char& c : needle)
+                    c = char('A' + r.bounded(alphabet));
+            }
+            const char* begin = haystack.constData();
+            const char* end = begin + haystack.size();
+            const char* expected = std::search(begin, end, needle.cbegin(), needle.cend());
+            const char* found = findBytes(begin, end, needle.constData(), size_t(needle.size()));
+            QCOMPARE(found ? found - begin : -1, expected == end ? -1 : expected - begin);
+        }
     }
 
     void findsWhatTheDefinitionFinds() {
@@ -129,7 +158,7 @@ private Q_SLOTS:
             needles << piece;
         }
         for (const QString& needle : needles) {
-            const Outcome expected = referenceSearch(store, needle);
+            const Outcome expected = referenceSearch(folder.path(), needle);
             const Outcome actual = fastSearch(search, needle);
             QVERIFY2(actual == expected, qPrintable(QStringLiteral("needle \"%1\": %2 hits, expected %3: %4 / %5")
                                                         .arg(needle)
@@ -137,7 +166,6 @@ private Q_SLOTS:
                                                         .arg(expected.hits.size())
                                                         .arg(actual.hits.join(','), expected.hits.join(','))));
         }
-        QVERIFY(search.isCached());
     }
 
     void searchesOnlyTheCodeInTableOrder() {
@@ -157,44 +185,96 @@ private Q_SLOTS:
         QCOMPARE(fastSearch(search, QStringLiteral("target ")).hits, QStringList{QStringLiteral("F")});
     }
 
-    void changesOnDiskAreSeenByTheNextSearch() {
+    // The copy kept in the cache file is believed only while the database is exactly the file it was made from.
+    void theCacheFollowsEveryChange_data() {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("another program commits") << "commit";
+        QTest::newRow("our own import") << "import";
+        QTest::newRow("the library replaced by one of the same size and time") << "replace";
+        QTest::newRow("the cache file cut short") << "truncate";
+        QTest::newRow("the cache file overwritten with other bytes") << "garbage";
+        QTest::newRow("the cache file of another library put in its place") << "foreign";
+        QTest::newRow("the library overwritten with garbage") << "broken";
+    }
+
+    void theCacheFollowsEveryChange() {
+        QFETCH(QString, change);
+        QTemporaryDir cache;
+        auto library = [](const QString& code, const QString& name = QStringLiteral("M")) {
+            return QMap<QString, QList<Record>>{{QStringLiteral("Math"), {{name, code}}}};
+        };
         LibraryFolder folder;
-        folder.create({{QStringLiteral("Math"), {{QStringLiteral("Old"), QStringLiteral("needle")}}}});
-        SnippetStore store(folder.path());
-        store.reopenDatabases();
-        SnippetSearch search(store);
+        folder.create(library(QStringLiteral("one needle")), {{QStringLiteral("U"), QStringLiteral("needles")}});
         const QString needle = QStringLiteral("NEEDLE");
-        QCOMPARE(fastSearch(search, needle).hits, QStringList{QStringLiteral("Old")});
+        SnippetSearch running(folder.libraryPath(), folder.userPath(), cache.path());
+        QCOMPARE(fastSearch(running, needle).hits, QStringList({"M", "U"}));
+        const QString cacheFile =
+            SearchSegment::cacheFilePath({folder.libraryPath(), {0, 1, 2, 3, 4, 5, 6}}, cache.path());
+        QVERIFY(QFileInfo::exists(cacheFile));
 
-        // Another program commits.
-        QVERIFY(
-            DatabaseFile::exec(folder.userPath(), QStringLiteral("INSERT INTO UserCode VALUES ('Mine', 'a needle')")));
-        QCOMPARE(fastSearch(search, needle), referenceSearch(store, needle));
-        QCOMPARE(fastSearch(search, needle).hits.size(), 2);
+        if (change == QLatin1String("commit")) {
+            QVERIFY(
+                DatabaseFile::exec(folder.libraryPath(), QStringLiteral("INSERT INTO File VALUES ('F', 'a needle')")));
+        } else if (change == QLatin1String("import")) {
+            SnippetStore store(folder.path());
+            store.reopenDatabases();
+            QVERIFY(store.addUserSnippet(QStringLiteral("Ours"), QStringLiteral("needle too")));
+        } else if (change == QLatin1String("replace")) {
+            // Written over the old file in place: same size, same commit count, and its time set back.
+            LibraryFolder other;
+            other.create(library(QStringLiteral("one needle"), QStringLiteral("N")));
+            const QString stamp = cache.filePath(QStringLiteral("stamp"));
+            QCOMPARE(QProcess::execute(QStringLiteral("touch"), {QStringLiteral("-r"), folder.libraryPath(), stamp}),
+                     0);
+            QFile original(folder.libraryPath());
+            QFile replacement(other.libraryPath());
+            QVERIFY(original.open(QIODevice::ReadOnly) && replacement.open(QIODevice::ReadOnly));
+            const QByteArray bytes = replacement.readAll();
+            // Nothing in the files' headers or sizes tells them apart.
+            QCOMPARE(bytes.left(100), original.readAll().left(100));
+            QCOMPARE(bytes.size(), original.size());
+            original.close();
+            QVERIFY(writeFile(folder.libraryPath(), bytes));
+            QCOMPARE(QProcess::execute(QStringLiteral("touch"), {QStringLiteral("-r"), stamp, folder.libraryPath()}),
+                     0);
+            QCOMPARE(QFileInfo(folder.libraryPath()).lastModified(), QFileInfo(stamp).lastModified());
+        } else if (change == QLatin1String("truncate")) {
+            QFile file(cacheFile);
+            QVERIFY(file.resize(file.size() / 2));
+        } else if (change == QLatin1String("garbage")) {
+            QVERIFY(writeFile(cacheFile, QByteArray(int(QFileInfo(cacheFile).size()), '\x07')));
+        } else if (change == QLatin1String("foreign")) {
+            LibraryFolder other;
+            other.create(library(QStringLiteral("NEEDLE elsewhere")));
+            SnippetSearch(other.libraryPath(), other.userPath(), cache.path()).find(needle, [](auto&) {});
+            const QString otherCache =
+                SearchSegment::cacheFilePath({other.libraryPath(), {0, 1, 2, 3, 4, 5, 6}}, cache.path());
+            QVERIFY(QFile::remove(cacheFile) && QFile::copy(otherCache, cacheFile));
+        } else if (change == QLatin1String("broken")) {
+            QVERIFY(writeFile(folder.libraryPath(), QByteArray(4096, 'x')));
+        }
 
-        // Our own write.
-        QVERIFY(store.addUserSnippet(QStringLiteral("Ours"), QStringLiteral("needles")));
-        QCOMPARE(fastSearch(search, needle).hits.size(), 3);
+        // The program that made the cache, and a program started afresh, both find what the files hold now.
+        const Outcome expected = referenceSearch(folder.path(), needle);
+        QCOMPARE(fastSearch(running, needle), expected);
+        SnippetSearch fresh(folder.libraryPath(), folder.userPath(), cache.path());
+        QCOMPARE(fastSearch(fresh, needle), expected);
+        if (change == QLatin1String("broken"))
+            QVERIFY(!expected.unreadable.isEmpty());
+    }
 
-        // The file overwritten in place with another library.
-        // (with more commits than the first, as a file that has lived longer would: SQLite tells files apart by
-        // their commit counter)
-        LibraryFolder other;
-        other.create({{QStringLiteral("Math"), {{QStringLiteral("New"), QStringLiteral("another needle")}}}});
-        QVERIFY(DatabaseFile::exec(other.libraryPath(), QStringLiteral("INSERT INTO Window VALUES ('W', 'w')")));
-        QFile source(other.libraryPath());
-        QVERIFY(source.open(QIODevice::ReadOnly));
-        QVERIFY(writeFile(folder.libraryPath(), source.readAll()));
-        QCOMPARE(fastSearch(search, needle), referenceSearch(store, needle));
-        QVERIFY(fastSearch(search, needle).hits.contains(QStringLiteral("New")));
-
-        // The file overwritten with garbage: the user's snippets are still searched, and the library named.
-        QVERIFY(writeFile(folder.libraryPath(), QByteArray(4096, 'x')));
-        const Outcome broken = fastSearch(search, needle);
-        QCOMPARE(broken.hits.size(), 2);
-        QVERIFY(!broken.unreadable.isEmpty());
-        QVERIFY(broken.unreadable.first().contains(kLibraryFileName));
-        QCOMPARE(broken, referenceSearch(store, needle));
+    // Where no cache file can be written, the copy lives in memory, and the search is the same.
+    void anUnwritableCacheFolderFallsBackToMemory() {
+        LibraryFolder folder;
+        folder.create({{QStringLiteral("Math"), {{QStringLiteral("M"), QStringLiteral("a needle")}}}});
+        QTemporaryDir dir;
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("file")), "not a folder"));
+        const QString cacheDir = dir.filePath(QStringLiteral("file/cache"));
+        SnippetSearch search(folder.libraryPath(), folder.userPath(), cacheDir);
+        for (int run = 0; run < 2; ++run)
+            QCOMPARE(fastSearch(search, QStringLiteral("needle")),
+                     referenceSearch(folder.path(), QStringLiteral("needle")));
+        QVERIFY(!QFileInfo::exists(cacheDir));
     }
 
     void aTableThatCannotBeReadIsPassedOverAndNamed() {

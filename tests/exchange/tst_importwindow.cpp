@@ -324,7 +324,7 @@ private Q_SLOTS:
         s.main().mnuFileFind_Click();
         FindWindow* find = s.main().findWindow();
         find->findChild<QLineEdit*>(QStringLiteral("txtFind"))->setText(QStringLiteral("a"));
-        find->cmdFind_Click();
+        QVERIFY(search(find));
         QVERIFY(!find->results().isEmpty());
         find->findChild<QListView*>(QStringLiteral("lstFound"))
             ->setCurrentIndex(find->findChild<QListView*>(QStringLiteral("lstFound"))->model()->index(0, 0));
@@ -337,7 +337,7 @@ private Q_SLOTS:
         filedialog::setNextFileName(dir.filePath(QStringLiteral("out.cls")));
         s.main().mnuFileExportFile_Click();
         s.main().mnuViewRefresh_Click();
-        find->cmdFind_Click();
+        QVERIFY(search(find));
         s.main().close();
         QVERIFY(MessageBox::shown().isEmpty());
         QCOMPARE(fileDigest(s.folder().libraryPath()), before);

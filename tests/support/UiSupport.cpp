@@ -2,6 +2,7 @@
 
 #include "core/CatalogueModel.h"
 #include "core/Startup.h"
+#include "ui/find/FindWindow.h"
 #include "ui/main/CodeView.h"
 #include "ui/main/MainWindow.h"
 
@@ -37,6 +38,15 @@ void clickNode(MainWindow& main, int node) {
     view->scrollTo(index);
     const QRect rect = view->visualRect(index);
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+bool searchEnded(FindWindow* find) {
+    return QTest::qWaitFor([&] { return !find->isSearching(); }, 20000);
+}
+
+bool search(FindWindow* find) {
+    find->cmdFind_Click();
+    return searchEnded(find);
 }
 
 QString paneText(MainWindow& main) {

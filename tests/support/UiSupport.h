@@ -7,6 +7,7 @@
 #include <memory>
 
 namespace verdane {
+class FindWindow;
 class MainWindow;
 class Startup;
 } // namespace verdane
@@ -33,5 +34,9 @@ int findNode(MainWindow& main, const QString& parentCaption, const QString& capt
 // Clicks a node with the mouse, opening its parents first as a user would.
 void clickNode(MainWindow& main, int node);
 QString paneText(MainWindow& main);
+// Runs the Find window's search, as Find does, and waits until it has ended; false when it did not.
+bool search(FindWindow* find);
+// Waits until the running search has ended.
+bool searchEnded(FindWindow* find);
 
 } // namespace verdane::test

@@ -1,13 +1,12 @@
 #include "ui/find/FindWindow.h"
 
+#include "core/BackgroundSearch.h"
 #include "core/SnippetSearch.h"
 #include "platform/MessageBox.h"
 #include "ui/common/ClassicForm.h"
 #include "ui/common/PickFollower.h"
 #include "ui/find/FoundListModel.h"
 
-#include <QApplication>
-#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListView>
@@ -19,14 +18,12 @@ namespace {
 
 const QString kCaption = QStringLiteral("Verdane - Find");
 const QString kWorkingCaption = QStringLiteral("Verdane - Find - Working...");
-// While a search runs the list is repainted with the first hit, then at most this often.
-constexpr qint64 kRepaintEveryMs = 40;
 
 } // namespace
 
 FindWindow::FindWindow(SnippetSearch& search)
     : ClassicForm(nullptr, Kind::ModelessTool, "frmFind", kCaption, 6900, 1440)
-    , m_search(search)
+    , m_search(new BackgroundSearch(search, this))
     , m_frameSearch(new QGroupBox(QStringLiteral("Search String"), this))
     , m_txtFind(new QLineEdit(m_frameSearch))
     , m_cmdFind(new QPushButton(QStringLiteral("&Find"), m_frameSearch))
@@ -50,6 +47,8 @@ FindWindow::FindWindow(SnippetSearch& search)
 
     setTabOrder({m_txtFind, m_cmdFind, m_cmdClose, m_lstFound});
 
+    connect(m_search, &BackgroundSearch::hitsFound, this, &FindWindow::showHits);
+    connect(m_search, &BackgroundSearch::finished, this, &FindWindow::endSearch);
     connect(m_cmdFind, &QPushButton::clicked, this, &FindWindow::cmdFind_Click);
     connect(m_cmdClose, &QPushButton::clicked, this, &FindWindow::cmdClose_Click);
     // Picking with the mouse or moving through the list with the keys both show the entry.
@@ -60,41 +59,42 @@ QStringList FindWindow::results() const {
     return m_found->names();
 }
 
+bool FindWindow::isSearching() const {
+    return m_search->isRunning();
+}
+
 void FindWindow::cmdFind_Click() {
-    QElapsedTimer clock;
-    clock.start();
+    m_clock.start();
     m_timing = SearchTiming{};
     m_found->clear();
     setWindowTitle(kWorkingCaption);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    setCursor(Qt::BusyCursor);
+    m_search->start(m_txtFind->text());
+}
 
-    QList<SnippetSearch::Hit> pending;
-    qint64 lastRepaint = 0;
-    auto flush = [&] {
-        m_found->append(pending);
-        pending.clear();
+void FindWindow::showHits() {
+    const QList<SnippetSearch::Hit> hits = m_search->takeHits();
+    if (hits.isEmpty())
+        return;
+    m_found->append(hits);
+    if (m_timing.hits == 0) {
         m_lstFound->repaint();
-        lastRepaint = clock.elapsed();
-    };
-    const QStringList unreadable = m_search.find(m_txtFind->text(), [&](const SnippetSearch::Hit& hit) {
-        pending << hit;
-        ++m_timing.hits;
-        if (m_timing.hits == 1) {
-            flush();
-            m_timing.firstHitMs = double(clock.nsecsElapsed()) / 1e6;
-        } else if (clock.elapsed() - lastRepaint >= kRepaintEveryMs) {
-            flush();
-        }
-    });
-    flush();
-    m_timing.totalMs = double(clock.nsecsElapsed()) / 1e6;
-    QApplication::restoreOverrideCursor();
+        m_timing.firstHitMs = double(m_clock.nsecsElapsed()) / 1e6;
+    }
+    m_timing.hits += int(hits.size());
+}
+
+void FindWindow::endSearch(bool, const QStringList& unreadable) {
+    showHits();
+    m_timing.totalMs = double(m_clock.nsecsElapsed()) / 1e6;
+    unsetCursor();
     setWindowTitle(kCaption);
     if (!unreadable.isEmpty())
         MessageBox::show(this,
                          QStringLiteral("Everything else was searched, but not these:\n\n") +
                              unreadable.join(QLatin1Char('\n')),
                          MessageBox::Icon::Warning);
+    Q_EMIT searchFinished();
 }
 
 void FindWindow::lstFound_Click() {
@@ -106,6 +106,21 @@ void FindWindow::lstFound_Click() {
 
 void FindWindow::cmdClose_Click() {
     reject();
+}
+
+void FindWindow::reject() {
+    // Cancel (and Esc) stops a running search first; only when none runs does it close the window. The title
+    // bar's close closes it always, and the search goes with it.
+    if (m_search->isRunning() && !m_closing)
+        m_search->cancel();
+    else
+        ClassicForm::reject();
+}
+
+void FindWindow::closeEvent(QCloseEvent* event) {
+    m_closing = true;
+    ClassicForm::closeEvent(event);
+    m_closing = false;
 }
 
 } // namespace verdane

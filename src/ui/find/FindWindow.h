@@ -3,6 +3,8 @@
 #include "core/SnippetRef.h"
 #include "ui/common/ClassicForm.h"
 
+#include <QElapsedTimer>
+
 class QGroupBox;
 class QLineEdit;
 class QListView;
@@ -10,11 +12,14 @@ class QPushButton;
 
 namespace verdane {
 
+class BackgroundSearch;
 class FoundListModel;
 class SnippetSearch;
 
 // Finds snippets by a text in their code and says which record the user picks in the results; whoever opened it
-// shows that record. Modeless and without an owner: the main window stays usable beside it.
+// shows that record. Modeless and without an owner: the main window stays usable beside it. The search runs in the
+// background: hits show as they are found, the window answers all the while, Cancel stops a running search (and
+// closes the window when none runs), and a new search replaces a running one.
 class FindWindow final : public ClassicForm {
     Q_OBJECT
 
@@ -27,6 +32,7 @@ public:
     void cmdClose_Click();
 
     QStringList results() const;
+    bool isSearching() const;
 
     // How the last search went, for the benchmark: milliseconds until the first hit was on screen (-1: none),
     // milliseconds in all, and the number of hits.
@@ -39,9 +45,18 @@ public:
 
 Q_SIGNALS:
     void picked(const verdane::SnippetRef& record);
+    // A search ended (found everything, or was cancelled) and its hits are all in the list.
+    void searchFinished();
+
+protected:
+    void reject() override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
-    SnippetSearch& m_search;
+    void showHits();
+    void endSearch(bool cancelled, const QStringList& unreadable);
+
+    BackgroundSearch* m_search;
     QGroupBox* m_frameSearch;
     QLineEdit* m_txtFind;
     QPushButton* m_cmdFind;
@@ -50,6 +65,8 @@ private:
     QListView* m_lstFound;
     FoundListModel* m_found;
     SearchTiming m_timing;
+    QElapsedTimer m_clock;
+    bool m_closing = false;
 };
 
 } // namespace verdane

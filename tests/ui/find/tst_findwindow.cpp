@@ -9,6 +9,7 @@
 #include "ui/main/MainWindow.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListView>
@@ -92,6 +93,7 @@ private Q_SLOTS:
         // The menu entry and the tool bar button show the same window, with what it held.
         txtFind->setText(QStringLiteral("msgbox"));
         QTest::keyClick(txtFind, Qt::Key_Return);
+        QVERIFY(searchEnded(find));
         const QStringList results = find->results();
         QVERIFY(!results.isEmpty());
         s.main().toolBar()->button(QStringLiteral("Find"))->trigger();
@@ -136,10 +138,12 @@ private Q_SLOTS:
         find->findChild<QLineEdit*>(QStringLiteral("txtFind"))->setText(text);
         auto* cmdFind = find->findChild<QPushButton*>(QStringLiteral("cmdFind"));
         QTest::mouseClick(cmdFind, Qt::LeftButton);
+        QVERIFY(searchEnded(find));
         QCOMPARE(find->results(), expected);
         QCOMPARE(titles.titles, QStringList({"Verdane - Find - Working...", "Verdane - Find"}));
         // The list is cleared first: a second search gives the same list once.
         QTest::mouseClick(cmdFind, Qt::LeftButton);
+        QVERIFY(searchEnded(find));
         QCOMPARE(find->results(), expected);
         QCOMPARE(find->findChild<QListView*>(QStringLiteral("lstFound"))->model()->rowCount(), expected.size());
         QVERIFY(MessageBox::shown().isEmpty());
@@ -153,7 +157,7 @@ private Q_SLOTS:
         FindWindow* find = s.main().findWindow();
         QVERIFY(QTest::qWaitForWindowActive(find));
         find->findChild<QLineEdit*>(QStringLiteral("txtFind"))->setText(QStringLiteral("msgbox"));
-        find->cmdFind_Click();
+        QVERIFY(search(find));
         QCOMPARE(find->results(), QStringList({"Show Box", "Shared", "File", "Shared", "Mine"}));
         auto* list = find->findChild<QListView*>(QStringLiteral("lstFound"));
         auto pick = [&](int row) {
@@ -201,7 +205,7 @@ private Q_SLOTS:
         s.main().mnuFileFind_Click();
         FindWindow* find = s.main().findWindow();
         find->findChild<QLineEdit*>(QStringLiteral("txtFind"))->setText(QStringLiteral("msgbox"));
-        find->cmdFind_Click();
+        QVERIFY(search(find));
         QCOMPARE(find->windowTitle(), QStringLiteral("Verdane - Find"));
         QCOMPARE(find->results(), QStringList({"Shared", "File", "Shared", "Mine"}));
         QCOMPARE(MessageBox::shown().size(), 1);
@@ -215,19 +219,59 @@ private Q_SLOTS:
         QCOMPARE(MessageBox::shownTexts(), QStringList{QStringLiteral("Error")});
     }
 
+    // The search runs beside the window: here it waits for another program's lock on the library, and the window
+    // answers all the while; Cancel stops it at once, and a new search replaces a running one.
+    void aRunningSearchCanBeCancelledOrReplaced() {
+        Session s(library(), userSnippets());
+        s.main().mnuFileFind_Click();
+        FindWindow* find = s.main().findWindow();
+        auto* txtFind = find->findChild<QLineEdit*>(QStringLiteral("txtFind"));
+        auto* cancel = find->findChild<QPushButton*>(QStringLiteral("cmdClose"));
+        QElapsedTimer clock;
+        clock.start();
+        {
+            LockHolder lock(s.folder().libraryPath(), 4000);
+            txtFind->setText(QStringLiteral("msgbox"));
+            find->cmdFind_Click();
+            QTest::qWait(100);
+            QVERIFY(find->isSearching());
+            QCOMPARE(find->windowTitle(), QStringLiteral("Verdane - Find - Working..."));
+            QTest::keyClicks(txtFind, QStringLiteral(" mine"));
+            QCOMPARE(txtFind->text(), QStringLiteral("msgbox mine"));
+
+            QTest::mouseClick(cancel, Qt::LeftButton);
+            QVERIFY(QTest::qWaitFor([&] { return !find->isSearching(); }, 1000));
+            QVERIFY(clock.elapsed() < 3000);
+            QVERIFY(find->isVisible());
+            QCOMPARE(find->windowTitle(), QStringLiteral("Verdane - Find"));
+
+            // Replaced before it could find anything: only the second search's hits are listed.
+            txtFind->setText(QStringLiteral("x = 1"));
+            find->cmdFind_Click();
+            txtFind->setText(QStringLiteral("msgbox"));
+            find->cmdFind_Click();
+        }
+        QVERIFY(searchEnded(find));
+        QCOMPARE(find->results(), QStringList({"Show Box", "Shared", "File", "Shared", "Mine"}));
+        QVERIFY(MessageBox::shown().isEmpty());
+        // With no search running, Cancel closes the window.
+        QTest::mouseClick(cancel, Qt::LeftButton);
+        QTRY_VERIFY(s.main().findWindow() == nullptr);
+    }
+
     void aRefreshOrImportIsSeenByTheNextSearch() {
         Session s(library(), userSnippets());
         s.main().mnuFileFind_Click();
         FindWindow* find = s.main().findWindow();
         find->findChild<QLineEdit*>(QStringLiteral("txtFind"))->setText(QStringLiteral("fresh"));
-        find->cmdFind_Click();
+        QVERIFY(search(find));
         QVERIFY(find->results().isEmpty());
         QVERIFY(s.main().store().addUserSnippet(QStringLiteral("Fresh"), QStringLiteral("a fresh one")));
         s.main().LoadCodeTree();
         // Results are not refreshed by themselves...
         QVERIFY(find->results().isEmpty());
         // ...but the next search sees the new snippet.
-        find->cmdFind_Click();
+        QVERIFY(search(find));
         QCOMPARE(find->results(), QStringList{QStringLiteral("Fresh")});
     }
 

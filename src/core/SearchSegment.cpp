@@ -1,0 +1,434 @@
+#include "core/SearchSegment.h"
+
+#include "core/ByteSearch.h"
+#include "core/SnippetRef.h"
+#include "core/SnippetStore.h"
+#include "core/Sqlite.h"
+#include "platform/FileIdentity.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace verdane {
+
+namespace {
+
+// Ends every record's text. It never occurs in the encoding below, so no match runs from one record into the next.
+constexpr char kRecordEnd = '\xFF';
+// Read text is handed on, and written out, in parts of about this size.
+constexpr size_t kPartBytes = 4u << 20;
+// A search looks at the cancel flag after about this much text.
+constexpr size_t kCancelCheckBytes = 4u << 20;
+
+constexpr char kMagic[8] = {'V', 'R', 'D', 'N', 'S', 'R', 'C', 'H'};
+// Raised whenever the layout or the text encoding changes, so that no older file is believed.
+constexpr quint32 kFormatVersion = 1;
+
+// Ends the cache file; a file too short for it, or whose footer does not add up, is not a cache file of ours.
+struct Footer {
+    char magic[8];
+    quint32 version;
+    quint32 keySize;
+    quint64 textSize;
+    quint64 recordCount;
+    quint64 namesSize;
+    quint64 messagesSize;
+    quint64 startsOffset;
+    quint64 recordsOffset;
+    quint64 namesOffset;
+    quint64 messagesOffset;
+    quint64 keyOffset;
+    quint64 totalSize;
+    quint64 checksum; // of everything above and the key
+};
+static_assert(sizeof(Footer) % 8 == 0 && sizeof(SegmentRecord) == 24);
+
+quint64 fnv1a(const char* data, size_t size, quint64 hash = 14695981039346656037ull) {
+    for (size_t i = 0; i < size; ++i) {
+        hash ^= static_cast<unsigned char>(data[i]);
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+quint64 footerChecksum(const Footer& footer, const char* key) {
+    const quint64 head = fnv1a(reinterpret_cast<const char*>(&footer), offsetof(Footer, checksum));
+    return fnv1a(key, footer.keySize, head);
+}
+
+void appendRaw(QByteArray& out, const void* data, size_t size) {
+    out.append(static_cast<const char*>(data), qsizetype(size));
+}
+
+// Everything that tells whether a database file is still the one a segment was made from: the system's identity of
+// the file and of its write-ahead log, and SQLite's own commit and schema counters from the file's header.
+QByteArray sourceKey(const SearchSegment::Source& source) {
+    QByteArray key("verdane-search");
+    appendRaw(key, &kFormatVersion, sizeof kFormatVersion);
+    const QByteArray path = QFileInfo(source.databasePath).absoluteFilePath().toUtf8();
+    key += path + '\0';
+    for (const int table : source.tables)
+        appendRaw(key, &table, sizeof table);
+    for (const QString& file : {source.databasePath, source.databasePath + QStringLiteral("-wal")}) {
+        const platform::FileIdentity id = platform::fileIdentity(file);
+        appendRaw(key, &id.exists, sizeof id.exists);
+        appendRaw(key, &id.device, sizeof id.device);
+        appendRaw(key, &id.inode, sizeof id.inode);
+        appendRaw(key, &id.size, sizeof id.size);
+        appendRaw(key, &id.modifiedNs, sizeof id.modifiedNs);
+        appendRaw(key, &id.statusChangedNs, sizeof id.statusChangedNs);
+    }
+    QFile database(source.databasePath);
+    if (database.open(QIODevice::ReadOnly))
+        key += database.read(100);
+    return key;
+}
+
+// Appends code, upper-cased, as searchBytes writes it. Most VB code is plain ASCII, which is upper-cased byte by
+// byte; only the runs of other characters go through Unicode's upper-casing (which works character by character,
+// so a run can be cased on its own).
+void appendUpper(std::string& out, QByteArrayView code) {
+    const char* p = code.data();
+    const char* const end = p + code.size();
+    while (p < end) {
+        const char* q = p;
+        while (q < end && static_cast<unsigned char>(*q) < 0x80)
+            ++q;
+        const size_t from = out.size();
+        out.append(p, size_t(q - p));
+        for (size_t i = from; i < out.size(); ++i) {
+            const char c = out[i];
+            out[i] = (c >= 'a' && c <= 'z') ? char(c - ('a' - 'A')) : c;
+        }
+        p = q;
+        while (q < end && static_cast<unsigned char>(*q) >= 0x80)
+            ++q;
+        if (q > p) {
+            const QByteArray upper = searchBytes(QString::fromUtf8(p, q - p));
+            out.append(upper.constData(), size_t(upper.size()));
+        }
+        p = q;
+    }
+}
+
+template <typename T> size_t bytesOf(const std::vector<T>& v) {
+    return v.size() * sizeof(T);
+}
+
+} // namespace
+
+QByteArray searchBytes(const QString& text) {
+    const QString upper = text.toUpper();
+    const bool hasSurrogates = std::any_of(upper.cbegin(), upper.cend(), [](QChar c) { return c.isSurrogate(); });
+    if (!hasSurrogates)
+        return upper.toUtf8();
+    QByteArray out;
+    out.reserve(upper.size() * 3);
+    for (const QChar c : upper) {
+        const char16_t u = c.unicode();
+        if (u < 0x80) {
+            out += char(u);
+        } else if (u < 0x800) {
+            out += char(0xC0 | (u >> 6));
+            out += char(0x80 | (u & 0x3F));
+        } else {
+            out += char(0xE0 | (u >> 12));
+            out += char(0x80 | ((u >> 6) & 0x3F));
+            out += char(0x80 | (u & 0x3F));
+        }
+    }
+    return out;
+}
+
+bool scanSegment(const SegmentView& view, const QByteArray& needle, const SegmentHitSink& onHit,
+                 const std::atomic<bool>* cancel) {
+    auto cancelled = [&] { return cancel && cancel->load(std::memory_order_relaxed); };
+    if (needle.isEmpty()) {
+        for (size_t i = 0; i < view.recordCount; ++i) {
+            if (i % 4096 == 0 && cancelled())
+                return false;
+            if (view.records[i].hasCode)
+                onHit(view, view.records[i]);
+        }
+        return true;
+    }
+    const char* const end = view.text + view.textSize;
+    const size_t window = std::max<size_t>(kCancelCheckBytes, 2 * size_t(needle.size()));
+    const char* from = view.text;
+    while (from < end) {
+        if (cancelled())
+            return false;
+        // A window ends far enough on for a match that begins inside it to end inside it too.
+        const char* windowEnd = size_t(end - from) > window ? from + window : end;
+        const char* at = findBytes(from, windowEnd, needle.constData(), size_t(needle.size()));
+        if (!at) {
+            if (windowEnd == end)
+                break;
+            from = windowEnd - (needle.size() - 1);
+            continue;
+        }
+        // The record holding the match is reported once; the search goes on at the next record.
+        const auto offset = quint64(at - view.text);
+        const size_t i =
+            size_t(std::upper_bound(view.starts, view.starts + view.recordCount, offset) - view.starts) - 1;
+        onHit(view, view.records[i]);
+        from = view.text + view.starts[i + 1];
+    }
+    return true;
+}
+
+// What a segment's view points into: a mapped cache file, or memory of its own.
+struct SearchSegment::Storage {
+    QFile file;
+    const uchar* mapped = nullptr;
+    platform::FileIdentity mappedIdentity;
+    std::string text;
+    std::vector<quint64> starts;
+    std::vector<SegmentRecord> records;
+    QByteArray names;
+};
+
+SearchSegment::~SearchSegment() {
+    if (m_storage && m_storage->mapped)
+        m_storage->file.unmap(const_cast<uchar*>(m_storage->mapped));
+}
+
+QString SearchSegment::cacheFilePath(const Source& source, const QString& cacheDir) {
+    const QByteArray path = QFileInfo(source.databasePath).absoluteFilePath().toUtf8();
+    const QByteArray id = QCryptographicHash::hash(path, QCryptographicHash::Sha1).toHex().left(20);
+    return QDir(cacheDir).filePath(QStringLiteral("search-%1.cache").arg(QString::fromLatin1(id)));
+}
+
+bool SearchSegment::isCurrent() const {
+    // A mapped cache file changed in place by someone else would show the search other bytes than those checked.
+    if (m_storage->mapped && platform::fileIdentity(m_storage->file.fileName()) != m_storage->mappedIdentity)
+        return false;
+    return sourceKey(m_source) == m_key;
+}
+
+// Reads a database's tables into a new segment, part by part, writing the cache file as it goes.
+class SegmentBuilder {
+public:
+    SegmentBuilder(const SearchSegment::Source& source, const QString& cachePath,
+                   const std::function<void(const SegmentView&)>& onPart, const std::atomic<bool>* cancel)
+        : m_source(source)
+        , m_onPart(onPart)
+        , m_cancel(cancel)
+        , m_file(cachePath) {
+        m_writing =
+            !cachePath.isEmpty() && QDir().mkpath(QFileInfo(cachePath).path()) && m_file.open(QIODevice::WriteOnly);
+    }
+
+    std::unique_ptr<SearchSegment> build() {
+        auto segment = std::unique_ptr<SearchSegment>(new SearchSegment);
+        segment->m_source = m_source;
+        // Taken before reading: a commit while reading makes the next look at the file see a change.
+        segment->m_key = sourceKey(m_source);
+        m_storage = std::make_unique<SearchSegment::Storage>();
+        const QString fileName = QFileInfo(m_source.databasePath).fileName();
+        const sqlite::Connection db(m_source.databasePath, sqlite::Connection::Mode::ReadWrite, 5000, m_cancel);
+        if (!db.isOpen()) {
+            segment->m_unreadable << SnippetStore::unopenedFile(fileName);
+        } else {
+            // One read transaction: the segment is one moment of the file, whatever others commit meanwhile.
+            db.exec("BEGIN");
+            for (const int table : m_source.tables) {
+                const QString name = snippetTable(table).table;
+                sqlite::Statement query = db.prepare(
+                    QStringLiteral("SELECT rowid, CodeName, Code FROM %1 ORDER BY rowid").arg(sqlite::quoted(name)));
+                while (query.next()) {
+                    add(table, query.integer(0), query.bytes(1), query.bytes(2));
+                    if (m_part.size() >= kPartBytes && !finishPart())
+                        return nullptr;
+                }
+                if (query.failed())
+                    segment->m_unreadable << SnippetStore::unreadableTable(fileName, name, query.error());
+            }
+            db.exec("COMMIT");
+        }
+        if (!finishPart())
+            return nullptr;
+        m_starts.push_back(m_textSize);
+        QByteArray messages = segment->m_unreadable.join(QLatin1Char('\n')).toUtf8();
+        if (m_writing && !m_writeFailed && writeIndex(segment->m_key, messages) && m_file.commit()) {
+            if (auto mapped = SearchSegment::openCacheFile(m_source, m_file.fileName(), segment->m_key)) {
+                mapped->m_fromCacheFile = false; // read from the database now, and only kept in the file
+                return mapped;
+            }
+        }
+        if (m_writing) {
+            // The cache file could not be written whole (a full disk): the text went to it, so read once more,
+            // into memory.
+            m_file.cancelWriting();
+            return SegmentBuilder(m_source, {}, {}, m_cancel).build();
+        }
+        m_storage->starts = std::move(m_starts);
+        m_storage->records = std::move(m_records);
+        m_storage->names = std::move(m_names);
+        segment->m_view = {m_storage->text.data(),         m_storage->text.size(),    m_storage->starts.data(),
+                           m_storage->records.data(),      m_storage->records.size(), m_storage->names.constData(),
+                           size_t(m_storage->names.size())};
+        segment->m_storage = std::move(m_storage);
+        return segment;
+    }
+
+private:
+    void add(int table, qint64 record, QByteArrayView name, QByteArrayView code) {
+        SegmentRecord r;
+        r.record = record;
+        r.nameOffset = quint32(m_names.size());
+        r.nameSize = quint32(name.size());
+        r.table = quint8(table);
+        r.hasCode = !code.isEmpty();
+        m_names.append(name);
+        m_records.push_back(r);
+        m_partStarts.push_back(m_part.size());
+        appendUpper(m_part, code);
+        m_part.push_back(kRecordEnd);
+    }
+
+    // Hands the part read since the last one to whoever searches while reading, then writes it out (or keeps it).
+    bool finishPart() {
+        if (m_cancel && m_cancel->load())
+            return false;
+        const size_t first = m_records.size() - m_partStarts.size();
+        std::vector<quint64> starts = m_partStarts;
+        starts.push_back(m_part.size());
+        if (m_onPart && !m_partStarts.empty())
+            m_onPart(SegmentView{m_part.data(), m_part.size(), starts.data(), m_records.data() + first,
+                                 m_partStarts.size(), m_names.constData(), size_t(m_names.size())});
+        for (const quint64 start : m_partStarts)
+            m_starts.push_back(m_textSize + start);
+        m_textSize += m_part.size();
+        if (!m_writing)
+            m_storage->text += m_part;
+        else if (!m_writeFailed)
+            m_writeFailed = !write(m_part.data(), m_part.size());
+        m_part.clear();
+        m_partStarts.clear();
+        return !(m_cancel && m_cancel->load());
+    }
+
+    bool write(const void* data, size_t size) {
+        return m_file.write(static_cast<const char*>(data), qint64(size)) == qint64(size);
+    }
+    bool pad() {
+        static const char zeros[8] = {};
+        const size_t over = size_t(m_file.pos()) % 8;
+        return over == 0 || write(zeros, 8 - over);
+    }
+
+    bool writeIndex(const QByteArray& key, const QByteArray& messages) {
+        Footer f{};
+        std::memcpy(f.magic, kMagic, sizeof kMagic);
+        f.version = kFormatVersion;
+        f.keySize = quint32(key.size());
+        f.textSize = m_textSize;
+        f.recordCount = m_records.size();
+        f.namesSize = quint64(m_names.size());
+        f.messagesSize = quint64(messages.size());
+        bool ok = pad();
+        f.startsOffset = quint64(m_file.pos());
+        ok = ok && write(m_starts.data(), bytesOf(m_starts));
+        f.recordsOffset = quint64(m_file.pos());
+        ok = ok && write(m_records.data(), bytesOf(m_records));
+        f.namesOffset = quint64(m_file.pos());
+        ok = ok && write(m_names.constData(), size_t(m_names.size()));
+        f.messagesOffset = quint64(m_file.pos());
+        ok = ok && write(messages.constData(), size_t(messages.size()));
+        f.keyOffset = quint64(m_file.pos());
+        ok = ok && write(key.constData(), size_t(key.size())) && pad();
+        f.totalSize = quint64(m_file.pos()) + sizeof(Footer);
+        f.checksum = footerChecksum(f, key.constData());
+        return ok && write(&f, sizeof f);
+    }
+
+    const SearchSegment::Source& m_source;
+    const std::function<void(const SegmentView&)>& m_onPart;
+    const std::atomic<bool>* m_cancel;
+    QSaveFile m_file;
+    bool m_writing = false;
+    bool m_writeFailed = false;
+    std::unique_ptr<SearchSegment::Storage> m_storage;
+    std::string m_part;
+    std::vector<quint64> m_partStarts;
+    std::vector<quint64> m_starts;
+    std::vector<SegmentRecord> m_records;
+    QByteArray m_names;
+    quint64 m_textSize = 0;
+};
+
+std::unique_ptr<SearchSegment> SearchSegment::openCacheFile(const Source& source, const QString& path,
+                                                            const QByteArray& key) {
+    auto storage = std::make_unique<Storage>();
+    storage->file.setFileName(path);
+    storage->mappedIdentity = platform::fileIdentity(path);
+    if (!storage->file.open(QIODevice::ReadOnly))
+        return nullptr;
+    const qint64 size = storage->file.size();
+    if (size < qint64(sizeof(Footer)) || size % 8 != 0)
+        return nullptr;
+    const uchar* base = storage->file.map(0, size);
+    if (!base)
+        return nullptr;
+    storage->mapped = base;
+    auto segment = std::unique_ptr<SearchSegment>(new SearchSegment);
+    segment->m_storage = std::move(storage); // unmaps on every way out
+    const auto* data = reinterpret_cast<const char*>(base);
+
+    Footer f;
+    std::memcpy(&f, data + size - sizeof f, sizeof f);
+    const auto within = [&](quint64 offset, quint64 bytes) {
+        return offset <= quint64(size) && bytes <= quint64(size) - offset;
+    };
+    if (std::memcmp(f.magic, kMagic, sizeof kMagic) != 0 || f.version != kFormatVersion ||
+        f.totalSize != quint64(size) || f.keySize != quint64(key.size()) || !within(f.keyOffset, f.keySize) ||
+        std::memcmp(data + f.keyOffset, key.constData(), size_t(key.size())) != 0 ||
+        footerChecksum(f, data + f.keyOffset) != f.checksum || f.recordCount > quint64(size) / sizeof(SegmentRecord) ||
+        f.startsOffset % 8 != 0 || f.recordsOffset % 8 != 0 || !within(0, f.textSize) ||
+        !within(f.startsOffset, (f.recordCount + 1) * sizeof(quint64)) ||
+        !within(f.recordsOffset, f.recordCount * sizeof(SegmentRecord)) || !within(f.namesOffset, f.namesSize) ||
+        !within(f.messagesOffset, f.messagesSize))
+        return nullptr;
+    const auto* starts = reinterpret_cast<const quint64*>(data + f.startsOffset);
+    const auto* records = reinterpret_cast<const SegmentRecord*>(data + f.recordsOffset);
+    // Believe no offset that is not checked: a damaged file must never make the search read outside it.
+    if (starts[0] != 0 || starts[f.recordCount] != f.textSize)
+        return nullptr;
+    for (quint64 i = 0; i < f.recordCount; ++i) {
+        const SegmentRecord& r = records[i];
+        if (starts[i + 1] < starts[i] || quint64(r.nameOffset) + r.nameSize > f.namesSize ||
+            r.table >= snippetTableCount())
+            return nullptr;
+    }
+    segment->m_source = source;
+    segment->m_key = key;
+    segment->m_fromCacheFile = true;
+    segment->m_view = {
+        data, size_t(f.textSize), starts, records, size_t(f.recordCount), data + f.namesOffset, size_t(f.namesSize)};
+    const QString messages = QString::fromUtf8(data + f.messagesOffset, qsizetype(f.messagesSize));
+    if (!messages.isEmpty())
+        segment->m_unreadable = messages.split(QLatin1Char('\n'));
+    return segment;
+}
+
+std::unique_ptr<SearchSegment> SearchSegment::load(const Source& source, const QString& cacheDir,
+                                                   const std::function<void(const SegmentView&)>& onPart,
+                                                   const std::atomic<bool>* cancel) {
+    const QString cachePath = cacheDir.isEmpty() ? QString() : cacheFilePath(source, cacheDir);
+    if (!cachePath.isEmpty()) {
+        if (std::unique_ptr<SearchSegment> cached = openCacheFile(source, cachePath, sourceKey(source)))
+            return cached;
+    }
+    return SegmentBuilder(source, cachePath, onPart, cancel).build();
+}
+
+} // namespace verdane

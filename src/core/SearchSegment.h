@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+namespace verdane {
+
+// Text as the search compares it: upper-cased (full Unicode upper-casing, so é finds É and ß finds SS) and written
+// so that every UTF-16 unit has a byte sequence of its own (UTF-8, except that each half of a surrogate pair is
+// written on its own): a byte match is then exactly a match of UTF-16 units.
+QByteArray searchBytes(const QString& text);
+
+// One record as the search knows it.
+struct SegmentRecord {
+    qint64 record = 0;
+    quint32 nameOffset = 0; // its name, UTF-8, in the segment's names
+    quint32 nameSize = 0;
+    quint8 table = 0; // its table number (see SnippetRef.h)
+    quint8 hasCode = 0;
+    quint8 reserved[6] = {};
+};
+
+// A run of records and their searchable text: a whole segment, or the part of one read so far.
+struct SegmentView {
+    const char* text = nullptr; // each record's text followed by a byte that no text holds
+    size_t textSize = 0;
+    const quint64* starts = nullptr; // where each record's text begins; one more entry: textSize
+    const SegmentRecord* records = nullptr;
+    size_t recordCount = 0;
+    const char* names = nullptr;
+    size_t namesSize = 0;
+
+    QByteArrayView nameOf(const SegmentRecord& r) const { return {names + r.nameOffset, qsizetype(r.nameSize)}; }
+};
+
+using SegmentHitSink = std::function<void(const SegmentView& view, const SegmentRecord& record)>;
+
+// Hands each record of view whose text holds needle (every record with code, for the empty needle) to onHit, in
+// order. False when cancel was set before the end.
+bool scanSegment(const SegmentView& view, const QByteArray& needle, const SegmentHitSink& onHit,
+                 const std::atomic<bool>* cancel = nullptr);
+
+// What one database file holds for the search: its tables' records in order, with their upper-cased code. It is
+// kept in a cache file, memory-mapped, and believed only while the database file is exactly the one it was made
+// from; otherwise it is read afresh from the database and the cache file is written again (atomically). Where no
+// cache file can be written it lives in memory.
+class SearchSegment final {
+public:
+    ~SearchSegment();
+    SearchSegment(const SearchSegment&) = delete;
+    SearchSegment& operator=(const SearchSegment&) = delete;
+
+    struct Source {
+        QString databasePath;
+        QList<int> tables; // table numbers, in search order
+    };
+
+    // The segment from its cache file when that is valid; otherwise read afresh, handing each part read to
+    // onPart as it comes, so that a search can go on while reading. Nothing (and no cache file) when cancelled.
+    static std::unique_ptr<SearchSegment> load(const Source& source, const QString& cacheDir,
+                                               const std::function<void(const SegmentView& part)>& onPart = {},
+                                               const std::atomic<bool>* cancel = nullptr);
+
+    // Whether the database file is still exactly the one the segment was made from.
+    bool isCurrent() const;
+    // Whether the segment came from a cache file made earlier, rather than from reading the database now.
+    bool fromCacheFile() const { return m_fromCacheFile; }
+    // The cache file this source uses (for tests and benchmarks).
+    static QString cacheFilePath(const Source& source, const QString& cacheDir);
+
+    const SegmentView& view() const { return m_view; }
+    // What could not be read when the segment was made, one message per file or table.
+    const QStringList& unreadable() const { return m_unreadable; }
+
+private:
+    SearchSegment() = default;
+    struct Storage;
+    // The segment in a cache file, if the file is whole, ours, and made for exactly this key.
+    static std::unique_ptr<SearchSegment> openCacheFile(const Source& source, const QString& path,
+                                                        const QByteArray& key);
+
+    Source m_source;
+    QByteArray m_key;
+    SegmentView m_view;
+    QStringList m_unreadable;
+    bool m_fromCacheFile = false;
+    std::unique_ptr<Storage> m_storage;
+
+    friend class SegmentBuilder;
+};
+
+} // namespace verdane
