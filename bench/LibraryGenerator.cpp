@@ -5,9 +5,10 @@
 
 #include <QDir>
 #include <QFile>
-#include <QVariant>
 
 #include <array>
+#include <string>
+#include <vector>
 
 namespace verdane::bench {
 
@@ -25,62 +26,111 @@ public:
         return z ^ (z >> 31);
     }
     int below(int n) { return int(next() % quint64(n)); }
+    double unit() { return double(next() >> 11) / double(1ULL << 53); }
 
 private:
     quint64 m_state;
 };
 
-const std::array<const char*, 24> kWords{"Count", "Buffer", "Handle", "Window", "Result", "Index",  "Value",  "Text",
-                                         "Path",  "Key",    "Length", "Item",   "Total",  "Name",   "Offset", "Flags",
-                                         "Width", "Height", "Cursor", "Range",  "Token",  "Stream", "Status", "Record"};
+// Identifiers made of syllables without J, Q and Z, so that those letters appear only where planted below and a
+// needle made of them is as rare as its plant. A few words are very common and most are rare, as in real code.
+class Vocabulary {
+public:
+    Vocabulary() {
+        static const char* const onsets[] = {"b", "c", "d", "f", "g",  "h",  "k",  "l",  "m",  "n",  "p",  "r",
+                                             "s", "t", "v", "w", "br", "cl", "st", "tr", "gr", "pl", "sh", "th"};
+        static const char* const vowels[] = {"a", "e", "i", "o", "u", "ea", "ou", "ai"};
+        static const char* const codas[] = {"", "", "n", "r", "s", "t", "l", "m", "nd", "st", "ck", "ng"};
+        Random r(0x70cab);
+        m_words.reserve(kSize);
+        for (int i = 0; i < kSize; ++i) {
+            std::string word;
+            const int syllables = 1 + r.below(3);
+            for (int s = 0; s < syllables; ++s) {
+                word += onsets[r.below(std::size(onsets))];
+                word += vowels[r.below(std::size(vowels))];
+                word += codas[r.below(std::size(codas))];
+            }
+            word[0] = char(word[0] - 'a' + 'A');
+            m_words.push_back(std::move(word));
+        }
+    }
+    const std::string& pick(Random& r) const {
+        const double u = r.unit();
+        return m_words[size_t(double(kSize) * u * u * u)]; // skewed toward the first words
+    }
 
-QString word(Random& r) {
-    return QString::fromLatin1(kWords[size_t(r.below(int(kWords.size())))]);
-}
+private:
+    static constexpr int kSize = 20000;
+    std::vector<std::string> m_words;
+};
 
-QString snippetCode(Random& r, int number) {
-    QString code;
+// Markers planted at fixed shares of the snippets, for needles whose hit rate is known.
+struct Plant {
+    int every; // one snippet in this many
+    int at;
+    const char* line;
+};
+constexpr std::array<Plant, 4> kPlants{{
+    {10000, 42, "    ' Qz\r\n"},                   // 0.01%
+    {1000, 17, "    ' see Jzq\r\n"},               // 0.1%
+    {100, 3, "    ' ZjCookieMarker was here\r\n"}, // 1%
+    {50, 7, "    Beep\r\n"},                       // 2%
+}};
+
+std::string snippetCode(Random& r, const Vocabulary& v, int number) {
+    std::string code;
     code.reserve(2300);
-    code += QStringLiteral("' Generated routine %1: works on %2 and %3\r\n").arg(number).arg(word(r), word(r));
-    code +=
-        QStringLiteral("Public Function Do%1%2(ByVal l%3 As Long) As Long\r\n").arg(word(r)).arg(number).arg(word(r));
-    code += QStringLiteral("    Dim s%1 As String, n%2 As Long\r\n").arg(word(r), word(r));
+    auto w = [&]() -> const std::string& { return v.pick(r); };
+    auto n = [&](int below) { return std::to_string(r.below(below)); };
+    code += "' Generated routine " + std::to_string(number) + ": works on " + w() + " and " + w() + "\r\n";
+    code += "Public Function Do" + w() + std::to_string(number) + "(ByVal l" + w() + " As Long) As Long\r\n";
+    code += "    Dim s" + w() + " As String, n" + w() + " As Long\r\n";
     while (code.size() < 1950) {
-        switch (r.below(6)) {
-        case 0:
-            code += QStringLiteral("    If n%1 > %2 Then n%1 = n%1 - %3\r\n")
-                        .arg(word(r))
-                        .arg(r.below(1000))
-                        .arg(r.below(50));
+        switch (r.below(7)) {
+        case 0: {
+            const std::string a = w();
+            code += "    If n" + a + " > " + n(1000) + " Then n" + a + " = n" + a + " - " + n(50) + "\r\n";
             break;
-        case 1:
-            code += QStringLiteral("    s%1 = s%1 & \"%2 %3\" & CStr(n%4)\r\n").arg(word(r), word(r), word(r), word(r));
+        }
+        case 1: {
+            const std::string a = w();
+            code += "    s" + a + " = s" + a + " & \"" + w() + " " + w() + "\" & CStr(n" + w() + ")\r\n";
             break;
-        case 2:
-            code += QStringLiteral(
-                        "    For n%1 = 1 To Len(s%2)\r\n        Mid$(s%2, n%1, 1) = UCase$(Mid$(s%2, n%1, 1))\r\n"
-                        "    Next n%1\r\n")
-                        .arg(word(r), word(r));
+        }
+        case 2: {
+            const std::string a = w();
+            const std::string b = w();
+            code += "    For n" + a + " = 1 To Len(s" + b + ")\r\n        Mid$(s" + b + ", n" + a +
+                    ", 1) = UCase$(Mid$(s" + b + ", n" + a + ", 1))\r\n    Next n" + a + "\r\n";
             break;
+        }
         case 3:
-            code += QStringLiteral("    ' Keep the %1 within the %2\r\n").arg(word(r), word(r));
+            code += "    ' Keep the " + w() + " within the " + w() + "\r\n";
             break;
         case 4:
-            code += QStringLiteral("    Call SendMessage(h%1, &H%2, 0&, ByVal 0&)\r\n")
-                        .arg(word(r))
-                        .arg(r.below(4096), 0, 16);
-            break;
+            if (r.below(2) == 0) {
+                char hex[8];
+                std::snprintf(hex, sizeof hex, "%X", r.below(4096));
+                code += "    Call SendMessage(h" + w() + ", &H" + hex + ", 0&, ByVal 0&)\r\n";
+                break;
+            }
+            [[fallthrough]];
         default:
-            code += QStringLiteral("    Do%1 = Do%1 + n%2 * %3\r\n").arg(word(r), word(r)).arg(r.below(100));
+            code += "    Do" + w() + " = Do" + w() + " + n" + w() + " * " + n(100) + "\r\n";
             break;
         }
     }
-    // A rare call, for searches with a few hits, and now and then a comment in a language other than English.
-    if (r.below(50) == 0)
-        code += QStringLiteral("    Beep\r\n");
+    for (const Plant& p : kPlants) {
+        if (number % p.every == p.at)
+            code += p.line;
+    }
+    // Now and then a comment in a language other than English.
     if (r.below(10) == 0)
-        code += QStringLiteral("    ' Pr\u00fcft die Gr\u00f6\u00dfe, \u00e9t\u00e9 \u00e0 la fen\u00eatre\r\n");
-    code += QStringLiteral("End Function\r\n");
+        code += "    ' Pr\xc3\xbc"
+                "ft die Gr\xc3\xb6\xc3\x9f"
+                "e, \xc3\xa9t\xc3\xa9 \xc3\xa0 la fen\xc3\xaatre\r\n";
+    code += "End Function\r\n";
     return code;
 }
 
@@ -88,6 +138,7 @@ QString snippetCode(Random& r, int number) {
 
 QString generateLibrary(const QString& dir, int count) {
     QDir().mkpath(dir);
+    const Vocabulary vocabulary;
     const QStringList tables = groupNames() + QStringList{kUserCodeTable};
     const int perTable = count / int(tables.size());
     int remainder = count % int(tables.size());
@@ -110,8 +161,10 @@ QString generateLibrary(const QString& dir, int count) {
             const int rows = perTable + (remainder-- > 0 ? 1 : 0);
             for (int i = 0; i < rows; ++i, ++number) {
                 sqlite::Statement insert = db.prepare(sql);
-                insert.bind(1, QStringLiteral("%1 %2 %3").arg(word(r), word(r)).arg(number, 6, 10, QLatin1Char('0')));
-                insert.bind(2, snippetCode(r, number));
+                char serial[16];
+                std::snprintf(serial, sizeof serial, "%06d", number);
+                insert.bind(1, QString::fromStdString(vocabulary.pick(r) + " " + vocabulary.pick(r) + " " + serial));
+                insert.bind(2, QString::fromStdString(snippetCode(r, vocabulary, number)));
                 if (!insert.run() && error.isEmpty())
                     error = insert.error();
             }
@@ -124,7 +177,7 @@ QString generateLibrary(const QString& dir, int count) {
 
 QString cachedLibrary(const QString& root, int count, QString* error) {
     // The generator's version is part of the name, so a changed generator never reuses an old library.
-    const QString dir = QDir(root).filePath(QStringLiteral("library-v2-%1").arg(count));
+    const QString dir = QDir(root).filePath(QStringLiteral("library-v3-%1").arg(count));
     const QString done = QDir(dir).filePath(QStringLiteral("complete"));
     if (!QFileInfo::exists(done)) {
         *error = generateLibrary(dir, count);

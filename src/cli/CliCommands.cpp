@@ -1,7 +1,5 @@
 #include "cli/CliCommands.h"
 
-#include "core/CatalogueModel.h"
-#include "core/CodeTree.h"
 #include "core/GroupNames.h"
 #include "core/SnippetSearch.h"
 #include "core/SnippetStore.h"
@@ -105,12 +103,25 @@ public:
     }
 
     int list() {
-        CatalogueModel tree;
-        const QStringList failures = loadCodeTree(tree, m_store);
         QByteArray out;
-        for (int node = 1; node <= tree.nodeCount(); ++node) {
-            if (tree.tableOf(node) >= 0)
-                out += (tree.caption(tree.parentNode(node)) + QLatin1Char('/') + tree.caption(node)).toUtf8() + '\n';
+        QStringList failures;
+        for (const StoreStatus* opened : {&m_opened.library, &m_opened.user}) {
+            if (!opened->ok)
+                failures << opened->error;
+        }
+        for (int table = 0; table < snippetTableCount(); ++table) {
+            const SnippetRef where = snippetTable(table);
+            if (!opening(where.database).ok)
+                continue;
+            const QByteArray prefix =
+                (where.database == Database::User ? kUserCodeCaption : where.table).toUtf8() + '/';
+            const StoreStatus status = m_store.listNameBytes(where.database, where.table, [&](QByteArrayView name) {
+                out += prefix;
+                out += name;
+                out += '\n';
+            });
+            if (!status)
+                failures << status.error;
         }
         m_output.out(out);
         return reportAll(failures) ? Ok : DatabaseError;

@@ -130,6 +130,17 @@ StoreStatus SnippetStore::listSnippets(Database db, const QString& table,
     return StoreStatus::success();
 }
 
+StoreStatus SnippetStore::listNameBytes(Database db, const QString& table,
+                                        const std::function<void(QByteArrayView)>& sink) {
+    Connection& c = connection(db);
+    Statement query = c.prepare(QStringLiteral("SELECT CodeName FROM %1 ORDER BY rowid").arg(quoted(table)));
+    while (query.next())
+        sink(query.bytes(0));
+    if (query.failed())
+        return StoreStatus::failure(c.describeTable(table, query.error()));
+    return StoreStatus::success();
+}
+
 StoreStatus SnippetStore::listSnippetNames(Database db, const QString& table,
                                            const std::function<void(QString)>& sink) {
     return listSnippets(db, table, [&](qint64, QString name) { sink(std::move(name)); });

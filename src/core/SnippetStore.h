@@ -64,6 +64,9 @@ public:
     StoreStatus listSnippets(Database db, const QString& table,
                              const std::function<void(qint64 record, QString name)>& sink);
     StoreStatus listSnippetNames(Database db, const QString& table, const std::function<void(QString)>& sink);
+    // The names as stored, in UTF-8 (a null name as empty), for readers that pass them on unchanged. Each view is
+    // valid during its call only.
+    StoreStatus listNameBytes(Database db, const QString& table, const std::function<void(QByteArrayView)>& sink);
 
     // The code of one record, provided it still bears the name it was shown under (a null name as the empty text):
     // a record removed or renamed since is not found. A null code is a failure.
