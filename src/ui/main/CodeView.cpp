@@ -1,97 +1,79 @@
 #include "ui/main/CodeView.h"
 
-#include "ui/main/VbHighlighter.h"
-
-#include <QMimeData>
-#include <QTextBlock>
-
-#include <algorithm>
+#include "ui/main/VbSyntax.h"
 
 namespace verdane {
 
 namespace {
-// A carriage return without its line feed is no line break in VB source; it is shown as this symbol, one for one,
-// so that positions in the pane still map onto the stored text.
-constexpr char16_t kLoneCarriageReturn = u'\u240D';
+
+// The styles Scintilla's VB lexer gives comments and keywords (SCE_B_COMMENT and SCE_B_KEYWORD of its SciLexer.h,
+// which QScintilla does not install).
+constexpr unsigned long kCommentStyle = 1;
+constexpr unsigned long kKeywordStyle = 3;
+
+// The VB IDE's default colours: everything black on white but keywords and comments.
+const QColor kText(0x00, 0x00, 0x00);
+const QColor kPaper(0xff, 0xff, 0xff);
+const QColor kKeyword(0x00, 0x00, 0x80);
+const QColor kComment(0x00, 0x80, 0x00);
+
 } // namespace
 
 CodeView::CodeView(QWidget* parent)
-    : QPlainTextEdit(parent) {
+    : QsciScintilla(parent) {
     setObjectName(QStringLiteral("txtView"));
+    setUtf8(true);
     setReadOnly(true);
-    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setWrapMode(WrapNone);
+    setMargins(0);
+    send(SCI_SETMARGINLEFT, 0, 4);
+    send(SCI_SETUNDOCOLLECTION, false);
+    send(SCI_SETTABWIDTH, 8);
+    // The widest line seen so far sets the horizontal scroll range; no line is measured before it is shown.
+    send(SCI_SETSCROLLWIDTHTRACKING, true);
+    // Lines are coloured as they are painted; the rest of the text follows while the window waits for input.
+    send(SCI_SETIDLESTYLING, SC_IDLESTYLING_ALL);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    setUndoRedoEnabled(false);
+
     QFont font(QStringLiteral("Courier New"));
     font.setPointSizeF(9.75);
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
     setFont(font);
-    setTabStopDistance(QFontMetricsF(font).horizontalAdvance(QLatin1Char(' ')) * 8);
+    SendScintilla(SCI_STYLESETFORE, STYLE_DEFAULT, kText);
+    SendScintilla(SCI_STYLESETBACK, STYLE_DEFAULT, kPaper);
+    send(SCI_STYLECLEARALL);
+    SendScintilla(SCI_STYLESETFORE, kKeywordStyle, kKeyword);
+    SendScintilla(SCI_STYLESETFORE, kCommentStyle, kComment);
 }
 
 void CodeView::setCode(const QString& code) {
     m_code = code;
-    m_joinedBreaks.clear();
-    QString shown;
-    shown.reserve(code.size());
-    const qsizetype n = code.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = code[i];
-        if (c == QLatin1Char('\r')) {
-            if (i + 1 < n && code[i + 1] == QLatin1Char('\n')) {
-                m_joinedBreaks.push_back(int(shown.size()));
-                shown += QLatin1Char('\n');
-                ++i;
-            } else {
-                shown += QChar(kLoneCarriageReturn);
-            }
-        } else {
-            shown += c;
-        }
-    }
-    if (m_highlighter)
-        m_highlighter->beginText();
-    setPlainText(shown);
+    const QByteArray bytes = code.toUtf8();
+    setReadOnly(false);
+    send(SCI_CLEARALL);
+    send(SCI_SETSCROLLWIDTH, 1);
+    SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(bytes.size()), bytes.constData());
+    setReadOnly(true);
 }
 
 void CodeView::setHighlighting(bool on) {
-    if (on == (m_highlighter != nullptr))
-        return;
-    if (on) {
-        m_highlighter = new VbHighlighter(this);
-    } else {
-        delete m_highlighter;
-        m_highlighter = nullptr;
-    }
-}
-
-void CodeView::changeEvent(QEvent* event) {
-    QPlainTextEdit::changeEvent(event);
-    if (m_highlighter && event->type() == QEvent::PaletteChange)
-        m_highlighter->updateColours();
-}
-
-qsizetype CodeView::codePosition(int shownPosition) const {
-    const auto joinedBefore = std::lower_bound(m_joinedBreaks.begin(), m_joinedBreaks.end(), shownPosition);
-    return shownPosition + (joinedBefore - m_joinedBreaks.begin());
+    send(SCI_SETLEXER, on ? SCLEX_VB : SCLEX_NULL);
+    // A lexer keeps the keyword list it was given; each new one is given ours.
+    if (on)
+        SendScintilla(SCI_SETKEYWORDS, 0UL, vb::keywordList());
+    // Colours given by the lexer before go; the new one colours the text again as it is shown.
+    send(SCI_CLEARDOCUMENTSTYLE);
 }
 
 QString CodeView::selectedCode() const {
-    const QTextCursor cursor = textCursor();
-    if (!cursor.hasSelection())
+    const long from = send(SCI_GETSELECTIONSTART);
+    const long to = send(SCI_GETSELECTIONEND);
+    if (from >= to)
         return {};
-    const qsizetype from = codePosition(cursor.selectionStart());
-    const qsizetype to = codePosition(cursor.selectionEnd());
-    return m_code.mid(from, to - from);
-}
-
-QMimeData* CodeView::createMimeDataFromSelection() const {
-    auto* data = new QMimeData;
-    data->setText(selectedCode());
-    return data;
+    const auto* text = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+    return QString::fromUtf8(text + from, to - from);
 }
 
 } // namespace verdane

@@ -1,16 +1,27 @@
 #pragma once
 
-#include <QPlainTextEdit>
-
-#include <vector>
+// QScintilla's headers name their signal and slot sections with the keywords this program turns off.
+#ifdef QT_NO_KEYWORDS
+#define signals Q_SIGNALS
+#define slots Q_SLOTS
+#include <Qsci/qsciscintilla.h>
+#undef signals
+#undef slots
+#else
+#include <Qsci/qsciscintilla.h>
+#endif
 
 namespace verdane {
 
-class VbHighlighter;
-
-// The code pane: read-only, fixed pitch, no wrapping. It keeps the snippet's text exactly as stored (CR LF line
-// breaks included); what the commands take away is that text, never the editor's re-encoded copy of it.
-class CodeView final : public QPlainTextEdit {
+// The code pane: a read-only Scintilla editor, fixed pitch, no wrapping, coloured as the VB IDE colours code. The
+// editor holds the snippet's text exactly as stored (CR LF, a lone CR and a lone LF alike, each starting a new line
+// on screen as on paper), so what the commands take away, a selection or the whole text, is that text byte for byte.
+// Read-only, the editor takes no typing, paste or drop, and claims no key ahead of the window: Ctrl+A, Ctrl+C and
+// Ctrl+P stay the window's commands.
+//
+// Scintilla keeps its text in one buffer and lays out and colours only the lines it paints, the rest when idle: a
+// snippet of many megabytes is on screen at once.
+class CodeView final : public QsciScintilla {
     Q_OBJECT
 
 public:
@@ -20,22 +31,17 @@ public:
     const QString& code() const { return m_code; }
     // The selected part of the stored text; empty without a selection.
     QString selectedCode() const;
-    // Where a position of the shown text lies in the stored text.
-    qsizetype codePosition(int shownPosition) const;
 
-    // Colours VB syntax; only how the text looks changes.
+    // Colours VB syntax with Scintilla's VB lexer and our keyword list; off, no lexer runs. Only how the text looks
+    // changes.
     void setHighlighting(bool on);
-    VbHighlighter* highlighter() const { return m_highlighter; }
-
-protected:
-    QMimeData* createMimeDataFromSelection() const override;
-    void changeEvent(QEvent* event) override;
 
 private:
+    long send(unsigned int message, unsigned long wParam = 0, long lParam = 0) const {
+        return SendScintilla(message, wParam, lParam);
+    }
+
     QString m_code;
-    // Positions in the shown text of each line break that stands for a CR LF pair of the stored text.
-    std::vector<int> m_joinedBreaks;
-    VbHighlighter* m_highlighter = nullptr;
 };
 
 } // namespace verdane

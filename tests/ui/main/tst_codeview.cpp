@@ -1,0 +1,249 @@
+#include "core/Settings.h"
+#include "platform/Clipboard.h"
+#include "platform/Printer.h"
+#include "support/UiSupport.h"
+#include "ui/main/CodeView.h"
+#include "ui/main/MainWindow.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace verdane;
+using namespace verdane::test;
+
+namespace {
+
+// Every kind of line break, a tab, accented letters and a character beyond the Basic Multilingual Plane.
+const QString kMixed = QStringLiteral("a\r\n\tb\u00e9\r\n\r\nlone\rcr lone\nlf \U0001F600 end\r\n");
+
+// Selects as a user does with the keyboard: from the start, Right skip times, then Shift+Right take times.
+void selectWithKeys(CodeView* pane, int skip, int take) {
+    pane->setFocus();
+    QTest::keyClick(pane, Qt::Key_Home, Qt::ControlModifier);
+    for (int i = 0; i < skip; ++i)
+        QTest::keyClick(pane, Qt::Key_Right);
+    for (int i = 0; i < take; ++i)
+        QTest::keyClick(pane, Qt::Key_Right, Qt::ShiftModifier);
+}
+
+// What the pane shows at a position of its text: the style Scintilla painted it in.
+struct Look {
+    QColor colour;
+    QColor paper;
+    QByteArray font;
+    double points;
+    bool bold;
+};
+
+QColor fromScintilla(long bgr) {
+    return QColor(int(bgr & 0xff), int((bgr >> 8) & 0xff), int((bgr >> 16) & 0xff));
+}
+
+Look lookAt(const CodeView* pane, long position) {
+    const unsigned long style = pane->SendScintilla(QsciScintillaBase::SCI_GETSTYLEAT, position);
+    QByteArray font(64, '\0');
+    pane->SendScintilla(QsciScintillaBase::SCI_STYLEGETFONT, style, font.data());
+    return {fromScintilla(pane->SendScintilla(QsciScintillaBase::SCI_STYLEGETFORE, style)),
+            fromScintilla(pane->SendScintilla(QsciScintillaBase::SCI_STYLEGETBACK, style)),
+            QByteArray(font.constData()),
+            pane->SendScintilla(QsciScintillaBase::SCI_STYLEGETSIZEFRACTIONAL, style) / 100.0,
+            pane->SendScintilla(QsciScintillaBase::SCI_STYLEGETBOLD, style) != 0};
+}
+
+// Shows code and waits until the pane has given all of it its styles, as painting and idle time do.
+void showStyled(CodeView* pane, const QString& code) {
+    pane->setCode(code);
+    QTRY_COMPARE(pane->SendScintilla(QsciScintillaBase::SCI_GETENDSTYLED),
+                 pane->SendScintilla(QsciScintillaBase::SCI_GETLENGTH));
+}
+
+} // namespace
+
+class TestCodeView : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
+    void init() {
+        m_env->reset();
+        clipboard::setText(QStringLiteral("before"));
+    }
+
+    void keepsTheStoredTextExactly_data() {
+        QTest::addColumn<int>("skip");
+        QTest::addColumn<int>("take");
+        QTest::addColumn<QString>("selected");
+        QTest::newRow("CR LF pairs and a tab") << 3 << 6 << QStringLiteral("b\u00e9\r\n\r\nlo");
+        QTest::newRow("a lone CR") << 10 << 3 << QStringLiteral("e\rc");
+        QTest::newRow("a lone LF") << 18 << 3 << QStringLiteral("e\nl");
+        QTest::newRow("a character of two UTF-16 units") << 23 << 1 << QStringLiteral("\U0001F600");
+        QTest::newRow("everything") << 0 << 100 << kMixed;
+        QTest::newRow("nothing") << 5 << 0 << QString();
+    }
+
+    void keepsTheStoredTextExactly() {
+        QFETCH(int, skip);
+        QFETCH(int, take);
+        QFETCH(QString, selected);
+        Session s;
+        CodeView* pane = s.main().codeView();
+        pane->setCode(kMixed);
+        QCOMPARE(pane->code(), kMixed);
+        QCOMPARE(pane->text(), kMixed); // what the editor holds, not only our copy
+
+        selectWithKeys(pane, skip, take);
+        QCOMPARE(pane->selectedCode(), selected);
+        // The window's Ctrl+C copies the selection; without one the clipboard keeps what it held.
+        QTest::keyClick(pane, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(clipboard::text(), selected.isEmpty() ? QStringLiteral("before") : selected);
+        // Ctrl+A is Copy All: the whole text goes to the clipboard and the selection stays as it was.
+        QTest::keyClick(pane, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(clipboard::text(), kMixed);
+        QCOMPARE(pane->selectedCode(), selected);
+    }
+
+    void takesNoInput_data() {
+        QTest::addColumn<QKeySequence>("keys");
+        for (const char* keys : {"x", "Return", "Backspace", "Del", "Tab", "Ctrl+V", "Shift+Ins", "Ctrl+X",
+                                 "Ctrl+Shift+L", "Ctrl+D", "Ctrl+Shift+U"})
+            QTest::newRow(keys) << QKeySequence(QString::fromLatin1(keys));
+    }
+
+    void takesNoInput() {
+        QFETCH(QKeySequence, keys);
+        Session s;
+        CodeView* pane = s.main().codeView();
+        pane->setCode(kMixed);
+        clipboard::setText(QStringLiteral("pasted"));
+        selectWithKeys(pane, 3, 2);
+        QTest::keySequence(pane, keys);
+        QCOMPARE(pane->text(), kMixed);
+        QCOMPARE(pane->code(), kMixed);
+    }
+
+    void takesNoDrop() {
+        Session s;
+        CodeView* pane = s.main().codeView();
+        pane->setCode(kMixed);
+        QMimeData dragged;
+        dragged.setText(QStringLiteral("dropped"));
+        const QPoint at(5, 5);
+        QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(pane->viewport(), &enter);
+        QVERIFY(!enter.isAccepted());
+        QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, &dragged, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(pane->viewport(), &drop);
+        QCOMPARE(pane->text(), kMixed);
+    }
+
+    void ctrlPPrintsFromThePane() {
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+        printer::printToPdfForTests(pdf);
+        Session s;
+        CodeView* pane = s.main().codeView();
+        pane->setCode(kMixed);
+        pane->setFocus();
+        QTest::keyClick(pane, Qt::Key_P, Qt::ControlModifier);
+        printer::printToPdfForTests(QString());
+        QVERIFY(QFileInfo::exists(pdf));
+        QCOMPARE(pane->text(), kMixed);
+    }
+
+    void contextMenuHoldsTheCopyCommands() {
+        Session s;
+        CodeView* pane = s.main().codeView();
+        QList<QAction*> shown;
+        QTimer::singleShot(0, this, [&shown] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                shown = menu->actions();
+                menu->close();
+            }
+        });
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), pane->viewport()->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(pane->viewport(), &event);
+        QCOMPARE(shown, QList<QAction*>({s.main().menuAction(QStringLiteral("mnuFileCopy")),
+                                         s.main().menuAction(QStringLiteral("mnuFileCopyAll"))}));
+    }
+
+    void coloursAsTheVbIde_data() {
+        QTest::addColumn<bool>("highlighting");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QColor>("colour");
+        QTest::addColumn<QString>("word");
+        const QColor keyword(0x00, 0x00, 0x80), comment(0x00, 0x80, 0x00), black(Qt::black);
+        QTest::newRow("keyword") << true << "Public Sub Hello()" << keyword << "Sub";
+        QTest::newRow("keyword in capitals") << true << "x = 1: END IF" << keyword << "IF";
+        QTest::newRow("operator word") << true << "a = b Xor c" << keyword << "Xor";
+        QTest::newRow("a name") << true << "Public Sub Hello()" << black << "Hello";
+        QTest::newRow("a call") << true << "MsgBox x" << black << "MsgBox";
+        QTest::newRow("comment") << true << "x = 1 ' Sub note" << comment << "Sub";
+        QTest::newRow("Rem comment") << true << "Rem Sub note" << comment << "note";
+        QTest::newRow("string") << true << "s = \"Sub it's\" & t" << black << "Sub";
+        QTest::newRow("number") << true << "n = &H1F + 10" << black << "10";
+        QTest::newRow("keyword, highlighting off") << false << "Public Sub Hello()" << black << "Sub";
+        QTest::newRow("comment, highlighting off") << false << "x = 1 ' Sub note" << black << "Sub";
+    }
+
+    void coloursAsTheVbIde() {
+        QFETCH(bool, highlighting);
+        QFETCH(QString, line);
+        QFETCH(QColor, colour);
+        QFETCH(QString, word);
+        Session s;
+        CodeView* pane = s.main().codeView();
+        pane->setHighlighting(highlighting);
+        const QString code = QStringLiteral("Dim x\r\n") + line + QStringLiteral("\r\nEnd Sub\r\n");
+        showStyled(pane, code);
+        const Look look = lookAt(pane, code.indexOf(word));
+        QCOMPARE(look.colour, colour);
+        QCOMPARE(look.paper, QColor(Qt::white));
+        QCOMPARE(look.font, QByteArray("Courier New"));
+        QCOMPARE(look.points, 9.75);
+        QVERIFY(!look.bold);
+        QCOMPARE(pane->code(), code);
+    }
+
+    void theHighlightingChoiceIsRemembered() {
+        const QString code = QStringLiteral("Public Sub Hello()");
+        const QColor keyword(0x00, 0x00, 0x80);
+        for (const bool wasOn : {true, false}) {
+            Session s;
+            CodeView* pane = s.main().codeView();
+            QAction* entry = s.main().menuAction(QStringLiteral("mnuViewSyntaxHighlighting"));
+            QCOMPARE(entry->isChecked(), wasOn);
+            showStyled(pane, code);
+            QCOMPARE(lookAt(pane, 7).colour == keyword, wasOn);
+            entry->trigger();
+            showStyled(pane, code);
+            QCOMPARE(lookAt(pane, 7).colour == keyword, !wasOn);
+            QCOMPARE(settings::read(settings::SyntaxHighlighting), wasOn ? QStringLiteral("0") : QStringLiteral("1"));
+        }
+    }
+
+    void fixedPitchWithoutWrapping() {
+        Session s;
+        CodeView* pane = s.main().codeView();
+        const auto width = [pane](const char* text) {
+            return pane->SendScintilla(QsciScintillaBase::SCI_TEXTWIDTH, QsciScintillaBase::STYLE_DEFAULT, text);
+        };
+        QCOMPARE(width("iiii"), width("WWWW"));
+        const QString longLine = QStringLiteral("Dim x ' ") + QString(2000, QLatin1Char('x'));
+        showStyled(pane, longLine + QStringLiteral("\r\nEnd"));
+        QCOMPARE(pane->SendScintilla(QsciScintillaBase::SCI_WRAPCOUNT, 0UL), 1);
+        QTRY_VERIFY(pane->horizontalScrollBar()->maximum() > width("x") * 1500);
+    }
+
+private:
+    std::unique_ptr<TestEnvironment> m_env;
+};
+
+QTEST_MAIN(TestCodeView)
+#include "tst_codeview.moc"
