@@ -1,430 +1,338 @@
 // Times the program's work on synthetic libraries next to a reference program run on the same data in the same run,
-// and prints each figure with the ratio between them. Machines are shared and noisy: read the ratios and medians.
+// and prints each figure (min / median / max of interleaved runs) with the ratio of the medians. Whole processes are
+// compared with whole processes, work inside a process with work inside a process; cold runs apart from warm ones.
+// Machines are shared and noisy: read the ratios and medians.
 //
-//   verdane-bench [--sizes 1000,10000,100000] [--runs 5] [--data DIR]
+//   verdane-bench [--sizes 100000,300000] [--runs 7] [--data DIR]
 
+#include "BenchChildren.h"
+#include "BenchSupport.h"
+#include "LibraryGenerator.h"
 #include "chat/ChatCommands.h"
-#include "chat/ChatWindow.h"
-#include "core/CatalogueModel.h"
 #include "core/GroupNames.h"
-#include "core/Settings.h"
-#include "core/SnippetSearch.h"
 #include "core/SnippetStore.h"
-#include "ui/find/FindWindow.h"
-#include "ui/main/CodeView.h"
-#include "ui/main/MainWindow.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLineEdit>
 #include <QProcess>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTreeView>
 
-#include "LibraryGenerator.h"
-#include <algorithm>
-#include <atomic>
 #include <cstdio>
-#include <fcntl.h>
-#include <functional>
-#include <poll.h>
-#include <sys/stat.h>
-#include <thread>
-#include <unistd.h>
 
 using namespace verdane;
+using namespace verdane::bench;
 
 namespace {
 
-double median(std::vector<double> values) {
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const size_t mid = values.size() / 2;
-    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
-}
-
-// Milliseconds of each of runs calls of work, after one call that warms caches.
-std::vector<double> timeRuns(int runs, const std::function<void()>& work) {
-    work();
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    return times;
-}
-
-// A figure of this process's memory from /proc/self/status, in kB: VmHWM the peak, VmRSS what it holds now.
-qint64 memoryKb(const QByteArray& field) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(field + ':'))
-            return line.mid(field.size() + 1).trimmed().split(' ').first().toLongLong();
-    }
-    return -1;
-}
-
-qint64 peakResidentKb() {
-    return memoryKb("VmHWM");
-}
-
-// The measured side runs in a process of its own, so that its peak memory is the program's alone.
-int childTree(const QString& dir, int runs) {
-    SnippetStore store(dir);
-    MainWindow main(store);
-    const double build = median(timeRuns(runs, [&] { main.LoadCodeTree(); }));
-    main.show();
-    main.treeView()->expandAll();
-    QApplication::processEvents();
-    std::printf("tree_ms %.3f\nnodes %d\npeak_kb %lld\n", build, main.catalogue().nodeCount(), peakResidentKb());
-    return 0;
-}
-
-// The searches of the Find window, through the window itself: the first one reads every snippet into memory, the
-// timed ones after it are warm.
-const QStringList kNeedles{QStringLiteral("XyzzyPlugh"), QStringLiteral("Beep"), QStringLiteral("SendMessage(h"),
-                           QStringLiteral("If"), QStringLiteral("Zq")};
-
-int childFind(const QString& dir, int runs) {
-    SnippetStore store(dir);
-    MainWindow main(store);
-    main.LoadCodeTree();
-    main.show();
-    main.mnuFileFind_Click();
-    FindWindow* find = main.findWindow();
-    auto* text = find->findChild<QLineEdit*>(QStringLiteral("txtFind"));
-    QApplication::processEvents();
-    for (int i = 0; i < kNeedles.size(); ++i) {
-        text->setText(kNeedles[i]);
-        find->cmdFind_Click();
-        if (i == 0)
-            std::printf("cold_ms %.3f\n", find->lastTiming().totalMs);
-        std::vector<double> total, first;
-        for (int r = 0; r < runs; ++r) {
-            find->cmdFind_Click();
-            total.push_back(find->lastTiming().totalMs);
-            first.push_back(find->lastTiming().firstHitMs);
-        }
-        std::printf("total%d %.3f\nfirst%d %.3f\nhits%d %d\n", i, median(total), i, median(first), i,
-                    find->lastTiming().hits);
-    }
-    std::printf("peak_kb %lld\n", peakResidentKb());
-    return 0;
-}
-
-// Shows a text in the pane and paints it, as a click on a snippet does; returns the milliseconds until it is on
-// screen.
-double showCode(CodeView& pane, const QString& code) {
-    QElapsedTimer clock;
-    clock.start();
-    pane.setCode(code);
-    pane.repaint();
-    const double ms = double(clock.nsecsElapsed()) / 1e6;
-    QApplication::processEvents();
-    return ms;
-}
-
-// A 20 MB snippet in the pane: the memory the process holds with a small snippet shown, with the big one, and with a
-// small one again; then, with highlighting off and on, the time until the big one is on screen.
-int childHighlight(int runs) {
-    QString code;
-    for (int i = 0; code.size() < 20 * 1024 * 1024; ++i)
-        code += QStringLiteral("    If nCount%1 > 10 Then s = s & \"text \"\"quoted\"\" \" & CStr(&H1F&) ' note %1\r\n")
-                    .arg(i);
-    const QString small = code.left(2000);
-    {
-        CodeView pane;
-        pane.resize(800, 600);
-        pane.show();
-        pane.setHighlighting(true);
-        showCode(pane, small);
-        const qint64 before = memoryKb("VmRSS");
-        showCode(pane, code);
-        const qint64 big = memoryKb("VmRSS");
-        showCode(pane, small);
-        std::printf("small_kb %lld\nbig_kb %lld\nafter_kb %lld\n", before, big, memoryKb("VmRSS"));
-    }
-    for (const bool on : {false, true}) {
-        CodeView pane;
-        pane.resize(800, 600);
-        pane.show();
-        pane.setHighlighting(on);
-        QApplication::processEvents();
-        std::vector<double> shownTimes;
-        for (int run = 0; run <= runs; ++run) { // the first run warms up
-            showCode(pane, small);
-            const double ms = showCode(pane, code);
-            if (run > 0)
-                shownTimes.push_back(ms);
-        }
-        std::printf("%s_ms %.3f\n", on ? "on" : "off", median(shownTimes));
-        if (!on)
-            continue;
-        // The lines out of sight are coloured while the window waits for input.
-        QElapsedTimer clock;
-        clock.start();
-        double pause = 0;
-        while (pane.SendScintilla(QsciScintillaBase::SCI_GETENDSTYLED) <
-               pane.SendScintilla(QsciScintillaBase::SCI_GETLENGTH)) {
-            QElapsedTimer slice;
-            slice.start();
-            QApplication::processEvents();
-            pause = std::max(pause, double(slice.nsecsElapsed()) / 1e6);
-        }
-        std::printf("complete_ms %.3f\npause_ms %.3f\n", double(clock.nsecsElapsed()) / 1e6, pause);
-    }
-    return 0;
-}
-
-// A reader standing in for WeeChat: drains a pipe as fast as it fills, on a thread of its own.
-class PipeDrain {
-public:
-    explicit PipeDrain(const QString& path) {
-        ::mkfifo(QFile::encodeName(path).constData(), 0600);
-        m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
-        m_thread = std::thread([this] {
-            char buffer[65536];
-            while (!m_stop) {
-                pollfd p{m_fd, POLLIN, 0};
-                if (::poll(&p, 1, 20) > 0) {
-                    const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
-                    if (n > 0)
-                        m_bytes += n;
-                }
-            }
-        });
-    }
-    ~PipeDrain() {
-        m_stop = true;
-        m_thread.join();
-        ::close(m_fd);
-    }
-
-private:
-    int m_fd = -1;
-    std::atomic<bool> m_stop{false};
-    std::atomic<qint64> m_bytes{0};
-    std::thread m_thread;
+// Needles of every class the issue of speed depends on: length, rarity of their bytes, share of snippets hit. The
+// generator plants the rare ones at known shares (see LibraryGenerator.h).
+struct Needle {
+    const char* text;
+    const char* what;
+};
+constexpr Needle kNeedles[] = {
+    {"qz", "2 chars, rare"},          {"if", "2 chars, common"},       {"jq", "2 chars, no hit"},
+    {"jzq", "3 chars, rare"},         {"dim", "3 chars, common"},      {"zzq", "3 chars, no hit"},
+    {"beep", "4 chars"},              {"zjcookiemarker", "10+ rare"},  {"sendmessage(h", "10+ common"},
+    {"xyzzyplughqq", "10+ no hit"},
 };
 
-QString thousandLineSnippet() {
-    QString code;
-    for (int i = 1; i <= 1000; ++i)
-        code += QStringLiteral("    strLine = strLine & \"line %1 of the snippet\" ' comment\r\n").arg(i);
-    return code;
+QString cliPath() {
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("verdane-cli"));
 }
 
-// A 1,000-line snippet sent through the chat window into a pipe that is read as fast as it fills.
-int childChat(const QString& dir, int runs) {
-    QTemporaryDir pipes;
-    const QString pipe = pipes.filePath(QStringLiteral("weechat_fifo_bench"));
-    PipeDrain drain(pipe);
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, pipes.path());
-    settings::write(settings::ChatServiceName, pipe);
-    SnippetStore store(dir);
-    MainWindow main(store);
-    main.codeView()->setCode(thousandLineSnippet());
-    main.mnuFileExportmIRCChat_Click();
-    ChatWindow* chat = main.chatWindow();
-    chat->findChild<QLineEdit*>(QStringLiteral("txtNickChannel"))->setText(QStringLiteral("alice"));
-    std::printf("send_ms %.3f\n", median(timeRuns(runs, [&] { chat->cmdSend_Click(); })));
-    return 0;
+Command cli(const QString& dir, const QStringList& arguments) {
+    return {cliPath(), QStringList{QStringLiteral("--data-dir"), dir} + arguments};
 }
 
-QMap<QString, double> runChild(const QStringList& arguments) {
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    if (!env.contains(QStringLiteral("QT_QPA_PLATFORM")))
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    child.setProcessEnvironment(env);
-    child.start(QCoreApplication::applicationFilePath(), QStringList{QStringLiteral("--child")} + arguments);
-    child.waitForFinished(-1);
-    QMap<QString, double> values;
-    for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
-        const QList<QByteArray> parts = line.split(' ');
-        if (parts.size() == 2)
-            values.insert(QString::fromLatin1(parts[0]), parts[1].toDouble());
-    }
-    return values;
+Command sqliteShell(const QString& database, const QString& sql) {
+    return {QStringLiteral("sqlite3"), {QStringLiteral("-batch"), database, sql}};
 }
 
-// The sqlite3 shell reading every snippet name of both files, output thrown away.
-std::vector<double> sqliteShellNames(const QString& dir, int runs) {
+QString namesSql(const QString& dir) {
     QStringList statements{QStringLiteral("ATTACH '%1' AS user;").arg(QDir(dir).filePath(kUserFileName))};
     for (const QString& group : groupNames())
         statements << QStringLiteral("SELECT CodeName FROM \"%1\";").arg(group);
     statements << QStringLiteral("SELECT CodeName FROM user.UserCode;");
-    const QString sql = statements.join(QLatin1Char(' '));
-    return timeRuns(runs, [&] {
-        QProcess shell;
-        shell.setStandardOutputFile(QProcess::nullDevice());
-        shell.start(QStringLiteral("sqlite3"), {QStringLiteral("-batch"), QDir(dir).filePath(kLibraryFileName), sql});
-        shell.waitForFinished(-1);
-    });
+    return statements.join(QLatin1Char(' '));
 }
 
-// Every snippet's code in one text file, as ripgrep would be given it; returns the code's size in bytes.
-qint64 writeCodeText(const QString& dir, const QString& path) {
+// Every snippet's code in one text file, as ripgrep would be given it.
+QString writeDump(const QString& dir) {
+    const QString path = QDir(dir).filePath(QStringLiteral("code.txt"));
     if (QFileInfo::exists(path))
-        return QFileInfo(path).size();
+        return path;
     SnippetStore store(dir);
     store.reopenDatabases();
-    QFile out(path);
+    QFile out(path + QStringLiteral(".part"));
     out.open(QIODevice::WriteOnly);
-    auto write = [&](const QString&, const QString& code) {
-        out.write(code.toUtf8());
-        out.write("\n");
-        return true;
-    };
-    for (const QString& group : groupNames())
-        store.scanSnippets(Database::Library, group, write);
-    store.scanSnippets(Database::User, kUserCodeTable, write);
-    return out.size();
+    for (int table = 0; table < snippetTableCount(); ++table) {
+        const SnippetRef where = snippetTable(table);
+        store.scanSnippetBytes(where.database, where.table, [&](qint64, const QString&, QByteArrayView code) {
+            out.write(code.data(), code.size());
+            out.write("\n");
+            return true;
+        });
+    }
+    out.close();
+    QFile::rename(out.fileName(), path);
+    return path;
 }
 
-std::vector<double> timeCommand(int runs, const QString& program, const QStringList& arguments) {
-    return timeRuns(runs, [&] {
-        QProcess process;
-        process.setStandardOutputFile(QProcess::nullDevice());
-        process.start(program, arguments);
-        process.waitForFinished(-1);
-    });
+int countLines(const Command& command, const QProcessEnvironment& env) {
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(command.program, command.arguments);
+    process.waitForFinished(-1);
+    return int(process.readAllStandardOutput().count('\n'));
 }
 
-std::vector<double> sqliteShellLike(const QString& dir, const QString& needle, int runs) {
-    QStringList statements{QStringLiteral("ATTACH '%1' AS user;").arg(QDir(dir).filePath(kUserFileName))};
-    for (const QString& group : groupNames())
-        statements << QStringLiteral("SELECT CodeName FROM \"%1\" WHERE Code LIKE '%%2%';").arg(group, needle);
-    statements << QStringLiteral("SELECT CodeName FROM user.UserCode WHERE Code LIKE '%%1%';").arg(needle);
-    return timeCommand(
-        runs, QStringLiteral("sqlite3"),
-        {QStringLiteral("-batch"), QDir(dir).filePath(kLibraryFileName), statements.join(QLatin1Char(' '))});
+// A figure a child measured: its min, median and max.
+Series fromChild(const QMap<QString, double>& values, const QString& key) {
+    return Series{{values.value(key + QStringLiteral("_min")), values.value(key + QStringLiteral("_ms")),
+                   values.value(key + QStringLiteral("_max"))}};
 }
 
-void printRow(const QString& what, int n, double ours, double reference, const QString& extra = {}) {
-    std::printf("%-28s %8d %12.2f ms %12.2f ms %8.2fx  %s\n", qPrintable(what), n, ours, reference,
-                reference > 0 ? ours / reference : 0.0, qPrintable(extra));
+double launchToPaint(const QString& dir, const QProcessEnvironment& env) {
+    QProcess child;
+    child.setProcessEnvironment(env);
+    QElapsedTimer clock;
+    clock.start();
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), QStringLiteral("launch"), dir});
+    while (!child.readAllStandardOutput().contains("painted") && child.state() != QProcess::NotRunning)
+        child.waitForReadyRead(-1);
+    const double ms = double(clock.nsecsElapsed()) / 1e6;
+    child.waitForFinished(-1);
+    return ms;
+}
+
+void benchTerminal(const QString& dir, int n, int runs, const QProcessEnvironment& env, const QString& cacheDir) {
+    std::printf("\nWhole processes: verdane-cli next to the sqlite3 shell and ripgrep, N = %d\n", n);
+    const QString library = QDir(dir).filePath(kLibraryFileName);
+    auto time = [&](const Command& c) { return [c, &env] { return timeProcess(c, env); }; };
+
+    Pair p = interleaved(runs, time(cli(dir, {QStringLiteral("list")})), time(sqliteShell(library, namesSql(dir))));
+    printRow(QStringLiteral("list vs sqlite3 names"), n, p.ours, p.reference);
+
+    // A record in the middle of the last group, by name.
+    QProcess pick;
+    pick.start(QStringLiteral("sqlite3"),
+               {library, QStringLiteral("SELECT CodeName FROM Window LIMIT 1 OFFSET (SELECT count(*)/2 FROM Window)")});
+    pick.waitForFinished(-1);
+    const QString middle = QString::fromUtf8(pick.readAllStandardOutput()).trimmed();
+    const QString recordSql =
+        QStringLiteral("SELECT Code FROM Window WHERE CodeName = '%1'").arg(QString(middle).replace(QLatin1Char('\''), QStringLiteral("''")));
+    p = interleaved(runs, time(cli(dir, {QStringLiteral("show"), QStringLiteral("Window"), middle})),
+                    time(sqliteShell(library, recordSql)));
+    printRow(QStringLiteral("show vs sqlite3 record"), n, p.ours, p.reference);
+
+    QTemporaryDir out;
+    const QString exported = out.filePath(QStringLiteral("x.bas"));
+    p = interleaved(runs, time(cli(dir, {QStringLiteral("export"), QStringLiteral("Window"), middle, exported})),
+                    time(sqliteShell(library, QStringLiteral("SELECT writefile('%1', Code) FROM Window WHERE CodeName = "
+                                                             "'%2'")
+                                                  .arg(out.filePath(QStringLiteral("y.bas")),
+                                                       QString(middle).replace(QLatin1Char('\''), QStringLiteral("''"))))));
+    printRow(QStringLiteral("export vs sqlite3 writefile"), n, p.ours, p.reference);
+
+    // Imports go into a copy of the user's file, under a new name every time.
+    QFile::copy(QDir(dir).filePath(kUserFileName), out.filePath(kUserFileName));
+    int imports = 0;
+    p = interleaved(
+        runs,
+        [&] {
+            return timeProcess(cli(out.path(), {QStringLiteral("import"),
+                                                QStringLiteral("Bench Import %1").arg(++imports), exported}),
+                               env);
+        },
+        [&] {
+            return timeProcess(sqliteShell(out.filePath(kUserFileName),
+                                           QStringLiteral("INSERT INTO UserCode VALUES ('Shell %1', readfile('%2'))")
+                                               .arg(QString::number(imports), exported)),
+                               env);
+        });
+    printRow(QStringLiteral("import vs sqlite3 insert"), n, p.ours, p.reference);
+
+    const QString dump = writeDump(dir);
+    const double snippets = double(n);
+    for (const Needle& needle : kNeedles) {
+        const QString text = QString::fromLatin1(needle.text);
+        const int hits = countLines(cli(dir, {QStringLiteral("find"), text}), env);
+        p = interleaved(runs, time(cli(dir, {QStringLiteral("find"), text})),
+                        time({QStringLiteral("rg"), {QStringLiteral("-i"), QStringLiteral("-F"), QStringLiteral("-c"),
+                                                     text, dump}}));
+        printRow(QStringLiteral("find %1 vs rg").arg(QLatin1String(needle.what)), n, p.ours, p.reference,
+                 QStringLiteral("\"%1\", %2 hits (%3%)").arg(text).arg(hits).arg(100.0 * hits / snippets, 0, 'g', 3));
+    }
+    // Cold: no cache file, so the search reads the databases (and writes the cache file again).
+    const std::function<void()> removeCache = [&] { QDir(cacheDir).removeRecursively(); };
+    for (const char* text : {"qz", "if"}) {
+        p = interleaved(runs, time(cli(dir, {QStringLiteral("find"), QLatin1String(text)})),
+                        time({QStringLiteral("rg"), {QStringLiteral("-i"), QStringLiteral("-F"), QStringLiteral("-c"),
+                                                     QLatin1String(text), dump}}),
+                        removeCache);
+        printRow(QStringLiteral("find, no cache file, vs rg"), n, p.ours, p.reference,
+                 QStringLiteral("\"%1\"").arg(QLatin1String(text)));
+    }
+    for (const char* text : {"if", ""}) {
+        const qint64 anonKb = peakAnonymousKb(cli(dir, {QStringLiteral("find"), QLatin1String(text)}), env);
+        printNote(QStringLiteral("find \"%1\": at most %2 MB of anonymous memory (the mapped cache file aside)")
+                      .arg(QLatin1String(text))
+                      .arg(double(anonKb) / 1024.0, 0, 'f', 1));
+    }
+}
+
+void benchWindows(const QString& dir, int n, int runs, const QProcessEnvironment& env) {
+    std::printf("\nThe program's windows, N = %d\n", n);
+    const QString library = QDir(dir).filePath(kLibraryFileName);
+    Pair p = interleaved(
+        runs, [&] { return launchToPaint(dir, env); },
+        [&] { return timeProcess(sqliteShell(library, namesSql(dir)), env); });
+    printRow(QStringLiteral("launch to painted vs sqlite3 names"), n, p.ours, p.reference, QStringLiteral("whole processes"));
+
+    const auto tree = runChild({QStringLiteral("tree"), dir, QString::number(runs)}, env);
+    printRow(QStringLiteral("tree build vs a walk of the names"), n, fromChild(tree, QStringLiteral("tree")),
+             fromChild(tree, QStringLiteral("walk")),
+             QStringLiteral("in one process; peak memory %1 MB with the tree shown")
+                 .arg(tree.value(QStringLiteral("peak_kb")) / 1024.0, 0, 'f', 1));
+
+    QStringList needles;
+    for (const Needle& needle : kNeedles)
+        needles << QString::fromLatin1(needle.text);
+    const QString dump = writeDump(dir);
+    for (const char* state : {"cold", "warm"}) {
+        const auto first = runChild({QStringLiteral("find"), dir, QString::number(1), QLatin1String(state),
+                                     needles.first()},
+                                    env);
+        printNote(QStringLiteral("first search of a run (%1 cache file): first hit on screen after %2 ms, all in %3 "
+                                 "ms, the window never more than %4 ms without answering")
+                      .arg(QLatin1String(qstrcmp(state, "cold") == 0 ? "no" : "a valid"))
+                      .arg(first.value(QStringLiteral("first_hit")), 0, 'f', 1)
+                      .arg(first.value(QStringLiteral("first_total")), 0, 'f', 1)
+                      .arg(first.value(QStringLiteral("first_stall")), 0, 'f', 1));
+    }
+    const auto find = runChild(QStringList{QStringLiteral("find"), dir, QString::number(runs), QStringLiteral("warm")} +
+                                   needles,
+                               env);
+    for (int i = 0; i < needles.size(); ++i) {
+        const QString key = QString::number(i);
+        Series rg;
+        for (int run = 0; run < runs; ++run)
+            rg.ms.push_back(timeProcess(
+                {QStringLiteral("rg"), {QStringLiteral("-i"), QStringLiteral("-F"), QStringLiteral("-c"), needles[i], dump}},
+                env));
+        printRow(QStringLiteral("Find window %1 vs rg").arg(QLatin1String(kNeedles[i].what)), n,
+                 fromChild(find, QStringLiteral("total") + key), rg,
+                 QStringLiteral("warm, in the window; %1 hits, first after %2 ms, longest wait %3 ms")
+                     .arg(find.value(QStringLiteral("hits") + key))
+                     .arg(find.value(QStringLiteral("hit") + key), 0, 'f', 1)
+                     .arg(find.value(QStringLiteral("stall") + key), 0, 'f', 1));
+    }
+    printNote(QStringLiteral("peak memory of the window process after the searches: %1 MB")
+                  .arg(find.value(QStringLiteral("peak_kb")) / 1024.0, 0, 'f', 1));
+}
+
+void benchPaneAndChat(const QString& root, int runs, const QProcessEnvironment& env) {
+    std::printf("\nOnce, whatever the library's size\n");
+    const auto pane = runChild({QStringLiteral("pane"), QString::number(runs)}, env);
+    printRow(QStringLiteral("20 MB shown, colours vs none"), 1, fromChild(pane, QStringLiteral("on")),
+             fromChild(pane, QStringLiteral("off")),
+             QStringLiteral("memory %1 MB, %2 MB with it, %3 MB after a small one again; all coloured after %4 ms, "
+                            "the longest pause %5 ms")
+                 .arg(pane.value(QStringLiteral("small_kb")) / 1024.0, 0, 'f', 1)
+                 .arg(pane.value(QStringLiteral("big_kb")) / 1024.0, 0, 'f', 1)
+                 .arg(pane.value(QStringLiteral("after_kb")) / 1024.0, 0, 'f', 1)
+                 .arg(pane.value(QStringLiteral("complete_ms")), 0, 'f', 0)
+                 .arg(pane.value(QStringLiteral("pause_ms")), 0, 'f', 1));
+
+    QString error;
+    const QString dir = cachedLibrary(root, 1000, &error);
+    const auto chat = runChild({QStringLiteral("chat"), dir, QString::number(runs)}, env);
+    // The reference hands the same command lines to a pipe in one go.
+    QTemporaryDir pipes;
+    const QString pipe = pipes.filePath(QStringLiteral("fifo"));
+    PipeDrain drain(pipe);
+    const QString linesFile = pipes.filePath(QStringLiteral("lines"));
+    QFile lines(linesFile);
+    lines.open(QIODevice::WriteOnly);
+    for (const QString& line : chatCommandLines(QStringLiteral("alice"), QString(), thousandLineSnippet()))
+        lines.write("*" + line.toUtf8() + "\n");
+    lines.close();
+    Series cat;
+    for (int run = 0; run < runs; ++run)
+        cat.ms.push_back(timeProcess(
+            {QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("cat '%1' > '%2'").arg(linesFile, pipe)}}, env));
+    printRow(QStringLiteral("chat: 1,000 lines vs cat"), 1000, fromChild(chat, QStringLiteral("send")), cat, QStringLiteral("through the chat window into a pipe read as it fills"));
+}
+
+int runAsChild(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const QString what = args.value(2);
+    if (what == QLatin1String("tree") && args.size() == 5)
+        return childTree(args[3], args[4].toInt());
+    if (what == QLatin1String("launch") && args.size() == 4)
+        return childLaunch(args[3]);
+    if (what == QLatin1String("find") && args.size() >= 7)
+        return childFind(args[3], args.mid(6), args[4].toInt(), args[5] == QLatin1String("cold"));
+    if (what == QLatin1String("pane") && args.size() == 4)
+        return childPane(args[3].toInt());
+    if (what == QLatin1String("chat") && args.size() == 5)
+        return childChat(args[3], args[4].toInt());
+    return 2;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc >= 2 && QByteArray(argv[1]) == "--child") {
-        QApplication app(argc, argv);
-        const QStringList args = app.arguments();
-        if (args.size() == 5 && args[2] == QStringLiteral("tree"))
-            return childTree(args[3], args[4].toInt());
-        if (args.size() == 5 && args[2] == QStringLiteral("find"))
-            return childFind(args[3], args[4].toInt());
-        if (args.size() == 4 && args[2] == QStringLiteral("highlight"))
-            return childHighlight(args[3].toInt());
-        if (args.size() == 5 && args[2] == QStringLiteral("chat"))
-            return childChat(args[3], args[4].toInt());
-        return 2;
-    }
+    if (argc >= 2 && QByteArray(argv[1]) == "--child")
+        return runAsChild(argc, argv);
 
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
     parser.addHelpOption();
     const QCommandLineOption sizesOption(QStringLiteral("sizes"), QStringLiteral("Library sizes."),
-                                         QStringLiteral("list"), QStringLiteral("1000,10000,100000"));
+                                         QStringLiteral("list"), QStringLiteral("100000,300000"));
     const QCommandLineOption runsOption(QStringLiteral("runs"), QStringLiteral("Timed runs per figure."),
-                                        QStringLiteral("n"), QStringLiteral("5"));
+                                        QStringLiteral("n"), QStringLiteral("7"));
     const QCommandLineOption dataOption(QStringLiteral("data"), QStringLiteral("Where generated libraries are kept."),
                                         QStringLiteral("dir"), QDir::current().filePath(QStringLiteral("bench-data")));
-    parser.addOptions({sizesOption, runsOption, dataOption});
+    const QCommandLineOption onlyOption(QStringLiteral("only"), QStringLiteral("terminal, windows or once."),
+                                        QStringLiteral("part"));
+    parser.addOptions({sizesOption, runsOption, dataOption, onlyOption});
     parser.process(app);
     const int runs = qMax(1, parser.value(runsOption).toInt());
-
-    if (QStandardPaths::findExecutable(QStringLiteral("sqlite3")).isEmpty()) {
-        std::fputs("verdane-bench: the sqlite3 shell is needed as the reference (apt-get install sqlite3)\n", stderr);
-        return 1;
+    const QString only = parser.value(onlyOption);
+    for (const char* tool : {"sqlite3", "rg"}) {
+        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty()) {
+            std::fprintf(stderr, "verdane-bench: %s is needed as a reference (apt-get install sqlite3 ripgrep)\n",
+                         tool);
+            return 1;
+        }
     }
+    const QString root = parser.value(dataOption);
+    const QProcessEnvironment env = benchEnvironment(root);
+    const QString cacheDir = QDir(env.value(QStringLiteral("XDG_CACHE_HOME"))).filePath(QStringLiteral("Verdane"));
 
-    std::printf("%-28s %8s %15s %15s %9s\n", "figure", "N", "Verdane", "reference", "ratio");
+    printHeader();
     for (const QString& size : parser.value(sizesOption).split(QLatin1Char(','))) {
         const int n = size.toInt();
         QString error;
-        const QString dir = bench::cachedLibrary(parser.value(dataOption), n, &error);
+        const QString dir = cachedLibrary(root, n, &error);
         if (!error.isEmpty()) {
             std::fprintf(stderr, "verdane-bench: cannot generate %d snippets: %s\n", n, qPrintable(error));
             return 1;
         }
-        const auto tree = runChild({QStringLiteral("tree"), dir, QString::number(runs)});
-        const double shell = median(sqliteShellNames(dir, runs));
-        printRow(QStringLiteral("tree build vs sqlite3 names"), n, tree.value(QStringLiteral("tree_ms")), shell,
-                 QStringLiteral("peak memory %1 MB with the tree shown")
-                     .arg(tree.value(QStringLiteral("peak_kb")) / 1024.0, 0, 'f', 1));
-        std::fflush(stdout);
-
-        const QString codeFile = QDir(dir).filePath(QStringLiteral("code.txt"));
-        const qint64 codeBytes = writeCodeText(dir, codeFile);
-        const auto find = runChild({QStringLiteral("find"), dir, QString::number(runs)});
-        std::printf("  first search, which reads every snippet into memory: %.0f ms\n",
-                    find.value(QStringLiteral("cold_ms")));
-        for (int i = 0; i < kNeedles.size(); ++i) {
-            const QString key = QString::number(i);
-            const double ours = find.value(QStringLiteral("total") + key);
-            const double rg = median(
-                timeCommand(runs, QStringLiteral("rg"),
-                            {QStringLiteral("-i"), QStringLiteral("-F"), QStringLiteral("-c"), kNeedles[i], codeFile}));
-            const double like = median(sqliteShellLike(dir, kNeedles[i], qMin(runs, 3)));
-            const double first = find.value(QStringLiteral("first") + key);
-            const QString hits =
-                QStringLiteral("\"%1\": %2 hits").arg(kNeedles[i]).arg(find.value(QStringLiteral("hits") + key)) +
-                (first >= 0 ? QStringLiteral(", the first on screen after %1 ms").arg(first, 0, 'f', 1) : QString());
-            printRow(QStringLiteral("find vs rg -i -F -c"), n, ours, rg, hits);
-            printRow(QStringLiteral("find vs sqlite3 LIKE"), n, ours, like);
-        }
-        const double peakMb = find.value(QStringLiteral("peak_kb")) / 1024.0;
-        std::printf("  code text %.1f MB; peak memory after the searches %.1f MB (%.2fx the code text)\n",
-                    double(codeBytes) / 1048576.0, peakMb, peakMb * 1048576.0 / double(codeBytes));
-        std::fflush(stdout);
+        if (only.isEmpty() || only == QLatin1String("terminal"))
+            benchTerminal(dir, n, runs, env, cacheDir);
+        if (only.isEmpty() || only == QLatin1String("windows"))
+            benchWindows(dir, n, runs, env);
     }
-
-    // Neither the highlighting nor the chat export depends on the library's size: once each.
-    {
-        const auto highlight = runChild({QStringLiteral("highlight"), QString::number(qMin(runs, 3))});
-        printRow(QStringLiteral("20 MB shown, colours vs none"), 1, highlight.value(QStringLiteral("on_ms")),
-                 highlight.value(QStringLiteral("off_ms")),
-                 QStringLiteral("resident %1 MB with a small snippet, %2 MB with the 20 MB one, %3 MB with a small "
-                                "one again; the rest coloured after %4 ms, the longest pause meanwhile %5 ms")
-                     .arg(highlight.value(QStringLiteral("small_kb")) / 1024.0, 0, 'f', 1)
-                     .arg(highlight.value(QStringLiteral("big_kb")) / 1024.0, 0, 'f', 1)
-                     .arg(highlight.value(QStringLiteral("after_kb")) / 1024.0, 0, 'f', 1)
-                     .arg(highlight.value(QStringLiteral("complete_ms")), 0, 'f', 0)
-                     .arg(highlight.value(QStringLiteral("pause_ms")), 0, 'f', 1));
-        std::fflush(stdout);
-    }
-    {
-        QString error;
-        const QString dir = bench::cachedLibrary(parser.value(dataOption), 1000, &error);
-        const auto chat = runChild({QStringLiteral("chat"), dir, QString::number(runs)});
-        // The reference hands the same command lines to a pipe in one go.
-        QTemporaryDir pipes;
-        const QString pipe = pipes.filePath(QStringLiteral("fifo"));
-        PipeDrain drain(pipe);
-        const QString linesFile = pipes.filePath(QStringLiteral("lines"));
-        QFile lines(linesFile);
-        lines.open(QIODevice::WriteOnly);
-        for (const QString& line : chatCommandLines(QStringLiteral("alice"), QString(), thousandLineSnippet()))
-            lines.write("*" + line.toUtf8() + "\n");
-        lines.close();
-        const double cat =
-            median(timeCommand(runs, QStringLiteral("sh"),
-                               {QStringLiteral("-c"), QStringLiteral("cat '%1' > '%2'").arg(linesFile, pipe)}));
-        printRow(QStringLiteral("chat: 1,000 lines vs cat"), 1000, chat.value(QStringLiteral("send_ms")), cat,
-                 QStringLiteral("through the chat window into a pipe read as it fills"));
-    }
+    if (only.isEmpty() || only == QLatin1String("once"))
+        benchPaneAndChat(root, qMin(runs, 5), env);
     return 0;
 }
