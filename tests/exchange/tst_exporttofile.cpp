@@ -2,7 +2,9 @@
 #include "core/Settings.h"
 #include "exchange/ExportFormat.h"
 #include "platform/FileDialog.h"
+#include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
+#include "support/SpecialFiles.h"
 #include "support/UiSupport.h"
 #include "ui/main/CodeView.h"
 #include "ui/main/MainToolBar.h"
@@ -153,6 +155,80 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("gone"))));
         QFile::setPermissions(dir.filePath(QStringLiteral("old.bas")),
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+
+    void thingsThatAreNotFilesAreRefusedAndLeftAlone_data() {
+        QTest::addColumn<QString>("target");
+        QTest::newRow("pipe") << "pipe";
+        QTest::newRow("link to a pipe") << "link to a pipe";
+        QTest::newRow("device") << "device";
+    }
+
+    void thingsThatAreNotFilesAreRefusedAndLeftAlone() {
+        QFETCH(QString, target);
+        Session s;
+        s.main().codeView()->setCode(QStringLiteral("new code"));
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("target.bas"));
+        if (target == QLatin1String("device")) {
+            if (!makeNullDevice(path))
+                QSKIP("only the administrator may make a device");
+        } else if (target == QLatin1String("pipe")) {
+            QVERIFY(makeFifo(path));
+        } else {
+            QVERIFY(makeFifo(dir.filePath(QStringLiteral("pipe"))));
+            QVERIFY(QFile::link(dir.filePath(QStringLiteral("pipe")), path));
+        }
+        const filesystem::Kind before = filesystem::facts(path).kind;
+        filedialog::setNextFileName(path);
+        s.main().mnuFileExportFile_Click();
+        QCOMPARE(MessageBox::shown().size(), 1);
+        const MessageBox::Shown box = MessageBox::shown()[0];
+        QCOMPARE(box.icon, MessageBox::Icon::Critical);
+        QVERIFY2(box.text.contains(path) && box.text.contains(QStringLiteral("left as it is")), qPrintable(box.text));
+        QCOMPARE(filesystem::facts(path).kind, before);
+        QVERIFY(QFileInfo(path).isSymLink() == (target == QLatin1String("link to a pipe")));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::System | QDir::Hidden).size(),
+                 target == QLatin1String("link to a pipe") ? 2 : 1);
+    }
+
+    void aFileWrittenOverKeepsItsLinksOwnerAndPermissions_data() {
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("a second name") << "hard link";
+        QTest::newRow("permissions") << "permissions";
+        QTest::newRow("another user's file") << "owner";
+    }
+
+    void aFileWrittenOverKeepsItsLinksOwnerAndPermissions() {
+        QFETCH(QString, kept);
+        Session s;
+        s.main().codeView()->setCode(QStringLiteral("new code"));
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("shared.bas"));
+        const QString otherName = dir.filePath(QStringLiteral("other name.bas"));
+        QVERIFY(writeFile(path, QByteArray("a much longer old code that must go away entirely")));
+        const QFileDevice::Permissions permissions =
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadUser;
+        if (kept == QLatin1String("hard link"))
+            QVERIFY(makeHardLink(path, otherName));
+        else if (kept == QLatin1String("permissions"))
+            QVERIFY(QFile::setPermissions(path, permissions));
+        else if (!runsAsRoot() || !changeOwner(path, 4242, 4343))
+            QSKIP("only the administrator may give a file to another user");
+        const filesystem::Facts before = filesystem::facts(path);
+        filedialog::setNextFileName(path);
+        s.main().mnuFileExportFile_Click();
+        QVERIFY2(MessageBox::shown().isEmpty(), qPrintable(MessageBox::shownTexts().join('|')));
+        QCOMPARE(contents(path), QByteArray("new code\r\n"));
+        const filesystem::Facts after = filesystem::facts(path);
+        QCOMPARE(after.mode, before.mode);
+        QCOMPARE(after.owner, before.owner);
+        QCOMPARE(after.group, before.group);
+        QCOMPARE(after.links, before.links);
+        if (kept == QLatin1String("hard link"))
+            QCOMPARE(contents(otherName), QByteArray("new code\r\n"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(),
+                 kept == QLatin1String("hard link") ? 2 : 1);
     }
 
     void theSelectedNodeIsProposedAfterFind() {
