@@ -7,6 +7,12 @@
 namespace verdane {
 
 QString decodeImportedFile(QByteArrayView bytes) {
+    // A UTF-16 file always begins with its byte-order mark; the mark is not part of the text.
+    if (bytes.startsWith("\xff\xfe") || bytes.startsWith("\xfe\xff")) {
+        QStringDecoder utf16(bytes[0] == '\xff' ? QStringConverter::Utf16LE : QStringConverter::Utf16BE,
+                             QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+        return utf16.decode(bytes.sliced(2));
+    }
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
     const QString text = utf8.decode(bytes);
     if (!utf8.hasError())

@@ -91,6 +91,16 @@ private Q_SLOTS:
         QTest::newRow("Windows-1252") << QByteArray("' Gr\xf6\xdf"
                                                     "e \x80")
                                       << "' Gr\u00f6\u00dfe \u20ac";
+        QTest::newRow("UTF-16 LE") << QByteArray("\xff\xfe"
+                                                 "a\0\xac\x20=\xd8\x00\xde",
+                                                 10)
+                                   << "a\u20ac\U0001F600";
+        QTest::newRow("UTF-16 BE") << QByteArray("\xfe\xff\0a\x20\xac", 6) << "a\u20ac";
+        QTest::newRow("UTF-16, the mark alone") << QByteArray("\xfe\xff") << "";
+        QTest::newRow("UTF-16, an odd last byte") << QByteArray("\xff\xfe"
+                                                                "a\0b",
+                                                                5)
+                                                  << "a\ufffd";
         QTest::newRow("binary") << QByteArray("\x00\x01\xff\xfe", 4)
                                 << QString::fromUtf16(u"\u0000\u0001\u00ff\u00fe", 4);
     }
