@@ -1,6 +1,7 @@
 #include "exchange/ExchangeRules.h"
 
 #include "exchange/ImportText.h"
+#include "exchange/Windows1252.h"
 #include "platform/FileSystem.h"
 
 #include <QDir>
@@ -15,6 +16,19 @@ QString nameRefusal(const QString& name) {
     if (name.size() > kSnippetNameLimit)
         return QStringLiteral("A snippet's name may hold at most %1 characters.").arg(kSnippetNameLimit);
     return {};
+}
+
+QString windows1252Loss(const QString& code) {
+    const windows1252::Unencodable lost = windows1252::unencodable(code);
+    if (lost.count == 0)
+        return {};
+    const char32_t point = lost.first.size() == 2 ? QChar::surrogateToUcs4(lost.first[0], lost.first[1])
+                                                  : char32_t(lost.first[0].unicode());
+    const QString count = lost.count == 1 ? QStringLiteral("1 character of the code cannot")
+                                          : QStringLiteral("%1 characters of the code cannot").arg(lost.count);
+    return QStringLiteral(
+               "%1 be written in Windows-1252, the code page of VB source files; the first is \"%2\" (U+%3).")
+        .arg(count, lost.first, QString::number(point, 16).toUpper().rightJustified(4, QLatin1Char('0')));
 }
 
 QString importedCode(QByteArrayView bytes) {

@@ -14,6 +14,10 @@ QString nameRefusal(const QString& name);
 
 inline const QString kZeroLengthRefusal = QStringLiteral("Zero Length files not allowed");
 
+// What writing a code in Windows-1252 would lose, for the user: how many characters the code page cannot hold and
+// the first of them with its code point, as one sentence. Empty when nothing would be lost.
+QString windows1252Loss(const QString& code);
+
 // Imported bytes as the text to store: decoded as they were written, with Windows line breaks.
 QString importedCode(QByteArrayView bytes);
 

@@ -95,15 +95,48 @@ private Q_SLOTS:
         QVERIFY(MessageBox::shown().isEmpty());
     }
 
-    void textOutsideTheCodePageAndOverwriting() {
+    void charactersOutsideTheCodePageAreWrittenOnlyWhenTheUserAgrees_data() {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<MessageBox::Button>("answer");
+        QTest::addColumn<QString>("loss");
+        QTest::addColumn<QByteArray>("written");
+        const QByteArray old("an older and much longer file that must go away entirely");
+        QTest::newRow("all in the code page") << "MsgBox \"\u00e9t\u00e9 \u20ac\"" << MessageBox::Button::Ok << ""
+                                              << QByteArray("MsgBox \"\xe9t\xe9 \x80\"\r\n");
+        QTest::newRow("one lost, written as ?")
+            << "MsgBox \"\u00e9t\u00e9 \u20ac \u6f22\"" << MessageBox::Button::Ok
+            << "1 character of the code cannot be written in Windows-1252, the code page of VB source files; the "
+               "first is \"\u6f22\" (U+6F22)."
+            << QByteArray("MsgBox \"\xe9t\xe9 \x80 ?\"\r\n");
+        QTest::newRow("three lost, the first outside the BMP")
+            << "' \U0001F600 a \u0151 \u6f22" << MessageBox::Button::Ok
+            << "3 characters of the code cannot be written in Windows-1252, the code page of VB source files; the "
+               "first is \"\U0001F600\" (U+1F600)."
+            << QByteArray("' ? a ? ?\r\n");
+        QTest::newRow("cancelled") << "' \u0151" << MessageBox::Button::Cancel << "1 character of the code" << old;
+    }
+
+    void charactersOutsideTheCodePageAreWrittenOnlyWhenTheUserAgrees() {
+        QFETCH(QString, code);
+        QFETCH(MessageBox::Button, answer);
+        QFETCH(QString, loss);
+        QFETCH(QByteArray, written);
         Session s;
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("out.bas"));
         QVERIFY(writeFile(path, QByteArray("an older and much longer file that must go away entirely")));
-        s.main().codeView()->setCode(QStringLiteral("MsgBox \"\u00e9t\u00e9 \u20ac \u6f22\""));
+        s.main().codeView()->setCode(code);
         filedialog::setNextFileName(path);
+        MessageBox::setNextAnswer(answer);
         s.main().mnuFileExportFile_Click();
-        QCOMPARE(contents(path), QByteArray("MsgBox \"\xe9t\xe9 \x80 ?\"\r\n"));
+        QCOMPARE(MessageBox::shown().size(), loss.isEmpty() ? 0 : 1);
+        if (!loss.isEmpty()) {
+            const MessageBox::Shown box = MessageBox::shown()[0];
+            QVERIFY2(box.text.startsWith(loss) && box.text.contains(QStringLiteral("\"?\"")), qPrintable(box.text));
+            QCOMPARE(box.buttons, MessageBox::Buttons::OkCancel);
+            QCOMPARE(box.icon, MessageBox::Icon::Warning);
+        }
+        QCOMPARE(contents(path), written);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("out.bas")});
     }
 
