@@ -25,7 +25,7 @@ void ExportCodeToFile(MainWindow& main) {
     request.selectedFilter = 0;
     request.defaultSuffix = QStringLiteral("bas");
     request.directory = exportStartDirectory(settings::read(settings::DefFileExportDir), QDir::homePath());
-    request.proposedName = selected ? main.catalogue().caption(selected) : QString();
+    request.proposedName = selected ? proposedFileName(main.catalogue().caption(selected)) : QString();
     const QString path = filedialog::run(request);
     if (path.isEmpty())
         return;

@@ -1,6 +1,7 @@
 #include "core/GroupNames.h"
 #include "core/Settings.h"
 #include "exchange/ExportFormat.h"
+#include "exchange/ImportWindow.h"
 #include "platform/FileDialog.h"
 #include "platform/FileSystem.h"
 #include "platform/MessageBox.h"
@@ -12,6 +13,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -262,6 +264,72 @@ private Q_SLOTS:
             QCOMPARE(contents(otherName), QByteArray("new code\r\n"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(),
                  kept == QLatin1String("hard link") ? 2 : 1);
+    }
+
+    void importedModulesComeBackByteForByte_data() {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("module in Windows-1252")
+            << "modTimer.bas"
+            << QByteArray("Attribute VB_Name = \"modTimer\"\r\n"
+                          "Option Explicit\r\n"
+                          "' Zeitmessung f\xfcr gro\xdf"
+                          "e Schleifen \x80\r\n"
+                          "Private Declare Function GetTickCount Lib \"kernel32\" () "
+                          "As Long\r\n"
+                          "\r\n"
+                          "Public Function Elapsed(ByVal Start As Long) As Long\r\n"
+                          "    Elapsed = GetTickCount() - Start\r\n"
+                          "End Function\r\n");
+        QTest::newRow("class with its header") << "CStopwatch.cls"
+                                               << QByteArray("VERSION 1.0 CLASS\r\n"
+                                                             "BEGIN\r\n"
+                                                             "  MultiUse = -1  'True\r\n"
+                                                             "  Persistable = 0  'NotPersistable\r\n"
+                                                             "  DataBindingBehavior = 0  'vbNone\r\n"
+                                                             "  DataSourceBehavior  = 0  'vbNone\r\n"
+                                                             "  MTSTransactionMode  = 0  'NotAnMTSObject\r\n"
+                                                             "END\r\n"
+                                                             "Attribute VB_Name = \"CStopwatch\"\r\n"
+                                                             "Attribute VB_GlobalNameSpace = False\r\n"
+                                                             "Attribute VB_Creatable = True\r\n"
+                                                             "Attribute VB_PredeclaredId = False\r\n"
+                                                             "Attribute VB_Exposed = False\r\n"
+                                                             "Option Explicit\r\n"
+                                                             "' \xa9 Caf\xe9 Software\r\n"
+                                                             "Private m_Start As Long\r\n"
+                                                             "\r\n"
+                                                             "Public Sub Reset()\r\n"
+                                                             "    m_Start = GetTickCount()\r\n"
+                                                             "End Sub\r\n");
+    }
+
+    // Imported through the Import window, exported again under the same name in another folder.
+    void importedModulesComeBackByteForByte() {
+        QFETCH(QString, fileName);
+        QFETCH(QByteArray, bytes);
+        Session s;
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("out")));
+        QVERIFY(writeFile(dir.filePath(fileName), bytes));
+        s.main().mnuFileImport_Click();
+        ImportWindow* import = s.main().importWindow();
+        import->findChild<QLineEdit*>(QStringLiteral("txtCodeName"))->setText(QStringLiteral("Round Trip"));
+        import->findChild<QLineEdit*>(QStringLiteral("txtFile"))->setText(dir.filePath(fileName));
+        import->cmdImport_Click();
+        clickNode(s.main(), findNode(s.main(), kUserCodeCaption, QStringLiteral("Round Trip")));
+        const QString exported = dir.filePath(QStringLiteral("out/") + fileName);
+        filedialog::setNextFileName(exported);
+        s.main().mnuFileExportFile_Click();
+        QVERIFY2(MessageBox::shown().isEmpty(), qPrintable(MessageBox::shownTexts().join('|')));
+        QCOMPARE(contents(exported), bytes);
+    }
+
+    void theProposedNameStaysInTheExportFolder() {
+        Session s({}, {{QStringLiteral("../../etc/cron.d/job"), QStringLiteral("x = 1")}});
+        clickNode(s.main(), findNode(s.main(), kUserCodeCaption, QStringLiteral("../../etc/cron.d/job")));
+        s.main().mnuFileExportFile_Click();
+        QCOMPARE(filedialog::lastRequest().proposedName, QStringLiteral("___.._etc_cron.d_job"));
     }
 
     void theSelectedNodeIsProposedAfterFind() {
