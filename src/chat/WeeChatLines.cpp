@@ -2,6 +2,8 @@
 
 #include <QDir>
 
+#include <algorithm>
+
 namespace verdane::weechat {
 
 Service parseService(const QString& text) {
@@ -12,8 +14,9 @@ Service parseService(const QString& text) {
     };
     if (trimmed.isEmpty() || isPath(trimmed))
         return {{}, expanded(trimmed)};
-    const qsizetype space = trimmed.indexOf(QLatin1Char(' '));
-    if (space < 0)
+    const auto blank = std::find_if(trimmed.begin(), trimmed.end(), [](QChar c) { return c.isSpace(); });
+    const qsizetype space = blank - trimmed.begin();
+    if (blank == trimmed.end())
         return {trimmed, {}};
     return {trimmed.left(space), expanded(trimmed.mid(space + 1).trimmed())};
 }

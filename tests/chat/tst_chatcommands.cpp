@@ -124,6 +124,9 @@ private Q_SLOTS:
         QTest::newRow("both") << "libera /tmp/my pipes/weechat_fifo_42"
                               << "libera"
                               << "/tmp/my pipes/weechat_fifo_42";
+        QTest::newRow("both, a tab between") << "libera\t/tmp/fifo"
+                                             << "libera"
+                                             << "/tmp/fifo";
         QTest::newRow("a pipe with a space") << "/tmp/my pipes/fifo"
                                              << ""
                                              << "/tmp/my pipes/fifo";
