@@ -7,7 +7,7 @@
 namespace verdane {
 
 QString decodeImportedFile(QByteArrayView bytes) {
-    // A UTF-16 file always begins with its byte-order mark; the mark is not part of the text.
+    // UTF-16 is told by its byte-order mark (without one, nothing tells it from other bytes); the mark is no text.
     if (bytes.startsWith("\xff\xfe") || bytes.startsWith("\xfe\xff")) {
         QStringDecoder utf16(bytes[0] == '\xff' ? QStringConverter::Utf16LE : QStringConverter::Utf16BE,
                              QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
