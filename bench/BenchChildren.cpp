@@ -251,7 +251,7 @@ int childChat(const QString& dir, int runs) {
     const QString pipe = pipes.filePath(QStringLiteral("weechat_fifo_bench"));
     PipeDrain drain(pipe);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, pipes.path());
-    settings::write(settings::ChatServiceName, pipe);
+    settings::write(settings::ChatServiceName, QStringLiteral("bench ") + pipe);
     SnippetStore store(dir);
     MainWindow main(store);
     main.codeView()->setCode(thousandLineSnippet());

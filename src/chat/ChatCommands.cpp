@@ -3,7 +3,9 @@
 namespace verdane {
 
 QStringList chatCommandLines(const QString& target, const QString& comments, const QString& code) {
-    const QString prefix = QStringLiteral("/msg ") + target + QLatin1Char(' ');
+    // A raw PRIVMSG, as /quote sends it: the client's own /msg drops the blanks a line begins with, and with them
+    // the code's indentation. The text after the colon goes out as it is.
+    const QString prefix = QStringLiteral("/quote PRIVMSG ") + target + QStringLiteral(" :");
     QStringList lines{prefix + comments};
     if (code.isEmpty())
         return lines;

@@ -90,7 +90,11 @@ void ChatWindow::cmdSend_Click() {
         return;
     }
     m_transport->closeAny();
-    m_transport->setLink(kLinkTimeoutMs, settings::read(settings::ChatServiceName), QStringLiteral("COMMAND"));
+    // The default service name stands for the chat client in general, not for one of its servers or pipes.
+    QString service = settings::read(settings::ChatServiceName);
+    if (service == QLatin1String(settings::ChatServiceName.defaultValue))
+        service.clear();
+    m_transport->setLink(kLinkTimeoutMs, service, QStringLiteral("COMMAND"));
     if (!m_transport->open()) {
         failed();
         return;
@@ -110,7 +114,7 @@ void ChatWindow::cmdSend_Click() {
 }
 
 void ChatWindow::failed() {
-    MessageBox::show(this, QStringLiteral("There has been a DDE error contacting mIRC."), MessageBox::Icon::Critical);
+    MessageBox::show(this, m_transport->error(), MessageBox::Icon::Critical);
 }
 
 void ChatWindow::cmdClose_Click() {

@@ -24,12 +24,21 @@ void ExportCodeToFile(MainWindow& main) {
     request.defaultSuffix = QStringLiteral("bas");
     request.directory = exportStartDirectory(settings::read(settings::DefFileExportDir), QDir::homePath());
     // The snippet in the pane, also when no node is selected any more (after a rebuild).
-    request.proposedName = main.shownSnippet().name;
+    request.proposedName = proposedFileName(main.shownSnippet().name);
     const QString path = filedialog::run(request);
     if (path.isEmpty())
         return;
 
-    const QString reason = writeFileWhole(path, exportFileBytes(QFileInfo(path).fileName(), main.codeView()->code()));
+    // The VB IDE reads Windows-1252 only: what it cannot hold is written as "?" when the user agrees to it.
+    const QString code = main.codeView()->code();
+    if (const QString loss = windows1252Loss(code); !loss.isEmpty()) {
+        const QString question = loss + QStringLiteral("\r\n\r\nClick OK to write each of them as \"?\", or Cancel to "
+                                                       "write nothing.");
+        if (MessageBox::show(&main, question, MessageBox::Icon::Warning, MessageBox::Buttons::OkCancel) !=
+            MessageBox::Button::Ok)
+            return;
+    }
+    const QString reason = writeFileWhole(path, exportFileBytes(QFileInfo(path).fileName(), code));
     if (!reason.isEmpty())
         MessageBox::show(
             &main,

@@ -7,6 +7,12 @@
 namespace verdane {
 
 QString decodeImportedFile(QByteArrayView bytes) {
+    // UTF-16 is told by its byte-order mark (without one, nothing tells it from other bytes); the mark is no text.
+    if (bytes.startsWith("\xff\xfe") || bytes.startsWith("\xfe\xff")) {
+        QStringDecoder utf16(bytes[0] == '\xff' ? QStringConverter::Utf16LE : QStringConverter::Utf16BE,
+                             QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+        return utf16.decode(bytes.sliced(2));
+    }
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
     const QString text = utf8.decode(bytes);
     if (!utf8.hasError())

@@ -3,6 +3,7 @@
 #include "core/Placement.h"
 #include "core/SnippetStore.h"
 #include "exchange/ExchangeRules.h"
+#include "exchange/ImportReader.h"
 #include "exchange/ImportText.h"
 #include "platform/Clipboard.h"
 #include "platform/FileDialog.h"
@@ -11,8 +12,6 @@
 #include "ui/main/MainWindow.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -92,23 +91,10 @@ void ImportWindow::cmdBrowse_Click() {
 }
 
 ImportWindow::Source ImportWindow::readFile() const {
-    const QString path = m_txtFile->text();
-    if (path.isEmpty())
-        return {{}, QStringLiteral("Please choose the file to import."), false};
-    const QFileInfo info(path);
-    if (!info.exists())
-        return {{}, QStringLiteral("The file %1 does not exist.").arg(path), false};
-    if (info.isDir())
-        return {{}, QStringLiteral("%1 is a folder, not a file.").arg(path), false};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {{}, QStringLiteral("The file %1 could not be read: %2.").arg(path, file.errorString()), true};
-    if (file.size() == 0)
-        return {{}, kZeroLengthRefusal, false};
-    const QByteArray bytes = file.readAll();
-    if (bytes.size() != file.size())
-        return {{}, QStringLiteral("The file %1 could not be read: %2.").arg(path, file.errorString()), true};
-    return {importedCode(bytes), {}, false};
+    const ImportInput input = readImportFile(m_txtFile->text());
+    if (!input.read())
+        return {{}, input.problem, input.failure()};
+    return {importedCode(input.bytes), {}, false};
 }
 
 void ImportWindow::cmdImport_Click() {

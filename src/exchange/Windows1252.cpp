@@ -23,23 +23,52 @@ const QHash<char16_t, char>& encodingOfHighControls() {
 }
 } // namespace
 
+namespace {
+// The byte of a UTF-16 unit in the code page; 0 for a unit it cannot hold (NUL itself is 0 and held).
+char byteFor(char16_t u) {
+    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
+        return char(u);
+    const auto& high = encodingOfHighControls();
+    const auto found = high.constFind(u);
+    return found != high.constEnd() ? *found : char(0);
+}
+
+bool holds(char16_t u) {
+    return u == 0 || byteFor(u) != 0;
+}
+
+// How many UTF-16 units the character at i takes: two for a surrogate pair, one otherwise.
+qsizetype unitsAt(const QString& text, qsizetype i) {
+    return text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
+}
+} // namespace
+
 QByteArray encode(const QString& text) {
     QByteArray out;
     out.reserve(text.size());
-    const auto& high = encodingOfHighControls();
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t u = text[i].unicode();
-        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
-            out += char(u);
-        } else if (const auto found = high.constFind(u); found != high.constEnd()) {
-            out += *found;
+        if (holds(u)) {
+            out += byteFor(u);
         } else {
             out += '?';
-            if (QChar::isHighSurrogate(u) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-                ++i;
+            i += unitsAt(text, i) - 1;
         }
     }
     return out;
+}
+
+Unencodable unencodable(const QString& text) {
+    Unencodable found;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (holds(text[i].unicode()))
+            continue;
+        const qsizetype units = unitsAt(text, i);
+        if (found.count++ == 0)
+            found.first = text.mid(i, units);
+        i += units - 1;
+    }
+    return found;
 }
 
 QString decode(QByteArrayView bytes) {

@@ -35,11 +35,11 @@ QMessageBox::Icon toQt(MessageBox::Icon icon) {
 }
 } // namespace
 
-MessageBox::Button MessageBox::show(QWidget* parent, const QString& text, Icon icon) {
+MessageBox::Button MessageBox::show(QWidget* parent, const QString& text, Icon icon, Buttons buttons) {
     const QString title = QStringLiteral("Verdane");
     TestHooks& h = hooks();
     if (h.testMode) {
-        h.shown.append(Shown{text, icon, title});
+        h.shown.append(Shown{text, icon, title, buttons});
         if (h.answers.empty())
             return Button::Ok;
         const Button answer = h.answers.front();
@@ -49,9 +49,10 @@ MessageBox::Button MessageBox::show(QWidget* parent, const QString& text, Icon i
     // The texts keep Windows line ends (the disclaimer's paragraphs); a Qt label would show the CR.
     QString shownText = text;
     shownText.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QMessageBox box(toQt(icon), title, shownText, QMessageBox::Ok, parent);
-    box.exec();
-    return Button::Ok;
+    const bool question = buttons == Buttons::OkCancel;
+    QMessageBox box(toQt(icon), title, shownText, question ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok,
+                    parent);
+    return (box.exec() == QMessageBox::Ok || !question) ? Button::Ok : Button::Cancel;
 }
 
 void MessageBox::setTestMode(bool on) {

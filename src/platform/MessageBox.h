@@ -13,14 +13,17 @@ class MessageBox final {
 public:
     enum class Icon { None, Critical, Information, Warning, Question };
     enum class Button { Ok, Cancel, Yes, No };
+    // The buttons a box offers: OK alone, or OK and Cancel for a question (Esc answers Cancel).
+    enum class Buttons { Ok, OkCancel };
 
     struct Shown {
         QString text;
         Icon icon;
         QString title;
+        Buttons buttons = Buttons::Ok;
     };
 
-    static Button show(QWidget* parent, const QString& text, Icon icon = Icon::None);
+    static Button show(QWidget* parent, const QString& text, Icon icon = Icon::None, Buttons buttons = Buttons::Ok);
     // The one box for a failure: the text "Error" with the critical icon.
     static void error(QWidget* parent) { show(parent, QStringLiteral("Error"), Icon::Critical); }
 

@@ -150,7 +150,7 @@ private Q_SLOTS:
         QFile file(cls);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(),
-                 classModuleHeader(QStringLiteral("Counter")) + "' Counts \xe9t\xe9s\r\nPublic n As Long\r\n\r\n");
+                 classModuleHeader(QStringLiteral("Counter")) + "' Counts \xe9t\xe9s\r\nPublic n As Long\r\n");
         verifyOneErrorLine(
             cli(withData(m_folder, {QStringLiteral("export"), QStringLiteral("Math"), QStringLiteral("Counter"),
                                     dir.filePath(QStringLiteral("no/such/folder.bas"))})),

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "support/SpecialFiles.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
 #include <QStringList>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 // A pipe made for a test and read by it, standing where WeeChat's fifo pipe would be.
@@ -14,7 +15,7 @@ class FifoReader {
 public:
     explicit FifoReader(const QString& path, bool reading = true)
         : m_path(path) {
-        ::mkfifo(QFile::encodeName(path).constData(), 0600);
+        verdane::test::makeFifo(path);
         if (reading)
             m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
     }

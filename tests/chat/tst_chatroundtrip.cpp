@@ -92,7 +92,15 @@ private:
     QStringList m_lines;
 };
 
-const QString kDdeError = QStringLiteral("There has been a DDE error contacting mIRC.");
+// The chat window of a session showing code, filled in for a send to target.
+ChatWindow* openChat(Session& s, const QString& code, const QString& target, const QString& comments) {
+    s.main().codeView()->setCode(code);
+    s.main().mnuFileExportmIRCChat_Click();
+    ChatWindow* chat = s.main().chatWindow();
+    chat->findChild<QLineEdit*>(QStringLiteral("txtNickChannel"))->setText(target);
+    chat->findChild<QPlainTextEdit*>(QStringLiteral("txtComments"))->setPlainText(comments);
+    return chat;
+}
 
 } // namespace
 
@@ -147,11 +155,8 @@ private Q_SLOTS:
 
     void nickAndChannelReceiveTheExample() {
         Session s;
-        s.main().codeView()->setCode(QStringLiteral("Sub A()\r\nEnd Sub"));
-        s.main().mnuFileExportmIRCChat_Click();
-        ChatWindow* chat = s.main().chatWindow();
-        chat->findChild<QLineEdit*>(QStringLiteral("txtNickChannel"))->setText(QStringLiteral("alice"));
-        chat->findChild<QPlainTextEdit*>(QStringLiteral("txtComments"))->setPlainText(QStringLiteral("my timer"));
+        ChatWindow* chat =
+            openChat(s, QStringLiteral("Sub A()\r\nEnd Sub"), QStringLiteral("alice"), QStringLiteral("my timer"));
         chat->cmdSend_Click();
         QVERIFY(MessageBox::shown().isEmpty());
         QVERIFY2(waitFor([&] { return m_receiver.messagesTo(QStringLiteral("alice")).size() >= 3; }, 10000),
@@ -172,11 +177,7 @@ private Q_SLOTS:
         // A line break, a carriage return and a NUL inside one line of the snippet, each followed by a command.
         const QString code = QStringLiteral("one\n*/msg alice INJECTED\r\n") + QStringLiteral("two\r/quit") + QChar(0) +
                              QStringLiteral("/msg alice ALSO\r\nlast");
-        s.main().codeView()->setCode(code);
-        s.main().mnuFileExportmIRCChat_Click();
-        ChatWindow* chat = s.main().chatWindow();
-        chat->findChild<QLineEdit*>(QStringLiteral("txtNickChannel"))->setText(QStringLiteral("alice"));
-        chat->findChild<QPlainTextEdit*>(QStringLiteral("txtComments"))->setPlainText(QStringLiteral("injection"));
+        ChatWindow* chat = openChat(s, code, QStringLiteral("alice"), QStringLiteral("injection"));
         const qsizetype before = m_receiver.messagesTo(QStringLiteral("alice")).size();
         chat->cmdSend_Click();
         QVERIFY(MessageBox::shown().isEmpty());
@@ -190,6 +191,34 @@ private Q_SLOTS:
         QVERIFY(waitFor(
             [&] { return m_receiver.messagesTo(QStringLiteral("alice")).contains(QStringLiteral("still here")); },
             10000));
+    }
+
+    // Whatever buffer the user looks at in WeeChat (here its core buffer, which is not IRC's), the lines reach the
+    // server WeeChat's configuration or the service name names, their indentation intact.
+    void indentedLinesArriveWhateverBufferIsShown_data() {
+        QTest::addColumn<QString>("service");
+        QTest::newRow("the server of WeeChat's configuration") << "mIRC";
+        QTest::newRow("the server named") << "test";
+        QTest::newRow("the server and the pipe named") << "test <pipe>";
+    }
+
+    void indentedLinesArriveWhateverBufferIsShown() {
+        QFETCH(QString, service);
+        settings::write(settings::ChatServiceName, service.replace(QStringLiteral("<pipe>"), m_pipe));
+        QFile pipe(m_pipe);
+        QVERIFY(pipe.open(QIODevice::WriteOnly) && pipe.write("*/buffer core.weechat\n") > 0);
+        pipe.close();
+        Session s;
+        const QString code =
+            QStringLiteral("Sub Tick()\r\n    If m_On Then\r\n        m_Count = m_Count + 1\r\n\tEnd If\r\nEnd Sub");
+        ChatWindow* chat = openChat(s, code, QStringLiteral("alice"), QStringLiteral("  indented"));
+        const qsizetype before = m_receiver.messagesTo(QStringLiteral("alice")).size();
+        chat->cmdSend_Click();
+        QVERIFY2(MessageBox::shown().isEmpty(), qPrintable(MessageBox::shownTexts().join('|')));
+        QVERIFY2(waitFor([&] { return m_receiver.messagesTo(QStringLiteral("alice")).size() >= before + 6; }, 10000),
+                 qPrintable(m_receiver.messagesTo(QStringLiteral("alice")).mid(before).join('|')));
+        QCOMPARE(m_receiver.messagesTo(QStringLiteral("alice")).mid(before),
+                 QStringList{QStringLiteral("  indented")} + code.split(QStringLiteral("\r\n")));
     }
 
     void aStoppedWeeChatIsAnError() {
@@ -206,11 +235,15 @@ private Q_SLOTS:
         m_weechat.kill();
         m_weechat.waitForFinished(5000);
         QVERIFY(QFileInfo::exists(pipe));
-        for (const QString& service : {QStringLiteral("mIRC"), pipe}) {
+        const QList<std::pair<QString, QString>> services{
+            {QStringLiteral("mIRC"), QStringLiteral("start WeeChat and run /fifo enable")},
+            {pipe, QStringLiteral("the pipe %1 has no reader").arg(pipe)}};
+        for (const auto& [service, error] : services) {
             MessageBox::clearShown();
             settings::write(settings::ChatServiceName, service);
             chat->cmdSend_Click();
-            QCOMPARE(MessageBox::shownTexts(), QStringList{kDdeError});
+            QCOMPARE(MessageBox::shown().size(), 1);
+            QVERIFY2(MessageBox::shown()[0].text.contains(error), qPrintable(MessageBox::shown()[0].text));
             QCOMPARE(MessageBox::shown()[0].icon, MessageBox::Icon::Critical);
             QCOMPARE(target->text(), QStringLiteral("vb"));
         }
@@ -224,7 +257,7 @@ private:
                 "/set irc.server_default.anti_flood_prio_high 0;/set irc.server_default.anti_flood_prio_low 0;"
                 "/set irc.server_default.nicks vsender;/set irc.server_default.username vsender;"
                 "/set fifo.file.enabled on;"
-                "/server add test 127.0.0.1/%1 -notls;/set irc.server.test.autojoin #vb;/connect test")
+                "/server add test 127.0.0.1/%1 -notls;/set irc.server.test.autojoin #vb;/save irc;/connect test")
                 .arg(m_port);
         m_weechat.setProcessChannelMode(QProcess::MergedChannels);
         m_weechat.start(QStringLiteral("weechat-headless"),

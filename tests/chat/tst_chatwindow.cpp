@@ -46,8 +46,6 @@ Controls openChat(MainWindow& main) {
             w->findChild<QPushButton*>(QStringLiteral("cmdClose"))};
 }
 
-const QString kDdeError = QStringLiteral("There has been a DDE error contacting mIRC.");
-
 } // namespace
 
 class TestChatWindow : public QObject {
@@ -134,14 +132,16 @@ private Q_SLOTS:
         Session s;
         QTemporaryDir dir;
         FifoReader pipe(dir.filePath(QStringLiteral("pipe")));
-        settings::write(settings::ChatServiceName, pipe.path());
+        settings::write(settings::ChatServiceName, QStringLiteral("libera ") + pipe.path());
         s.main().codeView()->setCode(QStringLiteral("Sub A()\r\nEnd Sub"));
         Controls c = openChat(s.main());
         c.target->setText(QStringLiteral("alice"));
         c.comments->setPlainText(QStringLiteral("my timer"));
         QTest::mouseClick(c.send, Qt::LeftButton);
         QVERIFY(MessageBox::shown().isEmpty());
-        QCOMPARE(pipe.lines(), QStringList({"*/msg alice my timer", "*/msg alice Sub A()", "*/msg alice End Sub"}));
+        QCOMPARE(pipe.lines(), QStringList({"irc.server.libera */quote PRIVMSG alice :my timer",
+                                            "irc.server.libera */quote PRIVMSG alice :Sub A()",
+                                            "irc.server.libera */quote PRIVMSG alice :End Sub"}));
         QVERIFY(c.window->isVisible());
 
         // In channel mode the "#" is added, once; the pane is read at the send, not at the opening.
@@ -152,7 +152,10 @@ private Q_SLOTS:
         QCOMPARE(c.target->text(), QStringLiteral("#vb"));
         c.window->cmdSend_Click();
         QCOMPARE(c.target->text(), QStringLiteral("#vb"));
-        const QStringList channel{"*/msg #vb my timer", "*/msg #vb a", "*/msg #vb ", "*/msg #vb b", "*/msg #vb "};
+        const QStringList channel{"irc.server.libera */quote PRIVMSG #vb :my timer",
+                                  "irc.server.libera */quote PRIVMSG #vb :a",
+                                  "irc.server.libera */quote PRIVMSG #vb :", "irc.server.libera */quote PRIVMSG #vb :b",
+                                  "irc.server.libera */quote PRIVMSG #vb :"};
         QCOMPARE(pipe.lines(), channel + channel);
 
         // A nick beginning with "#" is used as it is; an empty pane sends the comments line alone.
@@ -160,33 +163,40 @@ private Q_SLOTS:
         c.target->setText(QStringLiteral("#odd"));
         s.main().codeView()->setCode(QString());
         c.window->cmdSend_Click();
-        QCOMPARE(pipe.lines(), QStringList{"*/msg #odd my timer"});
+        QCOMPARE(pipe.lines(), QStringList{"irc.server.libera */quote PRIVMSG #odd :my timer"});
         QVERIFY(MessageBox::shown().isEmpty());
     }
 
-    void failureLeavesTheTargetAndTheWindow() {
+    void failureSaysWhatToDoAndLeavesTheTargetAndTheWindow_data() {
+        QTest::addColumn<QString>("service");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("the default, no WeeChat running") << "mIRC"
+                                                         << "start WeeChat and run /fifo enable";
+        QTest::newRow("nothing at the path") << "<dir>/no-weechat-here"
+                                             << "The pipe <dir>/no-weechat-here does not exist";
+        QTest::newRow("a stale pipe") << "<dir>/weechat_fifo_12345"
+                                      << "the pipe <dir>/weechat_fifo_12345 has no reader";
+    }
+
+    void failureSaysWhatToDoAndLeavesTheTargetAndTheWindow() {
+        QFETCH(QString, service);
+        QFETCH(QString, error);
         Session s;
         QTemporaryDir dir;
-        settings::write(settings::ChatServiceName, dir.filePath(QStringLiteral("no-weechat-here")));
+        FifoReader stale(dir.filePath(QStringLiteral("weechat_fifo_12345")), false);
+        settings::write(settings::ChatServiceName, service.replace(QStringLiteral("<dir>"), dir.path()));
         s.main().codeView()->setCode(QStringLiteral("x = 1"));
         Controls c = openChat(s.main());
         c.privateMessage->click();
         c.target->setText(QStringLiteral("vb"));
         QTest::mouseClick(c.send, Qt::LeftButton);
         QCOMPARE(MessageBox::shown().size(), 1);
-        QCOMPARE(MessageBox::shown()[0].text, kDdeError);
+        QVERIFY2(MessageBox::shown()[0].text.contains(error.replace(QStringLiteral("<dir>"), dir.path())),
+                 qPrintable(MessageBox::shown()[0].text));
         QCOMPARE(MessageBox::shown()[0].icon, MessageBox::Icon::Critical);
         QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Verdane"));
         QCOMPARE(c.target->text(), QStringLiteral("vb"));
         QVERIFY(c.window->isVisible() && c.send->isEnabled());
-
-        // A stale pipe fails the same way.
-        MessageBox::clearShown();
-        FifoReader stale(dir.filePath(QStringLiteral("weechat_fifo_12345")), false);
-        settings::write(settings::ChatServiceName, stale.path());
-        c.window->cmdSend_Click();
-        QCOMPARE(MessageBox::shownTexts(), QStringList{kDdeError});
-        QCOMPARE(c.target->text(), QStringLiteral("vb"));
     }
 
 private:

@@ -1,12 +1,14 @@
 #include "platform/linux/WeeChatTransport.h"
+#include "support/SpecialFiles.h"
+#include "support/TestSupport.h"
 
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "FifoReader.h"
 
 using namespace verdane;
+using namespace verdane::test;
 
 class TestWeeChatTransport : public QObject {
     Q_OBJECT
@@ -17,60 +19,100 @@ private Q_SLOTS:
         qputenv("HOME", m_home.path().toUtf8());
         qunsetenv("WEECHAT_HOME");
         qunsetenv("XDG_RUNTIME_DIR");
+        qunsetenv("XDG_CONFIG_HOME");
     }
 
-    void eachTextIsOneLineThatRunsOneCommand() {
-        QCOMPARE(WeeChatTransport::pipeLine(QStringLiteral("/msg bob hi")), QByteArray("*/msg bob hi\n"));
-        QCOMPARE(WeeChatTransport::pipeLine(QStringLiteral("/msg bob a\r\n*/quit\rb")),
-                 QByteArray("*/msg bob a  */quit b\n"));
-        QCOMPARE(WeeChatTransport::pipeLine(QStringLiteral("/msg bob x") + QChar(0) + QStringLiteral("/exec rm")),
-                 QByteArray("*/msg bob x /exec rm\n"));
-        QCOMPARE(WeeChatTransport::pipeLine(QStringLiteral("/msg bob \u00e9t\u00e9")),
-                 QByteArray("*/msg bob \xc3\xa9t\xc3\xa9\n"));
+    void textsArriveInOrderOnTheServersBuffer_data() {
+        QTest::addColumn<QString>("service");
+        QTest::addColumn<QByteArray>("ircConf");
+        QTest::addColumn<QString>("buffer");
+        QTest::newRow("server named") << "libera <pipe>" << QByteArray() << "irc.server.libera";
+        QTest::newRow("server of WeeChat's configuration")
+            << "<pipe>" << QByteArray("[server]\nlocal.addresses = \"127.0.0.1/6667\"\n") << "irc.server.local";
+        QTest::newRow("the named server comes first")
+            << "libera <pipe>" << QByteArray("[server]\nlocal.addresses = \"127.0.0.1/6667\"\n") << "irc.server.libera";
     }
 
-    void textsArriveInOrderThroughThePipe() {
+    void textsArriveInOrderOnTheServersBuffer() {
+        QFETCH(QString, service);
+        QFETCH(QByteArray, ircConf);
+        QFETCH(QString, buffer);
         QTemporaryDir dir;
         FifoReader reader(dir.filePath(QStringLiteral("weechat_fifo_test")));
+        if (!ircConf.isEmpty())
+            QVERIFY(writeFile(dir.filePath(QStringLiteral("irc.conf")), ircConf));
         WeeChatTransport transport;
         transport.closeAny();
-        transport.setLink(3000, reader.path(), QStringLiteral("COMMAND"));
+        transport.setLink(3000, service.replace(QStringLiteral("<pipe>"), reader.path()), QStringLiteral("COMMAND"));
         QVERIFY2(transport.open(), qPrintable(transport.error()));
-        QVERIFY(transport.poke(QStringLiteral("/msg alice my timer")));
-        QVERIFY(transport.poke(QStringLiteral("/msg alice a\nb")));
+        QVERIFY(transport.poke(QStringLiteral("/quote PRIVMSG alice :my timer")));
+        QVERIFY(transport.poke(QStringLiteral("/quote PRIVMSG alice :  a\nb")));
         transport.close();
-        QCOMPARE(reader.lines(), QStringList({"*/msg alice my timer", "*/msg alice a b"}));
+        QCOMPARE(reader.lines(),
+                 QStringList({buffer + " */quote PRIVMSG alice :my timer", buffer + " */quote PRIVMSG alice :  a b"}));
         QVERIFY(!transport.poke(QStringLiteral("after close")));
     }
 
-    void failsWithoutAReader() {
+    void errorsSayWhatToDo_data() {
+        QTest::addColumn<QString>("named");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("no WeeChat running") << ""
+                                            << "start WeeChat and run /fifo enable";
+        QTest::newRow("nothing at the path") << "missing"
+                                             << "The pipe <path> does not exist";
+        QTest::newRow("a file") << "file"
+                                << "<path> is a file, not a pipe";
+        QTest::newRow("a folder") << "folder"
+                                  << "<path> is a folder, not a pipe";
+        QTest::newRow("a device") << "device"
+                                  << "<path> is a device, not a pipe";
+        QTest::newRow("a pipe nobody reads") << "stale pipe"
+                                             << "the pipe <path> has no reader";
+        QTest::newRow("no server saved") << "pipe"
+                                         << "WeeChat has no IRC server saved in its configuration";
+        QTest::newRow("several servers") << "pipe, two servers"
+                                         << "WeeChat knows several IRC servers (a, b)";
+    }
+
+    void errorsSayWhatToDo() {
+        QFETCH(QString, named);
+        QFETCH(QString, error);
         QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("weechat_fifo_1"));
+        std::unique_ptr<FifoReader> pipe;
+        if (named == QLatin1String("file"))
+            QVERIFY(writeFile(path, "x"));
+        else if (named == QLatin1String("folder"))
+            QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("weechat_fifo_1")));
+        else if (named == QLatin1String("device") && !makeNullDevice(path))
+            QSKIP("only the administrator may make a device");
+        else if (named.contains(QLatin1String("pipe")))
+            pipe = std::make_unique<FifoReader>(path, !named.startsWith(QLatin1String("stale")));
+        if (named.contains(QLatin1String("two servers")))
+            QVERIFY(writeFile(dir.filePath(QStringLiteral("irc.conf")), "[server]\na.addresses\nb.addresses\n"));
         WeeChatTransport transport;
-        // Nothing there at all.
-        transport.setLink(3000, dir.filePath(QStringLiteral("nothing")), QStringLiteral("COMMAND"));
+        transport.setLink(3000, named.isEmpty() ? QString() : path, QStringLiteral("COMMAND"));
         QVERIFY(!transport.open());
-        QVERIFY(transport.error().contains(QStringLiteral("WeeChat")));
-        // A pipe nobody reads, as a crashed WeeChat leaves behind.
-        FifoReader stale(dir.filePath(QStringLiteral("weechat_fifo_1")), false);
-        transport.setLink(3000, stale.path(), QStringLiteral("COMMAND"));
-        QVERIFY(!transport.open());
-        QVERIFY(transport.error().contains(QStringLiteral("nobody reads")));
+        QVERIFY2(transport.error().contains(error.replace(QStringLiteral("<path>"), path)),
+                 qPrintable(transport.error()));
+        QVERIFY(!transport.poke(QStringLiteral("x")));
+        QVERIFY(pipe == nullptr || pipe->readAll().isEmpty());
     }
 
     void aFullPipeFailsAfterTheTimeOut() {
         QTemporaryDir dir;
         FifoReader sleepy(dir.filePath(QStringLiteral("weechat_fifo_2"))); // opened, never read
         WeeChatTransport transport;
-        transport.setLink(300, sleepy.path(), QStringLiteral("COMMAND"));
+        transport.setLink(300, QStringLiteral("libera ") + sleepy.path(), QStringLiteral("COMMAND"));
         QVERIFY(transport.open());
-        const QString line = QStringLiteral("/msg alice ") + QString(1000, QLatin1Char('x'));
+        const QString line = QStringLiteral("/quote PRIVMSG alice :") + QString(1000, QLatin1Char('x'));
         bool failed = false;
         for (int i = 0; i < 1000 && !failed; ++i)
             failed = !transport.poke(line);
         QVERIFY(failed);
         QVERIFY(transport.error().contains(QStringLiteral("did not take")));
         // What was taken before is there, whole lines first.
-        QVERIFY(sleepy.readAll().startsWith("*/msg alice xxx"));
+        QVERIFY(sleepy.readAll().startsWith("irc.server.libera */quote PRIVMSG alice :xxx"));
     }
 
     void findsAWeeChatOnlyWhereOneRuns() {
@@ -79,8 +121,7 @@ private Q_SLOTS:
         // Named like a WeeChat's pipe, but for a process that is not WeeChat (this test).
         FifoReader notWeeChat(dir.filePath(QStringLiteral("weechat_fifo_%1").arg(QCoreApplication::applicationPid())));
         FifoReader deadProcess(dir.filePath(QStringLiteral("weechat_fifo_999999999")));
-        QCOMPARE(WeeChatTransport::findPipe(QStringLiteral("mIRC")), QString());
-        QCOMPARE(WeeChatTransport::findPipe(notWeeChat.path()), notWeeChat.path());
+        QCOMPARE(WeeChatTransport::findPipe(), QString());
         QCOMPARE(WeeChatTransport::runtimeFolders().first(), dir.path());
         qunsetenv("WEECHAT_HOME");
     }

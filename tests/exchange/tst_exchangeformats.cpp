@@ -45,15 +45,103 @@ private Q_SLOTS:
         QCOMPARE(className(fileName), name);
     }
 
-    void exportedFileIsHeaderCodeAndOneLineEnd() {
-        const QString code = QStringLiteral("Sub A()\r\nEnd Sub");
-        QCOMPARE(exportFileBytes(QStringLiteral("module.bas"), code), QByteArray("Sub A()\r\nEnd Sub\r\n"));
-        QCOMPARE(exportFileBytes(QStringLiteral("Counter.cls"), code),
-                 classModuleHeader(QStringLiteral("Counter")) + "Sub A()\r\nEnd Sub\r\n");
+    void classNamesAreVbIdentifiers_data() {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("as proposed") << "Stopwatch Class (GetTickCount).cls"
+                                     << "Stopwatch_Class__GetTickCount_";
+        QTest::newRow("a quote and a space") << "a\"b c.cls"
+                                             << "a_b_c";
+        QTest::newRow("a digit first") << "1Timer.cls"
+                                       << "C1Timer";
+        QTest::newRow("an underscore first") << "_Timer.cls"
+                                             << "C_Timer";
+        QTest::newRow("letters beyond ASCII") << "Gr\u00f6\u00dfe.cls"
+                                              << "Gr__e";
+        QTest::newRow("a character outside the BMP") << "a\U0001F600b.cls"
+                                                     << "a_b";
+        QTest::newRow("nothing before the dot") << ".cls"
+                                                << "Class1";
+        QTest::newRow("longer than 40") << QString(45, QLatin1Char('x')) + ".cls" << QString(40, QLatin1Char('x'));
+        QTest::newRow("40 with the prefix")
+            << QString(45, QLatin1Char('9')) + ".cls" << QLatin1Char('C') + QString(39, QLatin1Char('9'));
+    }
+
+    void classNamesAreVbIdentifiers() {
+        QFETCH(QString, fileName);
+        QFETCH(QString, name);
+        QCOMPARE(className(fileName), name);
+        QVERIFY(classModuleHeader(className(fileName)).contains("Attribute VB_Name = \"" + name.toLatin1() + "\"\r\n"));
+    }
+
+    void proposedFileNamesStayInTheExportFolder_data() {
+        QTest::addColumn<QString>("snippet");
+        QTest::addColumn<QString>("proposed");
+        QTest::newRow("plain") << "Keep Form On Top"
+                               << "Keep Form On Top";
+        QTest::newRow("dots inside stay") << "Ver 1.2 (old)"
+                                          << "Ver 1.2 (old)";
+        QTest::newRow("up two folders") << "../../evil"
+                                        << "___.._evil";
+        QTest::newRow("home folder") << "~/tilde"
+                                     << "__tilde";
+        QTest::newRow("absolute") << "/etc/passwd"
+                                  << "_etc_passwd";
+        QTest::newRow("Windows separators and drive") << "C:\\x\\y"
+                                                      << "C__x_y";
+        QTest::newRow("wildcards and quotes") << "a*b?c\"d<e>f|g"
+                                              << "a_b_c_d_e_f_g";
+        QTest::newRow("line break and NUL") << QStringLiteral("a\nb") + QChar(0) + QStringLiteral("c\td") << "a_b_c_d";
+        QTest::newRow("hidden") << "...x.y"
+                                << "___x.y";
+    }
+
+    void proposedFileNamesStayInTheExportFolder() {
+        QFETCH(QString, snippet);
+        QFETCH(QString, proposed);
+        QCOMPARE(proposedFileName(snippet), proposed);
+    }
+
+    void exportedFileIsHeaderCodeAndOneLineEnd_data() {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QByteArray>("bytes");
+        const QByteArray header = classModuleHeader(QStringLiteral("Counter"));
+        const QString ownHeader = QStringLiteral("VERSION 1.0 CLASS\r\nBEGIN\r\n  MultiUse = -1  'True\r\nEnd\r\n"
+                                                 "Attribute VB_Name = \"Other\"\r\n");
+        QTest::newRow("module") << "module.bas"
+                                << "Sub A()\r\nEnd Sub" << QByteArray("Sub A()\r\nEnd Sub\r\n");
+        QTest::newRow("module ending with a line break") << "module.bas"
+                                                         << "Sub A()\r\nEnd Sub\r\n"
+                                                         << QByteArray("Sub A()\r\nEnd Sub\r\n");
+        QTest::newRow("class") << "Counter.cls"
+                               << "Sub A()\r\nEnd Sub" << header + "Sub A()\r\nEnd Sub\r\n";
+        QTest::newRow("class with its own header") << "Counter.cls" << ownHeader + "Sub A()\r\n"
+                                                   << ownHeader.toLatin1() + "Sub A()\r\n";
+        QTest::newRow("own header in other letter case")
+            << "Counter.cls"
+            << "Version 1.0 Class\r\nx" << QByteArray("Version 1.0 Class\r\nx\r\n");
+        QTest::newRow("header text further down") << "Counter.cls"
+                                                  << "' VERSION 1.0 CLASS\r\n"
+                                                  << header + "' VERSION 1.0 CLASS\r\n";
+        QTest::newRow("a longer version line is no header") << "Counter.cls"
+                                                            << "VERSION 1.0 CLASSIC\r\n"
+                                                            << header + "VERSION 1.0 CLASSIC\r\n";
         // The code goes out as it is shown, line breaks unchanged.
-        QCOMPARE(exportFileBytes(QStringLiteral("x.txt"), QStringLiteral("a\nb\r\rc\r\n")),
-                 QByteArray("a\nb\r\rc\r\n\r\n"));
-        QCOMPARE(exportFileBytes(QStringLiteral("x.txt"), QString()), QByteArray("\r\n"));
+        QTest::newRow("other line breaks") << "x.txt"
+                                           << "a\nb\r\rc\n"
+                                           << QByteArray("a\nb\r\rc\n\r\n");
+        QTest::newRow("ends with a lone CR") << "x.txt"
+                                             << "a\r" << QByteArray("a\r\r\n");
+        QTest::newRow("empty") << "x.txt"
+                               << "" << QByteArray("\r\n");
+    }
+
+    void exportedFileIsHeaderCodeAndOneLineEnd() {
+        QFETCH(QString, fileName);
+        QFETCH(QString, code);
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(exportFileBytes(fileName, code), bytes);
     }
 
     void windows1252RoundTrip() {
@@ -91,6 +179,16 @@ private Q_SLOTS:
         QTest::newRow("Windows-1252") << QByteArray("' Gr\xf6\xdf"
                                                     "e \x80")
                                       << "' Gr\u00f6\u00dfe \u20ac";
+        QTest::newRow("UTF-16 LE") << QByteArray("\xff\xfe"
+                                                 "a\0\xac\x20=\xd8\x00\xde",
+                                                 10)
+                                   << "a\u20ac\U0001F600";
+        QTest::newRow("UTF-16 BE") << QByteArray("\xfe\xff\0a\x20\xac", 6) << "a\u20ac";
+        QTest::newRow("UTF-16, the mark alone") << QByteArray("\xfe\xff") << "";
+        QTest::newRow("UTF-16, an odd last byte") << QByteArray("\xff\xfe"
+                                                                "a\0b",
+                                                                5)
+                                                  << "a\ufffd";
         QTest::newRow("binary") << QByteArray("\x00\x01\xff\xfe", 4)
                                 << QString::fromUtf16(u"\u0000\u0001\u00ff\u00fe", 4);
     }

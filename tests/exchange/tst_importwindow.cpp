@@ -5,6 +5,7 @@
 #include "platform/Clipboard.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
+#include "support/SpecialFiles.h"
 #include "support/UiSupport.h"
 #include "ui/find/FindWindow.h"
 #include "ui/main/CodeView.h"
@@ -189,6 +190,15 @@ private Q_SLOTS:
         QTest::newRow("a folder") << "n" << false << ""
                                   << "folder"
                                   << "is a folder";
+        QTest::newRow("a pipe without a writer") << "n" << false << ""
+                                                 << "pipe"
+                                                 << "is a pipe (FIFO), not a file";
+        QTest::newRow("a device") << "n" << false << ""
+                                  << "device"
+                                  << "is a device, not a file";
+        QTest::newRow("over the size limit") << "n" << false << ""
+                                             << "huge"
+                                             << "holds more than 64 MB";
     }
 
     void refusalsKeepTheWindowAndItsInputs() {
@@ -214,6 +224,18 @@ private Q_SLOTS:
             path = dir.filePath(QStringLiteral("missing.bas"));
         } else if (file == QLatin1String("folder")) {
             path = dir.path();
+        } else if (file == QLatin1String("pipe")) {
+            path = dir.filePath(QStringLiteral("pipe.bas"));
+            QVERIFY(makeFifo(path));
+        } else if (file == QLatin1String("device")) {
+            path = dir.filePath(QStringLiteral("null.bas"));
+            if (!makeNullDevice(path))
+                QSKIP("only the administrator may make a device");
+        } else if (file == QLatin1String("huge")) {
+            // Over SQLite's limit for one value, and nearly all holes: nothing of it may be read.
+            path = dir.filePath(QStringLiteral("huge.bas"));
+            QFile huge(path);
+            QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(1'000'000'001));
         }
         c.path->setText(path);
         const QByteArray userBefore = fileDigest(s.folder().userPath());
@@ -263,6 +285,7 @@ private Q_SLOTS:
                           "Attribute VB_Name = \"Form1\"\r\n")
             << "VERSION 5.00\r\nBegin VB.Form Form1\r\n   Caption = \"Form1\"\r\nEnd\r\n"
                "Attribute VB_Name = \"Form1\"\r\n";
+        QTest::newRow("UTF-16 LE with BOM") << QByteArray("\xff\xfe'\0 \0\xe9\0\n\0x\0", 12) << "' \u00e9\r\nx";
         QTest::newRow("binary, with NUL bytes") << QByteArray("MZ\x90\x00\x03\x00\xff\n", 8)
                                                 << QString::fromUtf16(u"MZ\u0090\u0000\u0003\u0000\u00ff\r\n", 9);
     }

@@ -1,5 +1,8 @@
 #include "platform/linux/WeeChatTransport.h"
 
+#include "chat/WeeChatLines.h"
+#include "platform/FileSystem.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -10,7 +13,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace verdane {
@@ -18,8 +20,7 @@ namespace verdane {
 namespace {
 
 bool isPipe(const QString& path) {
-    struct stat info {};
-    return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISFIFO(info.st_mode);
+    return filesystem::facts(path).kind == filesystem::Kind::Pipe;
 }
 
 // Alive, and WeeChat: a process id left in the name of a crashed WeeChat's pipe may belong to anything by now.
@@ -35,6 +36,8 @@ bool isRunningWeeChat(qint64 pid) {
 QString errnoText(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
 }
+
+const QString kOptions = QStringLiteral("View > Options...");
 
 } // namespace
 
@@ -57,9 +60,7 @@ QStringList WeeChatTransport::runtimeFolders() {
     return folders;
 }
 
-QString WeeChatTransport::findPipe(const QString& service) {
-    if (isPipe(service))
-        return service;
+QString WeeChatTransport::findPipe() {
     for (const QString& folder : runtimeFolders()) {
         const QFileInfoList candidates =
             QDir(folder).entryInfoList({QStringLiteral("weechat_fifo_*")}, QDir::System | QDir::Files, QDir::Time);
@@ -73,13 +74,18 @@ QString WeeChatTransport::findPipe(const QString& service) {
     return {};
 }
 
-QByteArray WeeChatTransport::pipeLine(const QString& text) {
-    QByteArray line = "*" + text.toUtf8();
-    for (char& c : line) {
-        if (c == '\r' || c == '\n' || c == '\0')
-            c = ' ';
+QString WeeChatTransport::configFile(const QString& pipe) {
+    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (config.isEmpty())
+        config = QDir::homePath() + QStringLiteral("/.config");
+    // A WeeChat started with --dir or WEECHAT_HOME keeps everything in one folder, its pipe included.
+    for (const QString& folder : {QFileInfo(pipe).path(), config + QStringLiteral("/weechat"),
+                                  QDir::homePath() + QStringLiteral("/.weechat")}) {
+        const QString file = folder + QStringLiteral("/irc.conf");
+        if (QFileInfo(file).isFile())
+            return file;
     }
-    return line + '\n';
+    return {};
 }
 
 void WeeChatTransport::closeAny() {
@@ -91,29 +97,77 @@ void WeeChatTransport::setLink(int timeoutMs, const QString& service, const QStr
     m_service = service;
 }
 
+bool WeeChatTransport::fail(const QString& error) {
+    m_error = error;
+    return false;
+}
+
+QString WeeChatTransport::pipeProblem(const QString& pipe) {
+    const filesystem::Facts named = filesystem::facts(pipe);
+    if (named.kind == filesystem::Kind::Pipe)
+        return {};
+    const QString what = named.kind == filesystem::Kind::Missing
+                             ? QStringLiteral("The pipe %1 does not exist").arg(pipe)
+                             : QStringLiteral("%1 is %2, not a pipe").arg(pipe, filesystem::kindText(named.kind));
+    return QStringLiteral("%1: put the path of WeeChat's fifo pipe into %2 as the service name, or leave it out to "
+                          "use the running WeeChat.")
+        .arg(what, kOptions);
+}
+
+QString WeeChatTransport::serverProblem(const weechat::ServerChoice& choice) {
+    const QString known = choice.candidates.isEmpty()
+                              ? QStringLiteral("WeeChat has no IRC server saved in its configuration")
+                              : QStringLiteral("WeeChat knows several IRC servers (%1)")
+                                    .arg(choice.candidates.join(QStringLiteral(", ")));
+    return QStringLiteral("%1: put the name of the server to send through, as /server list shows it, into %2 as the "
+                          "service name.")
+        .arg(known, kOptions);
+}
+
 bool WeeChatTransport::open() {
     close();
-    const QString pipe = findPipe(m_service);
+    const weechat::Service service = weechat::parseService(m_service);
+    QString pipe = service.pipe;
     if (pipe.isEmpty()) {
-        m_error = QStringLiteral("no running WeeChat with its fifo plugin was found");
-        return false;
+        pipe = findPipe();
+        if (pipe.isEmpty())
+            return fail(QStringLiteral("No running WeeChat with its fifo pipe was found: start WeeChat and run /fifo "
+                                       "enable, then send again."));
+    } else if (const QString problem = pipeProblem(pipe); !problem.isEmpty()) {
+        return fail(problem);
     }
+
     // Without blocking: a pipe nobody reads (WeeChat gone, or its fifo plugin off) fails at once.
     m_fd = ::open(QFile::encodeName(pipe).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    if (m_fd < 0) {
-        m_error = errno == ENXIO ? QStringLiteral("nobody reads %1").arg(pipe)
-                                 : QStringLiteral("%1: %2").arg(pipe, errnoText(errno));
-        return false;
+    if (const int error = errno; m_fd < 0) {
+        return fail(error == ENXIO
+                        ? QStringLiteral("WeeChat does not read its pipe: the pipe %1 has no reader. Start "
+                                         "WeeChat and run /fifo enable, then send again.")
+                              .arg(pipe)
+                        : QStringLiteral("The pipe %1 cannot be written to: %2.").arg(pipe, errnoText(error)));
     }
+
+    QString server = service.server;
+    if (server.isEmpty()) {
+        const QString config = configFile(pipe);
+        QFile file(config);
+        const weechat::ServerChoice choice = !config.isEmpty() && file.open(QIODevice::ReadOnly)
+                                                 ? weechat::chooseServer(file.readAll())
+                                                 : weechat::ServerChoice{};
+        if (choice.server.isEmpty()) {
+            close();
+            return fail(serverProblem(choice));
+        }
+        server = choice.server;
+    }
+    m_buffer = weechat::serverBuffer(server);
     return true;
 }
 
 bool WeeChatTransport::poke(const QString& text) {
-    if (m_fd < 0) {
-        m_error = QStringLiteral("the conversation is not open");
-        return false;
-    }
-    const QByteArray line = pipeLine(text);
+    if (m_fd < 0)
+        return fail(QStringLiteral("The conversation with WeeChat is not open."));
+    const QByteArray line = weechat::pipeLine(m_buffer, text);
     QElapsedTimer clock;
     clock.start();
     qsizetype written = 0;
@@ -123,17 +177,15 @@ bool WeeChatTransport::poke(const QString& text) {
             written += n;
             continue;
         }
-        if (n < 0 && errno != EAGAIN && errno != EINTR) {
-            m_error = errnoText(errno);
-            return false;
-        }
+        if (n < 0 && errno != EAGAIN && errno != EINTR)
+            return fail(QStringLiteral("WeeChat's pipe cannot be written to: %1.").arg(errnoText(errno)));
         // The pipe is full: wait for WeeChat to read, as long as the time-out allows.
         const qint64 left = m_timeoutMs - clock.elapsed();
         pollfd waiting{m_fd, POLLOUT, 0};
-        if (left <= 0 || ::poll(&waiting, 1, int(left)) == 0) {
-            m_error = QStringLiteral("WeeChat did not take the text within %1 seconds").arg(m_timeoutMs / 1000.0);
-            return false;
-        }
+        if (left <= 0 || ::poll(&waiting, 1, int(left)) == 0)
+            return fail(QStringLiteral("WeeChat did not take the text within %1 seconds: it may be busy or stopped. "
+                                       "Send again once it answers.")
+                            .arg(m_timeoutMs / 1000.0));
     }
     return true;
 }

@@ -1,0 +1,4 @@
+﻿' café
+Sub A()
+    Beep
+End Sub

@@ -1,0 +1,4 @@
+Attribute VB_Name = "modTimer"
+Option Explicit
+' Größe €
+    x = 1
