@@ -3,7 +3,6 @@
 
 #include "BenchChildren.h"
 
-#include "BenchSupport.h"
 #include "chat/ChatWindow.h"
 #include "core/CatalogueModel.h"
 #include "core/Settings.h"
@@ -25,6 +24,7 @@
 #include <QTimer>
 #include <QTreeView>
 
+#include "BenchSupport.h"
 #include <cstdio>
 #include <cstdlib>
 

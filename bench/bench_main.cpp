@@ -5,9 +5,6 @@
 //
 //   verdane-bench [--sizes 100000,300000] [--runs 7] [--data DIR]
 
-#include "BenchChildren.h"
-#include "BenchSupport.h"
-#include "LibraryGenerator.h"
 #include "chat/ChatCommands.h"
 #include "core/GroupNames.h"
 #include "core/SnippetStore.h"
@@ -21,6 +18,9 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include "BenchChildren.h"
+#include "BenchSupport.h"
+#include "LibraryGenerator.h"
 #include <cstdio>
 
 using namespace verdane;
@@ -35,9 +35,15 @@ struct Needle {
     const char* what;
 };
 constexpr Needle kNeedles[] = {
-    {"qz", "2 chars, rare"},          {"if", "2 chars, common"},       {"jq", "2 chars, no hit"},
-    {"jzq", "3 chars, rare"},         {"dim", "3 chars, common"},      {"zzq", "3 chars, no hit"},
-    {"beep", "4 chars"},              {"zjcookiemarker", "10+ rare"},  {"sendmessage(h", "10+ common"},
+    {"qz", "2 chars, rare"},
+    {"if", "2 chars, common"},
+    {"jq", "2 chars, no hit"},
+    {"jzq", "3 chars, rare"},
+    {"dim", "3 chars, common"},
+    {"zzq", "3 chars, no hit"},
+    {"beep", "4 chars"},
+    {"zjcookiemarker", "10+ rare"},
+    {"sendmessage(h", "10+ common"},
     {"xyzzyplughqq", "10+ no hit"},
 };
 
@@ -124,19 +130,20 @@ void benchTerminal(const QString& dir, int n, int runs, const QProcessEnvironmen
                {library, QStringLiteral("SELECT CodeName FROM Window LIMIT 1 OFFSET (SELECT count(*)/2 FROM Window)")});
     pick.waitForFinished(-1);
     const QString middle = QString::fromUtf8(pick.readAllStandardOutput()).trimmed();
-    const QString recordSql =
-        QStringLiteral("SELECT Code FROM Window WHERE CodeName = '%1'").arg(QString(middle).replace(QLatin1Char('\''), QStringLiteral("''")));
+    const QString recordSql = QStringLiteral("SELECT Code FROM Window WHERE CodeName = '%1'")
+                                  .arg(QString(middle).replace(QLatin1Char('\''), QStringLiteral("''")));
     p = interleaved(runs, time(cli(dir, {QStringLiteral("show"), QStringLiteral("Window"), middle})),
                     time(sqliteShell(library, recordSql)));
     printRow(QStringLiteral("show vs sqlite3 record"), n, p.ours, p.reference);
 
     QTemporaryDir out;
     const QString exported = out.filePath(QStringLiteral("x.bas"));
-    p = interleaved(runs, time(cli(dir, {QStringLiteral("export"), QStringLiteral("Window"), middle, exported})),
-                    time(sqliteShell(library, QStringLiteral("SELECT writefile('%1', Code) FROM Window WHERE CodeName = "
-                                                             "'%2'")
-                                                  .arg(out.filePath(QStringLiteral("y.bas")),
-                                                       QString(middle).replace(QLatin1Char('\''), QStringLiteral("''"))))));
+    p = interleaved(
+        runs, time(cli(dir, {QStringLiteral("export"), QStringLiteral("Window"), middle, exported})),
+        time(sqliteShell(library, QStringLiteral("SELECT writefile('%1', Code) FROM Window WHERE CodeName = "
+                                                 "'%2'")
+                                      .arg(out.filePath(QStringLiteral("y.bas")),
+                                           QString(middle).replace(QLatin1Char('\''), QStringLiteral("''"))))));
     printRow(QStringLiteral("export vs sqlite3 writefile"), n, p.ours, p.reference);
 
     // Imports go into a copy of the user's file, under a new name every time.
@@ -145,9 +152,9 @@ void benchTerminal(const QString& dir, int n, int runs, const QProcessEnvironmen
     p = interleaved(
         runs,
         [&] {
-            return timeProcess(cli(out.path(), {QStringLiteral("import"),
-                                                QStringLiteral("Bench Import %1").arg(++imports), exported}),
-                               env);
+            return timeProcess(
+                cli(out.path(), {QStringLiteral("import"), QStringLiteral("Bench Import %1").arg(++imports), exported}),
+                env);
         },
         [&] {
             return timeProcess(sqliteShell(out.filePath(kUserFileName),
@@ -163,18 +170,19 @@ void benchTerminal(const QString& dir, int n, int runs, const QProcessEnvironmen
         const QString text = QString::fromLatin1(needle.text);
         const int hits = countLines(cli(dir, {QStringLiteral("find"), text}), env);
         p = interleaved(runs, time(cli(dir, {QStringLiteral("find"), text})),
-                        time({QStringLiteral("rg"), {QStringLiteral("-i"), QStringLiteral("-F"), QStringLiteral("-c"),
-                                                     text, dump}}));
+                        time({QStringLiteral("rg"),
+                              {QStringLiteral("-i"), QStringLiteral("-F"), QStringLiteral("-c"), text, dump}}));
         printRow(QStringLiteral("find %1 vs rg").arg(QLatin1String(needle.what)), n, p.ours, p.reference,
                  QStringLiteral("\"%1\", %2 hits (%3%)").arg(text).arg(hits).arg(100.0 * hits / snippets, 0, 'g', 3));
     }
     // Cold: no cache file, so the search reads the databases (and writes the cache file again).
     const std::function<void()> removeCache = [&] { QDir(cacheDir).removeRecursively(); };
     for (const char* text : {"qz", "if"}) {
-        p = interleaved(runs, time(cli(dir, {QStringLiteral("find"), QLatin1String(text)})),
-                        time({QStringLiteral("rg"), {QStringLiteral("-i"), QStringLiteral("-F"), QStringLiteral("-c"),
-                                                     QLatin1String(text), dump}}),
-                        removeCache);
+        p = interleaved(
+            runs, time(cli(dir, {QStringLiteral("find"), QLatin1String(text)})),
+            time({QStringLiteral("rg"),
+                  {QStringLiteral("-i"), QStringLiteral("-F"), QStringLiteral("-c"), QLatin1String(text), dump}}),
+            removeCache);
         printRow(QStringLiteral("find, no cache file, vs rg"), n, p.ours, p.reference,
                  QStringLiteral("\"%1\"").arg(QLatin1String(text)));
     }
@@ -192,7 +200,8 @@ void benchWindows(const QString& dir, int n, int runs, const QProcessEnvironment
     Pair p = interleaved(
         runs, [&] { return launchToPaint(dir, env); },
         [&] { return timeProcess(sqliteShell(library, namesSql(dir)), env); });
-    printRow(QStringLiteral("launch to painted vs sqlite3 names"), n, p.ours, p.reference, QStringLiteral("whole processes"));
+    printRow(QStringLiteral("launch to painted vs sqlite3 names"), n, p.ours, p.reference,
+             QStringLiteral("whole processes"));
 
     const auto tree = runChild({QStringLiteral("tree"), dir, QString::number(runs)}, env);
     printRow(QStringLiteral("tree build vs a walk of the names"), n, fromChild(tree, QStringLiteral("tree")),
@@ -205,9 +214,8 @@ void benchWindows(const QString& dir, int n, int runs, const QProcessEnvironment
         needles << QString::fromLatin1(needle.text);
     const QString dump = writeDump(dir);
     for (const char* state : {"cold", "warm"}) {
-        const auto first = runChild({QStringLiteral("find"), dir, QString::number(1), QLatin1String(state),
-                                     needles.first()},
-                                    env);
+        const auto first =
+            runChild({QStringLiteral("find"), dir, QString::number(1), QLatin1String(state), needles.first()}, env);
         printNote(QStringLiteral("first search of a run (%1 cache file): first hit on screen after %2 ms, all in %3 "
                                  "ms, the window never more than %4 ms without answering")
                       .arg(QLatin1String(qstrcmp(state, "cold") == 0 ? "no" : "a valid"))
@@ -215,16 +223,16 @@ void benchWindows(const QString& dir, int n, int runs, const QProcessEnvironment
                       .arg(first.value(QStringLiteral("first_total")), 0, 'f', 1)
                       .arg(first.value(QStringLiteral("first_stall")), 0, 'f', 1));
     }
-    const auto find = runChild(QStringList{QStringLiteral("find"), dir, QString::number(runs), QStringLiteral("warm")} +
-                                   needles,
-                               env);
+    const auto find = runChild(
+        QStringList{QStringLiteral("find"), dir, QString::number(runs), QStringLiteral("warm")} + needles, env);
     for (int i = 0; i < needles.size(); ++i) {
         const QString key = QString::number(i);
         Series rg;
         for (int run = 0; run < runs; ++run)
-            rg.ms.push_back(timeProcess(
-                {QStringLiteral("rg"), {QStringLiteral("-i"), QStringLiteral("-F"), QStringLiteral("-c"), needles[i], dump}},
-                env));
+            rg.ms.push_back(
+                timeProcess({QStringLiteral("rg"),
+                             {QStringLiteral("-i"), QStringLiteral("-F"), QStringLiteral("-c"), needles[i], dump}},
+                            env));
         printRow(QStringLiteral("Find window %1 vs rg").arg(QLatin1String(kNeedles[i].what)), n,
                  fromChild(find, QStringLiteral("total") + key), rg,
                  QStringLiteral("warm, in the window; %1 hits, first after %2 ms, longest wait %3 ms")
@@ -265,8 +273,10 @@ void benchPaneAndChat(const QString& root, int runs, const QProcessEnvironment& 
     Series cat;
     for (int run = 0; run < runs; ++run)
         cat.ms.push_back(timeProcess(
-            {QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("cat '%1' > '%2'").arg(linesFile, pipe)}}, env));
-    printRow(QStringLiteral("chat: 1,000 lines vs cat"), 1000, fromChild(chat, QStringLiteral("send")), cat, QStringLiteral("through the chat window into a pipe read as it fills"));
+            {QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("cat '%1' > '%2'").arg(linesFile, pipe)}},
+            env));
+    printRow(QStringLiteral("chat: 1,000 lines vs cat"), 1000, fromChild(chat, QStringLiteral("send")), cat,
+             QStringLiteral("through the chat window into a pipe read as it fills"));
 }
 
 int runAsChild(int argc, char** argv) {

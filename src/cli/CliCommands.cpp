@@ -6,6 +6,7 @@
 #include "core/Version.h"
 #include "exchange/ExchangeRules.h"
 #include "exchange/ExportFormat.h"
+#include "exchange/ImportReader.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -27,8 +28,8 @@ const char* const kExitCodes =
     "  4  a database file or table missing or unreadable, or a failed write to it; list and find still print\n"
     "     what the readable tables hold, and name each table they could not read on standard error\n"
     "  5  a file that cannot be read (import) or written (export), or standard output that cannot be written\n"
-    "  6  import refused: an empty name, a name over 50 characters, a name User Code already holds, an empty\n"
-    "     input\n";
+    "  6  refused: import of an empty name, a name over 50 characters, a name User Code already holds, an empty\n"
+    "     input or one over 64 MB; export of characters Windows-1252 cannot hold, without --lossy\n";
 
 struct Command {
     const char* name;
@@ -46,12 +47,14 @@ constexpr Command kCommands[] = {
     {"find", "TEXT", 1,
      "List the names of the snippets whose code contains TEXT, letter case aside, in the Find "
      "window's order."},
-    {"export", "[--nth N] GROUP NAME FILE", 3,
-     "Write a snippet to FILE as the export does: a class module header for .cls "
-     "names, Windows-1252, CR LF. --nth N as for show."},
+    {"export", "[--nth N] [--lossy] GROUP NAME FILE", 3,
+     "Write a snippet to FILE as the export does: a class module header for .cls names, Windows-1252, CR LF. "
+     "--nth N as for show. A snippet holding characters that Windows-1252 cannot write is refused unless --lossy "
+     "is given, which writes them as \"?\". FILE must be a regular file or not exist yet."},
     {"import", "NAME FILE", 2,
-     "Add FILE (- for standard input) to the user's snippets under NAME, which User Code must not hold yet. Needs "
-     "only usersource.mdb."},
+     "Add FILE (- for standard input) to the user's snippets under NAME, which User Code must not hold yet. FILE "
+     "must be a regular file of at most 64 MB; UTF-16 and UTF-8 (with or without a byte order mark) are decoded, "
+     "anything else is read as Windows-1252. Needs only usersource.mdb."},
 };
 
 const Command* findCommand(const QString& name) {
@@ -190,10 +193,14 @@ public:
         return hits ? Ok : NoHit;
     }
 
-    int exportTo(const QString& group, const QString& name, int nth, const QString& path) {
+    int exportTo(const QString& group, const QString& name, int nth, bool lossy, const QString& path) {
         QString text;
         if (const int result = code(group, name, nth, &text); result != Ok)
             return result;
+        if (const QString loss = windows1252Loss(text); !loss.isEmpty() && !lossy) {
+            m_output.error(loss + QStringLiteral(" Nothing was written; --lossy writes them as \"?\"."));
+            return Refused;
+        }
         if (const QString reason = writeFileWhole(path, exportFileBytes(QFileInfo(path).fileName(), text));
             !reason.isEmpty()) {
             m_output.error(QStringLiteral("cannot write %1: %2").arg(path, reason));
@@ -207,19 +214,21 @@ public:
             m_output.error(refusal);
             return Refused;
         }
-        QFile file;
-        const bool opened = path == QLatin1String("-") ? file.open(stdin, QIODevice::ReadOnly)
-                                                       : (file.setFileName(path), file.open(QIODevice::ReadOnly));
-        if (!opened || QFileInfo(path).isDir()) {
-            m_output.error(QStringLiteral("cannot read %1: %2")
-                               .arg(path, opened ? QStringLiteral("it is a folder") : file.errorString()));
-            return FileError;
+        ImportInput input;
+        if (path == QLatin1String("-")) {
+            QFile standardInput;
+            standardInput.open(stdin, QIODevice::ReadOnly);
+            input = readImportStream(standardInput, QStringLiteral("The standard input"));
+        } else {
+            input = readImportFile(path);
         }
-        const QByteArray bytes = file.readAll();
-        if (bytes.isEmpty()) {
-            m_output.error(kZeroLengthRefusal);
-            return Refused;
+        if (!input.read()) {
+            m_output.error(input.problem);
+            const bool refused =
+                input.outcome == ImportInput::Outcome::Empty || input.outcome == ImportInput::Outcome::TooLarge;
+            return refused ? Refused : FileError;
         }
+        const QByteArray& bytes = input.bytes;
         if (!m_opened.user) {
             m_output.error(m_opened.user.error);
             return DatabaseError;
@@ -254,32 +263,40 @@ private:
     const Output& m_output;
 };
 
-// Takes "--nth N" (or "--nth=N") out of a command's arguments; "--" ends the options. 0 when N is not a whole
-// number from 1.
-int takeNth(QStringList& arguments) {
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
+// The options a command takes after its name: "--nth N" (or "--nth=N") and "--lossy"; "--" ends them.
+struct CommandOptions {
+    int nth = 1; // 0: not a whole number from 1
+    bool lossy = false;
+};
+
+CommandOptions takeOptions(QStringList& arguments, bool picksOne, bool writes) {
+    CommandOptions options;
+    for (qsizetype i = 0; i < arguments.size();) {
         const QString& a = arguments[i];
         if (a == QLatin1String("--")) {
             arguments.removeAt(i);
             break;
         }
-        QString value;
-        if (a == QLatin1String("--nth") && i + 1 < arguments.size()) {
-            value = arguments[i + 1];
-            arguments.remove(i, 2);
-        } else if (a.startsWith(QLatin1String("--nth="))) {
-            value = a.mid(6);
+        if (writes && a == QLatin1String("--lossy")) {
+            options.lossy = true;
             arguments.removeAt(i);
-        } else if (a == QLatin1String("--nth")) {
-            return 0;
-        } else {
             continue;
         }
+        if (!picksOne || (a != QLatin1String("--nth") && !a.startsWith(QLatin1String("--nth=")))) {
+            ++i;
+            continue;
+        }
+        QString value = a.mid(6);
+        if (a == QLatin1String("--nth")) {
+            value = arguments.value(i + 1);
+            arguments.removeAt(i);
+        }
+        arguments.removeAt(i);
         bool ok = false;
         const int n = value.toInt(&ok);
-        return ok && n >= 1 ? n : 0;
+        options.nth = ok && n >= 1 ? n : 0;
     }
-    return 1;
+    return options;
 }
 
 } // namespace
@@ -318,9 +335,10 @@ int run(const QStringList& arguments, const Output& output) {
         output.out(commandHelp(*command).toUtf8());
         return Ok;
     }
-    const bool picksOne = QLatin1String(command->arguments).startsWith(QLatin1String("[--nth N]"));
-    const int nth = picksOne ? takeNth(rest) : 1;
-    if (nth == 0) {
+    const QLatin1String usage(command->arguments);
+    const CommandOptions options =
+        takeOptions(rest, usage.contains(QLatin1String("--nth")), usage.contains(QLatin1String("--lossy")));
+    if (options.nth == 0) {
         output.error(QStringLiteral("--nth takes a number from 1 (see verdane-cli %1 --help)")
                          .arg(QLatin1String(command->name)));
         return BadArguments;
@@ -348,11 +366,11 @@ int run(const QStringList& arguments, const Output& output) {
     if (name == QLatin1String("list"))
         return session.list();
     if (name == QLatin1String("show"))
-        return session.show(rest[0], rest[1], nth);
+        return session.show(rest[0], rest[1], options.nth);
     if (name == QLatin1String("find"))
         return session.find(rest[0]);
     if (name == QLatin1String("export"))
-        return session.exportTo(rest[0], rest[1], nth, rest[2]);
+        return session.exportTo(rest[0], rest[1], options.nth, options.lossy, rest[2]);
     return session.import(rest[0], rest[1]);
 }
 

@@ -16,7 +16,7 @@ enum ExitCode : int {
     UnknownSnippet = 3, // show, export: no such snippet
     DatabaseError = 4,  // a database file missing or unreadable, a table that cannot be read, a failed write
     FileError = 5,      // import: the input cannot be read; export: the file cannot be written; output lost
-    Refused = 6,        // import: an empty or too long name, an empty input
+    Refused = 6,        // import: a name or input not allowed; export: losing characters without --lossy
 };
 
 // Where a command writes: stdout takes the results, stderr the one line saying what went wrong.

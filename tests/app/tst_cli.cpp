@@ -1,5 +1,6 @@
 #include "core/GroupNames.h"
 #include "exchange/ExportFormat.h"
+#include "support/SpecialFiles.h"
 #include "support/TestSupport.h"
 
 #include <QFile>
@@ -219,6 +220,47 @@ private Q_SLOTS:
             QStringLiteral("is not a folder"));
     }
 
+    // What the terminal is given from outside, and where it writes: only regular files, never more than a snippet
+    // may hold, and no character lost without being asked to.
+    void oddInputsAndTargetsAreRefused() {
+        LibraryFolder folder;
+        folder.create({{QStringLiteral("Math"), {{QStringLiteral("Wide"), QStringLiteral("' \u6f22\u5b57 table")}}}});
+        QTemporaryDir dir;
+        const QString pipe = dir.filePath(QStringLiteral("pipe"));
+        QVERIFY(makeFifo(pipe));
+
+        // Export: a pipe is left as it is; characters Windows-1252 lacks only with --lossy.
+        const QStringList exportWide{QStringLiteral("export"), QStringLiteral("Math"), QStringLiteral("Wide")};
+        verifyOneErrorLine(cli(withData(folder, exportWide + QStringList{QStringLiteral("--lossy"), pipe})), 5, pipe);
+        QVERIFY(QFileInfo(pipe).exists() && !QFileInfo(pipe).isFile());
+        const QString bas = dir.filePath(QStringLiteral("wide.bas"));
+        verifyOneErrorLine(cli(withData(folder, exportWide + QStringList{bas})), 6, QStringLiteral("--lossy"));
+        QVERIFY(!QFileInfo::exists(bas));
+        QCOMPARE(cli(withData(folder, QStringList{QStringLiteral("export"), QStringLiteral("--lossy"),
+                                                  QStringLiteral("Math"), QStringLiteral("Wide"), bas}))
+                     .exitCode,
+                 0);
+        QFile written(bas);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(), QByteArray("' ?? table\r\n"));
+
+        // Import: a pipe at once, not waiting for a writer; too much, whether a file or an endless stream.
+        const QStringList import{QStringLiteral("import"), QStringLiteral("New")};
+        verifyOneErrorLine(cli(withData(folder, import + QStringList{pipe})), 5, pipe);
+        const QString huge = dir.filePath(QStringLiteral("huge.bas"));
+        QFile sparse(huge);
+        QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize(1000000001));
+        sparse.close();
+        verifyOneErrorLine(cli(withData(folder, import + QStringList{huge})), 6, QStringLiteral("64 MB"));
+        QProcess endless;
+        endless.setStandardInputFile(QStringLiteral("/dev/zero"));
+        endless.start(qEnvironmentVariable("VERDANE_CLI"), withData(folder, import + QStringList{QStringLiteral("-")}));
+        QVERIFY(endless.waitForFinished(60000));
+        QCOMPARE(endless.exitCode(), 6);
+        QVERIFY(endless.readAllStandardError().contains("64 MB"));
+        QVERIFY(DatabaseFile::records(folder.userPath(), kUserCodeTable).isEmpty());
+    }
+
     // Output that never arrives (a full disk, here the device that is always full) is no success.
     void outputThatCannotBeWrittenIsAFailure_data() {
         QTest::addColumn<QStringList>("arguments");
@@ -248,7 +290,7 @@ private Q_SLOTS:
             QVERIFY(run.out.contains(QByteArray("  ") + command + ' '));
         run = cli({QStringLiteral("export"), QStringLiteral("--help")});
         QCOMPARE(run.exitCode, 0);
-        QVERIFY(run.out.startsWith("Usage: verdane-cli [--data-dir DIR] export [--nth N] GROUP NAME FILE"));
+        QVERIFY(run.out.startsWith("Usage: verdane-cli [--data-dir DIR] export ") && run.out.contains("--lossy"));
         run = cli({QStringLiteral("--version")});
         QCOMPARE(run.out, QByteArray("verdane-cli 1.0.0\n"));
     }
