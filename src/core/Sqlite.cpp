@@ -34,7 +34,7 @@ Connection::Connection(const QString& path, Mode mode, int busyTimeoutMs, const 
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
         m_openError = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
-        sqlite3_close(db);
+        sqlite3_close_v2(db);
         return;
     }
     if (cancel) {
@@ -49,10 +49,15 @@ Connection::Connection(const QString& path, Mode mode, int busyTimeoutMs, const 
     sqlite3_exec(db, "PRAGMA mmap_size=1073741824", nullptr, nullptr, nullptr);
     m_db = db;
     // Opening is lazy; reading the schema is what tells a database from any other file.
-    Statement probe(m_db, QStringLiteral("PRAGMA schema_version"));
-    if (!probe.run()) {
-        m_openError = probe.error();
-        sqlite3_close(m_db);
+    QString probeError;
+    {
+        Statement probe(m_db, QStringLiteral("PRAGMA schema_version"));
+        if (!probe.run())
+            probeError = probe.error();
+    }
+    if (!probeError.isEmpty()) {
+        m_openError = probeError;
+        sqlite3_close_v2(m_db);
         m_db = nullptr;
     }
 }
@@ -60,7 +65,7 @@ Connection::Connection(const QString& path, Mode mode, int busyTimeoutMs, const 
 Connection::Connection() = default;
 
 Connection::~Connection() {
-    sqlite3_close(m_db);
+    sqlite3_close_v2(m_db);
 }
 
 Connection::Connection(Connection&& other) noexcept
@@ -70,7 +75,7 @@ Connection::Connection(Connection&& other) noexcept
 
 Connection& Connection::operator=(Connection&& other) noexcept {
     if (this != &other) {
-        sqlite3_close(m_db);
+        sqlite3_close_v2(m_db);
         m_db = std::exchange(other.m_db, nullptr);
         m_openError = std::move(other.m_openError);
         m_waiting = std::move(other.m_waiting);
