@@ -3,15 +3,15 @@
 
 #include "BenchChildren.h"
 
-#include "chat/ChatWindow.h"
 #include "core/CatalogueModel.h"
 #include "core/Settings.h"
 #include "core/SnippetRef.h"
 #include "core/SnippetStore.h"
-#include "core/Startup.h"
+#include "ui/chat/ChatWindow.h"
 #include "ui/find/FindWindow.h"
 #include "ui/main/CodeView.h"
 #include "ui/main/MainWindow.h"
+#include "ui/startup/Startup.h"
 
 #include <QApplication>
 #include <QDir>

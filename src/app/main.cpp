@@ -1,5 +1,5 @@
-#include "core/Startup.h"
 #include "core/Version.h"
+#include "ui/startup/Startup.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -108,23 +108,23 @@ public:
     int list() {
         QByteArray out;
         QStringList failures;
-        for (const StoreStatus* opened : {&m_opened.library, &m_opened.user}) {
-            if (!opened->ok)
-                failures << opened->error;
+        for (const Status* opened : {&m_opened.library, &m_opened.user}) {
+            if (!*opened)
+                failures << opened->message();
         }
         for (int table = 0; table < snippetTableCount(); ++table) {
             const SnippetRef where = snippetTable(table);
-            if (!opening(where.database).ok)
+            if (!opening(where.database))
                 continue;
             const QByteArray prefix =
                 (where.database == Database::User ? kUserCodeCaption : where.table).toUtf8() + '/';
-            const StoreStatus status = m_store.listNameBytes(where.database, where.table, [&](QByteArrayView name) {
+            const Status status = m_store.listNameBytes(where.database, where.table, [&](QByteArrayView name) {
                 out += prefix;
                 out += name;
                 out += '\n';
             });
             if (!status)
-                failures << status.error;
+                failures << status.message();
         }
         m_output.out(out);
         return reportAll(failures) ? Ok : DatabaseError;
@@ -141,7 +141,7 @@ public:
         }
         const SnippetStore::NamedRecords named = m_store.recordsNamed(table.database, table.table, name);
         if (!named.status) {
-            m_output.error(opening(table.database).ok ? named.status.error : opening(table.database).error);
+            m_output.error(opening(table.database) ? named.status.message() : opening(table.database).message());
             return DatabaseError;
         }
         if (named.records.size() < nth) {
@@ -158,13 +158,13 @@ public:
                     .arg(named.records.size())
                     .arg(group, name, ordinal(nth)));
         const SnippetLookup found = m_store.readSnippet({table.database, table.table, named.records[nth - 1]}, name);
-        if (found.outcome == SnippetLookup::Outcome::Found) {
-            *code = found.code;
-            return Ok;
-        }
-        if (found.outcome == SnippetLookup::Outcome::Failed) {
-            m_output.error(found.error);
+        if (!found.status) {
+            m_output.error(found.status.message());
             return DatabaseError;
+        }
+        if (found.code) {
+            *code = *found.code;
+            return Ok;
         }
         m_output.error(QStringLiteral("no snippet \"%1\" in \"%2\"").arg(name, group));
         return UnknownSnippet;
@@ -197,21 +197,20 @@ public:
         QString text;
         if (const int result = code(group, name, nth, &text); result != Ok)
             return result;
-        if (const QString loss = windows1252Loss(text); !loss.isEmpty() && !lossy) {
-            m_output.error(loss + QStringLiteral(" Nothing was written; --lossy writes them as \"?\"."));
+        if (const Status loss = checkWindows1252(text); !loss && !lossy) {
+            m_output.error(loss.message() + QStringLiteral(" Nothing was written; --lossy writes them as \"?\"."));
             return Refused;
         }
-        if (const QString reason = writeFileWhole(path, exportFileBytes(QFileInfo(path).fileName(), text));
-            !reason.isEmpty()) {
-            m_output.error(QStringLiteral("cannot write %1: %2").arg(path, reason));
+        if (const Status written = writeFileWhole(path, exportFileBytes(QFileInfo(path).fileName(), text)); !written) {
+            m_output.error(QStringLiteral("cannot write %1: %2").arg(path, written.message()));
             return FileError;
         }
         return Ok;
     }
 
     int import(const QString& name, const QString& path) {
-        if (const QString refusal = nameRefusal(name); !refusal.isEmpty()) {
-            m_output.error(refusal);
+        if (const Status refusal = checkName(name); !refusal) {
+            m_output.error(refusal.message());
             return Refused;
         }
         ImportInput input;
@@ -223,20 +222,20 @@ public:
             input = readImportFile(path);
         }
         if (!input.read()) {
-            m_output.error(input.problem);
+            m_output.error(input.status.message());
             const bool refused =
                 input.outcome == ImportInput::Outcome::Empty || input.outcome == ImportInput::Outcome::TooLarge;
             return refused ? Refused : FileError;
         }
         const QByteArray& bytes = input.bytes;
         if (!m_opened.user) {
-            m_output.error(m_opened.user.error);
+            m_output.error(m_opened.user.message());
             return DatabaseError;
         }
         qint64 record = 0;
-        if (const StoreStatus stored = m_store.addUserSnippet(name, importedCode(bytes), &record); !stored) {
-            m_output.error(stored.error);
-            return stored.nameTaken ? Refused : DatabaseError;
+        if (const Status stored = m_store.addUserSnippet(name, importedCode(bytes), &record); !stored) {
+            m_output.error(stored.message());
+            return stored.isRefused() ? Refused : DatabaseError;
         }
         int place = 0;
         m_store.listSnippets(Database::User, kUserCodeTable, [&](qint64 r, QString) { place += r <= record; });
@@ -249,7 +248,7 @@ public:
     }
 
 private:
-    const StoreStatus& opening(Database db) const { return db == Database::User ? m_opened.user : m_opened.library; }
+    const Status& opening(Database db) const { return db == Database::User ? m_opened.user : m_opened.library; }
 
     // Names each failure on its own line; true when there was none.
     bool reportAll(const QStringList& failures) {

@@ -8,9 +8,9 @@ namespace verdane {
 
 QStringList loadCodeTree(CatalogueModel& tree, SnippetStore& store) {
     QStringList failures;
-    auto note = [&](const StoreStatus& status) {
-        if (!status.ok && !failures.contains(status.error))
-            failures << status.error;
+    auto note = [&](const Status& status) {
+        if (!status && !failures.contains(status.message()))
+            failures << status.message();
     };
     tree.beginRebuild();
     tree.clear();

@@ -22,7 +22,7 @@ inline constexpr SettingKey MainTop{"MainTop", "1000"};
 inline constexpr SettingKey MainWidth{"MainWidth", "6500"};
 inline constexpr SettingKey MainHeight{"MainHeight", "6500"};
 // Start folder of the export's save dialog; read by every export, written by Options.
-inline constexpr SettingKey DefFileExportDir{"DefFileExportDir", nullptr, &platform::defaultExportFolder};
+inline constexpr SettingKey DefFileExportDir{"DefFileExportDir", nullptr, &platform::defaultStartFolder};
 // Names the chat client to talk to; written by Options.
 inline constexpr SettingKey ChatServiceName{"mIRC Service Name", "mIRC"};
 // Whether the code pane colours VB syntax.

@@ -75,13 +75,13 @@ SnippetStore::ReopenResult SnippetStore::reopenDatabases() {
     closeDatabases();
     ++m_generation;
 
-    auto openOne = [this](Database which) -> StoreStatus {
+    auto openOne = [this](Database which) -> Status {
         Connection& c = connection(which);
         c.db = sqlite::Connection(QDir(m_dataDir).absoluteFilePath(c.fileName), sqlite::Connection::Mode::ReadWrite,
                                   m_busyTimeoutMs);
         if (!c.isOpen())
-            return StoreStatus::failure(c.describe(QStringLiteral("The file"), c.db.openError()));
-        return StoreStatus::success();
+            return Status::failed(c.describe(QStringLiteral("The file"), c.db.openError()));
+        return Status::ok();
     };
 
     ReopenResult result;
@@ -119,30 +119,27 @@ bool SnippetStore::isOpen(Database db) const {
     return connection(db).isOpen();
 }
 
-StoreStatus SnippetStore::listSnippets(Database db, const QString& table,
-                                       const std::function<void(qint64, QString)>& sink) {
+Status SnippetStore::listSnippets(Database db, const QString& table, const std::function<void(qint64, QString)>& sink) {
     Connection& c = connection(db);
     Statement query = c.prepare(QStringLiteral("SELECT rowid, CodeName FROM %1 ORDER BY rowid").arg(quoted(table)));
     while (query.next())
         sink(query.integer(0), query.text(1));
     if (query.failed())
-        return StoreStatus::failure(c.describeTable(table, query.error()));
-    return StoreStatus::success();
+        return Status::failed(c.describeTable(table, query.error()));
+    return Status::ok();
 }
 
-StoreStatus SnippetStore::listNameBytes(Database db, const QString& table,
-                                        const std::function<void(QByteArrayView)>& sink) {
+Status SnippetStore::listNameBytes(Database db, const QString& table, const std::function<void(QByteArrayView)>& sink) {
     Connection& c = connection(db);
     Statement query = c.prepare(QStringLiteral("SELECT CodeName FROM %1 ORDER BY rowid").arg(quoted(table)));
     while (query.next())
         sink(query.bytes(0));
     if (query.failed())
-        return StoreStatus::failure(c.describeTable(table, query.error()));
-    return StoreStatus::success();
+        return Status::failed(c.describeTable(table, query.error()));
+    return Status::ok();
 }
 
-StoreStatus SnippetStore::listSnippetNames(Database db, const QString& table,
-                                           const std::function<void(QString)>& sink) {
+Status SnippetStore::listSnippetNames(Database db, const QString& table, const std::function<void(QString)>& sink) {
     return listSnippets(db, table, [&](qint64, QString name) { sink(std::move(name)); });
 }
 
@@ -154,15 +151,12 @@ SnippetLookup codeOf(Statement& query, const std::function<QString(const QString
     SnippetLookup result;
     if (query.next()) {
         if (query.isNull(0)) {
-            result.outcome = SnippetLookup::Outcome::Failed;
-            result.error = QStringLiteral("The snippet \"%1\" in %2 has no code.").arg(name, fileName);
+            result.status = Status::failed(QStringLiteral("The snippet \"%1\" in %2 has no code.").arg(name, fileName));
         } else {
-            result.outcome = SnippetLookup::Outcome::Found;
             result.code = query.text(0);
         }
     } else if (query.failed()) {
-        result.outcome = SnippetLookup::Outcome::Failed;
-        result.error = unreadable(query.error());
+        result.status = Status::failed(unreadable(query.error()));
     }
     return result;
 }
@@ -197,7 +191,7 @@ SnippetStore::NamedRecords SnippetStore::recordsNamed(Database db, const QString
     while (query.next())
         result.records << query.integer(0);
     if (query.failed())
-        result.status = StoreStatus::failure(c.describeTable(table, query.error()));
+        result.status = Status::failed(c.describeTable(table, query.error()));
     return result;
 }
 
@@ -215,32 +209,31 @@ SnippetStore::Fingerprint SnippetStore::fingerprint() const {
                        fileStamp(Database::User)};
 }
 
-StoreStatus SnippetStore::scanSnippets(Database db, const QString& table,
-                                       const std::function<bool(const QString&, const QString&)>& visit) {
+Status SnippetStore::scanSnippets(Database db, const QString& table,
+                                  const std::function<bool(const QString&, const QString&)>& visit) {
     return scanSnippetBytes(db, table, [&](qint64, const QString& name, QByteArrayView code) {
         return visit(name, QString::fromUtf8(code));
     });
 }
 
-StoreStatus SnippetStore::scanSnippetBytes(Database db, const QString& table,
-                                           const std::function<bool(qint64, const QString&, QByteArrayView)>& visit) {
+Status SnippetStore::scanSnippetBytes(Database db, const QString& table,
+                                      const std::function<bool(qint64, const QString&, QByteArrayView)>& visit) {
     Connection& c = connection(db);
     Statement query =
         c.prepare(QStringLiteral("SELECT rowid, CodeName, Code FROM %1 ORDER BY rowid").arg(quoted(table)));
     while (query.next()) {
         if (!visit(query.integer(0), query.text(1), query.bytes(2)))
-            return StoreStatus::success();
+            return Status::ok();
     }
     if (query.failed())
-        return StoreStatus::failure(c.describeTable(table, query.error()));
-    return StoreStatus::success();
+        return Status::failed(c.describeTable(table, query.error()));
+    return Status::ok();
 }
 
-StoreStatus SnippetStore::addUserSnippet(const QString& name, const QString& code, qint64* record) {
+Status SnippetStore::addUserSnippet(const QString& name, const QString& code, qint64* record) {
     Connection& c = connection(Database::User);
     auto fail = [&](const QString& reason) {
-        return StoreStatus::failure(
-            QStringLiteral("The snippet could not be stored in %1: %2").arg(c.fileName, reason));
+        return Status::failed(QStringLiteral("The snippet could not be stored in %1: %2").arg(c.fileName, reason));
     };
     if (!c.isOpen())
         return fail(QStringLiteral("the file is not open"));
@@ -250,12 +243,12 @@ StoreStatus SnippetStore::addUserSnippet(const QString& name, const QString& cod
     // for another program's lock is the connection's busy timeout.
     if (!c.db.exec("BEGIN IMMEDIATE"))
         return fail(c.db.lastError());
-    const StoreStatus status = [&] {
+    const Status status = [&] {
         const QString table = quoted(kUserCodeTable);
         Statement taken = c.prepare(QStringLiteral("SELECT 1 FROM %1 WHERE CodeName = ? LIMIT 1").arg(table));
         taken.bind(1, name);
         if (taken.next())
-            return StoreStatus::nameAlreadyTaken(
+            return Status::refused(
                 QStringLiteral("User Code already holds a snippet named \"%1\". Please choose another name.")
                     .arg(name));
         if (taken.failed())
@@ -267,7 +260,7 @@ StoreStatus SnippetStore::addUserSnippet(const QString& name, const QString& cod
             return fail(insert.error());
         if (record)
             *record = c.db.lastInsertRowid();
-        return StoreStatus::success();
+        return Status::ok();
     }();
     if (!status) {
         c.db.exec("ROLLBACK");
@@ -279,7 +272,7 @@ StoreStatus SnippetStore::addUserSnippet(const QString& name, const QString& cod
         return fail(reason);
     }
     ++m_writes;
-    return StoreStatus::success();
+    return Status::ok();
 }
 
 } // namespace verdane

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/SnippetRef.h"
+#include "core/Status.h"
 
 #include <QByteArrayView>
 #include <QList>
@@ -8,27 +9,15 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace verdane {
 
-// The outcome of a store operation that can fail. The store never reports anything itself: the caller decides
-// whether a failure is skipped, shown, or ends what it was doing.
-struct StoreStatus {
-    bool ok = true;
-    QString error;          // what could not be done, for the user; empty when ok
-    bool nameTaken = false; // refused: the user's table already holds a snippet of that name
-
-    static StoreStatus success() { return {}; }
-    static StoreStatus failure(QString message) { return {false, std::move(message)}; }
-    static StoreStatus nameAlreadyTaken(QString message) { return {false, std::move(message), true}; }
-    explicit operator bool() const { return ok; }
-};
-
+// A record's code, or nothing (with an ok status) when no such record is there. The store never reports anything
+// itself: the caller decides whether a failure is skipped, shown, or ends what it was doing.
 struct SnippetLookup {
-    enum class Outcome { Found, NotFound, Failed };
-    Outcome outcome = Outcome::NotFound;
-    QString code;  // the record's code when found
-    QString error; // when failed
+    Status status;
+    std::optional<QString> code;
 };
 
 // The two snippet databases of a run and the record operations on them. Records come in record order (rowid order)
@@ -52,8 +41,8 @@ public:
     // Closes both databases, then opens the library file and the user file. A file that cannot be opened leaves its
     // database unusable until the next reopen; each failure is returned, not reported.
     struct ReopenResult {
-        StoreStatus library;
-        StoreStatus user;
+        Status library;
+        Status user;
     };
     ReopenResult reopenDatabases();
     void closeDatabases();
@@ -61,12 +50,12 @@ public:
 
     // Walks the table in record order and hands each record's number and name to sink (a null name as the empty
     // text). Returns the failure that ended the walk, if any; records read before it have been handed over.
-    StoreStatus listSnippets(Database db, const QString& table,
-                             const std::function<void(qint64 record, QString name)>& sink);
-    StoreStatus listSnippetNames(Database db, const QString& table, const std::function<void(QString)>& sink);
+    Status listSnippets(Database db, const QString& table,
+                        const std::function<void(qint64 record, QString name)>& sink);
+    Status listSnippetNames(Database db, const QString& table, const std::function<void(QString)>& sink);
     // The names as stored, in UTF-8 (a null name as empty), for readers that pass them on unchanged. Each view is
     // valid during its call only.
-    StoreStatus listNameBytes(Database db, const QString& table, const std::function<void(QByteArrayView)>& sink);
+    Status listNameBytes(Database db, const QString& table, const std::function<void(QByteArrayView)>& sink);
 
     // The code of one record, provided it still bears the name it was shown under (a null name as the empty text):
     // a record removed or renamed since is not found. A null code is a failure.
@@ -78,27 +67,26 @@ public:
 
     // Every record of the table with exactly this name, in record order.
     struct NamedRecords {
-        StoreStatus status;
+        Status status;
         QList<qint64> records;
     };
     NamedRecords recordsNamed(Database db, const QString& table, const QString& name);
 
     // Hands (record, name, code) of each record in record order to visit until it returns false. A null code reads
     // as empty.
-    StoreStatus scanSnippets(Database db, const QString& table,
-                             const std::function<bool(const QString& name, const QString& code)>& visit);
+    Status scanSnippets(Database db, const QString& table,
+                        const std::function<bool(const QString& name, const QString& code)>& visit);
 
     // The same walk, handing over the code as SQLite holds it, in UTF-8, without decoding it: for readers of every
     // snippet that can work on the bytes. The view is valid during the call only.
-    StoreStatus
-    scanSnippetBytes(Database db, const QString& table,
-                     const std::function<bool(qint64 record, const QString& name, QByteArrayView code)>& visit);
+    Status scanSnippetBytes(Database db, const QString& table,
+                            const std::function<bool(qint64 record, const QString& name, QByteArrayView code)>& visit);
 
-    // Appends a record to the user's table, unless the table already holds a snippet of that name (refused with
-    // nameTaken) or does not begin with the columns CodeName and Code (a failure that says so). Check and write are one
+    // Appends a record to the user's table, unless the table already holds a snippet of that name (refused) or does
+    // not begin with the columns CodeName and Code (a failure that says so). Check and write are one
     // transaction, so two programs importing the same name at once cannot both succeed. The new record's number goes to
     // *record.
-    StoreStatus addUserSnippet(const QString& name, const QString& code, qint64* record = nullptr);
+    Status addUserSnippet(const QString& name, const QString& code, qint64* record = nullptr);
 
     // Everything that tells whether the records may have changed: every reopen and every write of ours, commits
     // by other programs, and the files' size and time on disk. Caches built from the records compare it.

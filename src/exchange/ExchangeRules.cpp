@@ -10,32 +10,35 @@
 
 namespace verdane {
 
-QString nameRefusal(const QString& name) {
+Status checkName(const QString& name) {
     if (name.isEmpty())
-        return QStringLiteral("Please give the code snippet a name");
+        return Status::refused(QStringLiteral("Please give the code snippet a name"));
     if (name.size() > kSnippetNameLimit)
-        return QStringLiteral("A snippet's name may hold at most %1 characters.").arg(kSnippetNameLimit);
-    return {};
+        return Status::refused(
+            QStringLiteral("A snippet's name may hold at most %1 characters.").arg(kSnippetNameLimit));
+    return Status::ok();
 }
 
-QString windows1252Loss(const QString& code) {
+Status checkWindows1252(const QString& code) {
     const windows1252::Unencodable lost = windows1252::unencodable(code);
     if (lost.count == 0)
-        return {};
+        return Status::ok();
     const char32_t point = lost.first.size() == 2 ? QChar::surrogateToUcs4(lost.first[0], lost.first[1])
                                                   : char32_t(lost.first[0].unicode());
     const QString count = lost.count == 1 ? QStringLiteral("1 character of the code cannot")
                                           : QStringLiteral("%1 characters of the code cannot").arg(lost.count);
-    return QStringLiteral(
-               "%1 be written in Windows-1252, the code page of VB source files; the first is \"%2\" (U+%3).")
-        .arg(count, lost.first, QString::number(point, 16).toUpper().rightJustified(4, QLatin1Char('0')));
+    return Status::refused(
+        QStringLiteral("%1 be written in Windows-1252, the code page of VB source files; the first is \"%2\" (U+%3).")
+            .arg(count, lost.first, QString::number(point, 16).toUpper().rightJustified(4, QLatin1Char('0'))));
 }
 
 QString importedCode(QByteArrayView bytes) {
     return withWindowsLineBreaks(decodeImportedFile(bytes));
 }
 
-QString writeFileWhole(const QString& path, const QByteArray& bytes) {
+namespace {
+// Why the file could not be written; empty when it was.
+QString writeWhole(const QString& path, const QByteArray& bytes) {
     const filesystem::Facts old = filesystem::facts(path);
     if (old.kind == filesystem::Kind::Folder)
         return QStringLiteral("it is a folder");
@@ -68,6 +71,13 @@ QString writeFileWhole(const QString& path, const QByteArray& bytes) {
     if (file.write(bytes) != bytes.size() || !file.commit())
         return file.errorString();
     return {};
+}
+
+} // namespace
+
+Status writeFileWhole(const QString& path, const QByteArray& bytes) {
+    const QString reason = writeWhole(path, bytes);
+    return reason.isEmpty() ? Status::ok() : Status::failed(reason);
 }
 
 } // namespace verdane

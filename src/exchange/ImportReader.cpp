@@ -13,7 +13,7 @@ namespace {
 using Outcome = ImportInput::Outcome;
 
 ImportInput refused(Outcome outcome, const QString& problem) {
-    return {outcome, {}, problem};
+    return {outcome, {}, outcome == Outcome::Failed ? Status::failed(problem) : Status::refused(problem)};
 }
 
 QString sizeText(qint64 bytes) {
@@ -82,7 +82,7 @@ ImportInput readImportFile(const QString& path, qint64 limit) {
     if (path.isEmpty())
         return refused(Outcome::NoPath, QStringLiteral("Please choose the file to import."));
     // Looked at before it is opened: opening a device can do something, and a pipe waits for a writer.
-    if (ImportInput refusal = refusalFor(filesystem::facts(path), path, limit); !refusal.problem.isEmpty())
+    if (ImportInput refusal = refusalFor(filesystem::facts(path), path, limit); !refusal.read())
         return refusal;
     // The path may name something else by now: what counts is what was opened (a file that failed to open tells
     // why through its facts).
@@ -90,7 +90,7 @@ ImportInput readImportFile(const QString& path, qint64 limit) {
     QFile file;
     if (opened.fd >= 0)
         file.open(opened.fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
-    if (ImportInput refusal = refusalFor(opened.facts, path, limit); !refusal.problem.isEmpty())
+    if (ImportInput refusal = refusalFor(opened.facts, path, limit); !refusal.read())
         return refusal;
     return readUpTo(file, QStringLiteral("The file %1").arg(path), limit, opened.facts.size);
 }

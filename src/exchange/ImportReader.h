@@ -3,6 +3,8 @@
 // Reading what the user imports, shared by the Import window and verdane-cli: only regular files and streams, never
 // more than one snippet may hold.
 
+#include "core/Status.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -14,7 +16,7 @@ namespace verdane {
 // source file, and a bound on memory: decoded and stored as UTF-8 it stays well within what SQLite keeps in one value.
 inline constexpr qint64 kImportSizeLimit = 64 * 1024 * 1024;
 
-// What a read gave: the bytes, or what kept them from being read as a sentence for the user that names the input.
+// What a read gave: the bytes, or what kept them from being read, as a sentence for the user that names the input.
 struct ImportInput {
     enum class Outcome {
         Read,       // bytes holds everything, 1 byte to the limit
@@ -28,11 +30,10 @@ struct ImportInput {
     };
     Outcome outcome = Outcome::Read;
     QByteArray bytes;
-    QString problem; // empty when read
+    // Failed only where the system could not read (Outcome::Failed); every other outcome but Read is a refusal.
+    Status status;
 
-    bool read() const { return outcome == Outcome::Read; }
-    // A failure of the system rather than an input for the user to correct.
-    bool failure() const { return outcome == Outcome::Failed; }
+    bool read() const { return status.isOk(); }
 };
 
 // The whole of the regular file at path (a symbolic link to one included).

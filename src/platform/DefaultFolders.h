@@ -4,7 +4,7 @@
 
 namespace verdane::platform {
 
-// Where exported files go until the user chooses a folder: a folder that exists for every user of this system.
-QString defaultExportFolder();
+// Where the file dialogs start until the user chooses a folder: one that exists for every user of this system.
+QString defaultStartFolder();
 
 } // namespace verdane::platform

@@ -1,10 +1,10 @@
 #pragma once
 
-class QWidget;
+class QWindow;
 
 namespace verdane {
 
-// Puts a window into the always-on-top layer without moving or sizing it.
-void setTopMost(QWidget* window);
+// Puts a shown window into the always-on-top layer without moving or sizing it.
+void setTopMost(QWindow* window);
 
 } // namespace verdane

@@ -1,5 +1,5 @@
 #include "chat/ChatCommands.h"
-#include "chat/WeeChatLines.h"
+#include "platform/linux/WeeChatLines.h"
 
 #include <QDir>
 #include <QTest>

@@ -174,8 +174,8 @@ private Q_SLOTS:
             QCOMPARE(tree.nodeOfRecord(snippetTableNumber(where.ref.database, where.ref.table), where.ref.record),
                      node);
             const SnippetLookup found = store.readSnippet(where.ref, where.name);
-            QCOMPARE(found.outcome, SnippetLookup::Outcome::Found);
-            codes << found.code;
+            QCOMPARE(outcomeOf(found), QStringLiteral("found"));
+            codes << found.code.value_or(QString());
         }
         QCOMPARE(codes, QStringList({"m1", "m2", "m3", "u1", "u2", "u3", "u4"}));
         // An empty group has no children, and is still no snippet.

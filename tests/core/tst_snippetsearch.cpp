@@ -35,7 +35,7 @@ Outcome referenceSearch(const QString& dataDir, const QString& text) {
     const QString needle = text.toUpper();
     for (int table = 0; table < snippetTableCount(); ++table) {
         const SnippetRef where = snippetTable(table);
-        const StoreStatus s =
+        const Status s =
             store.scanSnippetBytes(where.database, where.table, [&](qint64 record, const QString& name, auto bytes) {
                 const QString code = QString::fromUtf8(bytes);
                 if (!code.isEmpty() && code.toUpper().contains(needle)) {
@@ -44,8 +44,8 @@ Outcome referenceSearch(const QString& dataDir, const QString& text) {
                 }
                 return true;
             });
-        if (!s && !out.unreadable.contains(s.error))
-            out.unreadable << s.error;
+        if (!s && !out.unreadable.contains(s.message()))
+            out.unreadable << s.message();
     }
     return out;
 }
@@ -226,14 +226,14 @@ private Q_SLOTS:
             const QString stamp = cache.filePath(QStringLiteral("stamp"));
             QCOMPARE(QProcess::execute(QStringLiteral("touch"), {QStringLiteral("-r"), folder.libraryPath(), stamp}),
                      0);
-            QFile original(folder.libraryPath());
+            QFile old(folder.libraryPath());
             QFile replacement(other.libraryPath());
-            QVERIFY(original.open(QIODevice::ReadOnly) && replacement.open(QIODevice::ReadOnly));
+            QVERIFY(old.open(QIODevice::ReadOnly) && replacement.open(QIODevice::ReadOnly));
             const QByteArray bytes = replacement.readAll();
             // Nothing in the files' headers or sizes tells them apart.
-            QCOMPARE(bytes.left(100), original.readAll().left(100));
-            QCOMPARE(bytes.size(), original.size());
-            original.close();
+            QCOMPARE(bytes.left(100), old.readAll().left(100));
+            QCOMPARE(bytes.size(), old.size());
+            old.close();
             QVERIFY(writeFile(folder.libraryPath(), bytes));
             QCOMPARE(QProcess::execute(QStringLiteral("touch"), {QStringLiteral("-r"), stamp, folder.libraryPath()}),
                      0);

@@ -10,9 +10,9 @@ using namespace verdane::test;
 
 namespace {
 
-QStringList names(SnippetStore& store, Database db, const QString& table, StoreStatus* status = nullptr) {
+QStringList names(SnippetStore& store, Database db, const QString& table, Status* status = nullptr) {
     QStringList result;
-    const StoreStatus s = store.listSnippetNames(db, table, [&](QString name) { result << name; });
+    const Status s = store.listSnippetNames(db, table, [&](QString name) { result << name; });
     if (status)
         *status = s;
     return result;
@@ -32,15 +32,15 @@ private Q_SLOTS:
         LibraryFolder folder;
         SnippetStore store(folder.path());
         const auto opened = store.reopenDatabases();
-        QVERIFY(!opened.library.ok);
-        QVERIFY(!opened.user.ok);
-        QVERIFY(opened.library.error.contains(kLibraryFileName));
-        StoreStatus status;
+        QVERIFY(!opened.library.isOk());
+        QVERIFY(!opened.user.isOk());
+        QVERIFY(opened.library.message().contains(kLibraryFileName));
+        Status status;
         QVERIFY(names(store, Database::Library, kMath, &status).isEmpty());
-        QVERIFY(!status.ok);
-        QCOMPARE(store.findSnippetCode(Database::User, kUserCodeTable, QStringLiteral("x")).outcome,
-                 SnippetLookup::Outcome::Failed);
-        QVERIFY(!store.addUserSnippet(QStringLiteral("n"), QStringLiteral("c")).ok);
+        QVERIFY(!status.isOk());
+        QCOMPARE(outcomeOf(store.findSnippetCode(Database::User, kUserCodeTable, QStringLiteral("x"))),
+                 QStringLiteral("failed"));
+        QVERIFY(!store.addUserSnippet(QStringLiteral("n"), QStringLiteral("c")).isOk());
         store.closeDatabases();
         QVERIFY(folder.fileNames().isEmpty());
     }
@@ -53,14 +53,14 @@ private Q_SLOTS:
                          {QStringLiteral("Alpha"), QStringLiteral("a")},
                          {QStringLiteral("Zeta"), QStringLiteral("second zeta")}}}});
         SnippetStore store(folder.path());
-        QVERIFY(store.reopenDatabases().library.ok);
+        QVERIFY(store.reopenDatabases().library.isOk());
         QCOMPARE(names(store, Database::Library, kMath),
                  QStringList({QStringLiteral("Zeta"), QString(), QStringLiteral("Alpha"), QStringLiteral("Zeta")}));
         QVERIFY(names(store, Database::User, kUserCodeTable).isEmpty());
-        StoreStatus status;
+        Status status;
         QVERIFY(names(store, Database::Library, QStringLiteral("NoSuchGroup"), &status).isEmpty());
-        QVERIFY(!status.ok);
-        QVERIFY(status.error.contains(QStringLiteral("NoSuchGroup")));
+        QVERIFY(!status.isOk());
+        QVERIFY(status.message().contains(QStringLiteral("NoSuchGroup")));
     }
 
     // The lookups behave the same whether or not a walk of the table has been seen first.
@@ -86,15 +86,15 @@ private Q_SLOTS:
             names(store, Database::Library, kMath);
 
         auto find = [&](const QString& name) { return store.findSnippetCode(Database::Library, kMath, name); };
-        QCOMPARE(find(QStringLiteral("Dup")).code, QStringLiteral("first"));
-        QCOMPARE(find(QStringLiteral("Dup")).outcome, SnippetLookup::Outcome::Found);
-        QCOMPARE(find(QStringLiteral("dup")).outcome, SnippetLookup::Outcome::NotFound);
-        QCOMPARE(find(QStringLiteral("Dup ")).outcome, SnippetLookup::Outcome::NotFound);
-        QCOMPARE(find(QStringLiteral("NullCode")).outcome, SnippetLookup::Outcome::Failed);
+        QCOMPARE(find(QStringLiteral("Dup")).code.value_or(QString()), QStringLiteral("first"));
+        QCOMPARE(outcomeOf(find(QStringLiteral("Dup"))), QStringLiteral("found"));
+        QCOMPARE(outcomeOf(find(QStringLiteral("dup"))), QStringLiteral("none"));
+        QCOMPARE(outcomeOf(find(QStringLiteral("Dup "))), QStringLiteral("none"));
+        QCOMPARE(outcomeOf(find(QStringLiteral("NullCode"))), QStringLiteral("failed"));
         // The empty name finds the record whose name is the empty string, never the one whose name is null.
-        QCOMPARE(find(QString()).code, QStringLiteral("empty name"));
-        QCOMPARE(store.findSnippetCode(Database::Library, QStringLiteral("Gone"), QStringLiteral("Dup")).outcome,
-                 SnippetLookup::Outcome::Failed);
+        QCOMPARE(find(QString()).code.value_or(QString()), QStringLiteral("empty name"));
+        QCOMPARE(outcomeOf(store.findSnippetCode(Database::Library, QStringLiteral("Gone"), QStringLiteral("Dup"))),
+                 QStringLiteral("failed"));
     }
 
     // Another program changing the file between the tree build and a lookup must not yield stale answers.
@@ -106,10 +106,10 @@ private Q_SLOTS:
         store.reopenDatabases();
         names(store, Database::User, kUserCodeTable);
         QVERIFY(DatabaseFile::exec(folder.userPath(), QStringLiteral("DELETE FROM UserCode WHERE Code = 'first'")));
-        QCOMPARE(store.findSnippetCode(Database::User, kUserCodeTable, QStringLiteral("Dup")).code,
+        QCOMPARE(store.findSnippetCode(Database::User, kUserCodeTable, QStringLiteral("Dup")).code.value_or(QString()),
                  QStringLiteral("second"));
         QVERIFY(DatabaseFile::exec(folder.userPath(), QStringLiteral("INSERT INTO UserCode VALUES ('New', 'new')")));
-        QCOMPARE(store.findSnippetCode(Database::User, kUserCodeTable, QStringLiteral("New")).code,
+        QCOMPARE(store.findSnippetCode(Database::User, kUserCodeTable, QStringLiteral("New")).code.value_or(QString()),
                  QStringLiteral("new"));
     }
 
@@ -159,15 +159,17 @@ private Q_SLOTS:
         SnippetStore store(folder.path());
         store.reopenDatabases();
         const QString code = QStringLiteral("Sub Main()\r\n  MsgBox \"h\u00e9\"\r\nEnd Sub");
-        const StoreStatus status = store.addUserSnippet(QStringLiteral("  Spaced  "), code);
-        QCOMPARE(status.ok, accepted);
+        const Status status = store.addUserSnippet(QStringLiteral("  Spaced  "), code);
+        QCOMPARE(status.isOk(), accepted);
         if (!accepted) {
-            QVERIFY2(status.error.contains(QStringLiteral("CodeName and Code")), qPrintable(status.error));
+            QVERIFY2(status.message().contains(QStringLiteral("CodeName and Code")), qPrintable(status.message()));
             store.closeDatabases();
             QCOMPARE(fileDigest(folder.userPath()), before);
             return;
         }
-        QCOMPARE(store.findSnippetCode(Database::User, kUserCodeTable, QStringLiteral("  Spaced  ")).code, code);
+        QCOMPARE(store.findSnippetCode(Database::User, kUserCodeTable, QStringLiteral("  Spaced  "))
+                     .code.value_or(QString()),
+                 code);
     }
 
     void addedSnippetIsFoundAfterTheTableWasListed() {
@@ -177,7 +179,7 @@ private Q_SLOTS:
         store.reopenDatabases();
         names(store, Database::User, kUserCodeTable);
         QVERIFY(store.addUserSnippet(QStringLiteral("New"), QStringLiteral("new")));
-        QCOMPARE(store.findSnippetCode(Database::User, kUserCodeTable, QStringLiteral("New")).code,
+        QCOMPARE(store.findSnippetCode(Database::User, kUserCodeTable, QStringLiteral("New")).code.value_or(QString()),
                  QStringLiteral("new"));
     }
 
@@ -188,9 +190,9 @@ private Q_SLOTS:
         DatabaseFile(folder.userPath()).table(QStringLiteral("Other"), {});
         SnippetStore store(folder.path());
         store.reopenDatabases();
-        const StoreStatus status = store.addUserSnippet(QStringLiteral("n"), QStringLiteral("c"));
-        QVERIFY(!status.ok);
-        QVERIFY(status.error.contains(kUserFileName));
+        const Status status = store.addUserSnippet(QStringLiteral("n"), QStringLiteral("c"));
+        QVERIFY(!status.isOk());
+        QVERIFY(status.message().contains(kUserFileName));
     }
 
     void garbageFileIsNotADatabaseAndStaysUntouched() {
@@ -202,11 +204,11 @@ private Q_SLOTS:
         QVERIFY(writeFile(folder.libraryPath(), garbage));
         SnippetStore store(folder.path());
         const auto opened = store.reopenDatabases();
-        QVERIFY(!opened.library.ok);
-        QVERIFY(opened.user.ok);
-        StoreStatus status;
+        QVERIFY(!opened.library.isOk());
+        QVERIFY(opened.user.isOk());
+        Status status;
         QVERIFY(names(store, Database::Library, kMath, &status).isEmpty());
-        QVERIFY(!status.ok);
+        QVERIFY(!status.isOk());
         store.closeDatabases();
         QFile file(folder.libraryPath());
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -225,8 +227,9 @@ private Q_SLOTS:
         QVERIFY(QFile::rename(replacement, folder.userPath()));
         store.reopenDatabases();
         QCOMPARE(names(store, Database::User, kUserCodeTable), QStringList{QStringLiteral("After")});
-        QCOMPARE(store.findSnippetCode(Database::User, kUserCodeTable, QStringLiteral("After")).code,
-                 QStringLiteral("a"));
+        QCOMPARE(
+            store.findSnippetCode(Database::User, kUserCodeTable, QStringLiteral("After")).code.value_or(QString()),
+            QStringLiteral("a"));
     }
 
     void waitsForAnotherProgramsLock() {
@@ -248,10 +251,10 @@ private Q_SLOTS:
         SnippetStore store(folder.path(), 100);
         store.reopenDatabases();
         LockHolder lock(folder.userPath(), 1500);
-        StoreStatus status;
+        Status status;
         QVERIFY(names(store, Database::User, kUserCodeTable, &status).isEmpty());
-        QVERIFY(!status.ok);
-        QVERIFY(!store.addUserSnippet(QStringLiteral("n"), QStringLiteral("c")).ok);
+        QVERIFY(!status.isOk());
+        QVERIFY(!store.addUserSnippet(QStringLiteral("n"), QStringLiteral("c")).isOk());
     }
 
     void libraryFileNeverChanges() {

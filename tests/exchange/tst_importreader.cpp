@@ -69,12 +69,12 @@ private Q_SLOTS:
 
         const ImportInput input = readImportFile(path, limit);
         QCOMPARE(input.outcome, outcome);
-        QVERIFY2(input.problem.contains(problem), qPrintable(input.problem));
+        QVERIFY2(input.status.message().contains(problem), qPrintable(input.status.message()));
         QCOMPARE(input.read(), outcome == Outcome::Read);
-        QCOMPARE(input.failure(), outcome == Outcome::Failed);
-        QVERIFY(input.read() ? input.problem.isEmpty() && input.bytes == "x = 1" : input.bytes.isEmpty());
+        QCOMPARE(input.status.isFailed(), outcome == Outcome::Failed);
+        QVERIFY(input.read() ? input.status.message().isEmpty() && input.bytes == "x = 1" : input.bytes.isEmpty());
         if (!input.read() && outcome != Outcome::NoPath && outcome != Outcome::Empty)
-            QVERIFY2(input.problem.contains(path), qPrintable(input.problem));
+            QVERIFY2(input.status.message().contains(path), qPrintable(input.status.message()));
     }
 
     void streamsAreReadToTheirEndOrTheLimit_data() {
@@ -109,7 +109,7 @@ private Q_SLOTS:
         QVERIFY(opened);
         QCOMPARE(input.outcome, outcome);
         QCOMPARE(input.bytes, outcome == Outcome::Read ? given : QByteArray());
-        QCOMPARE(input.problem.startsWith(QStringLiteral("The standard input")), outcome == Outcome::TooLarge);
+        QCOMPARE(input.status.message().startsWith(QStringLiteral("The standard input")), outcome == Outcome::TooLarge);
     }
 
     void anEndlessStreamStopsAtTheLimit() {
@@ -117,7 +117,7 @@ private Q_SLOTS:
         QVERIFY(zeros.open(QIODevice::ReadOnly));
         const ImportInput input = readImportStream(zeros, QStringLiteral("The standard input"));
         QCOMPARE(input.outcome, Outcome::TooLarge);
-        QCOMPARE(input.problem,
+        QCOMPARE(input.status.message(),
                  QStringLiteral("The standard input holds more than 64 MB, the most a snippet may hold."));
         QVERIFY(input.bytes.isEmpty());
     }
@@ -127,8 +127,8 @@ private Q_SLOTS:
         QTest::ignoreMessage(QtWarningMsg, "QIODevice::read (QBuffer): device not open");
         const ImportInput input = readImportStream(closed, QStringLiteral("The clipboard"));
         QCOMPARE(input.outcome, Outcome::Failed);
-        QVERIFY2(input.problem.startsWith(QStringLiteral("The clipboard could not be read")),
-                 qPrintable(input.problem));
+        QVERIFY2(input.status.message().startsWith(QStringLiteral("The clipboard could not be read")),
+                 qPrintable(input.status.message()));
     }
 };
 

@@ -2,7 +2,7 @@
 // pipe that carry them; the service name and WeeChat's irc.conf read from the same input.
 
 #include "chat/ChatCommands.h"
-#include "chat/WeeChatLines.h"
+#include "platform/linux/WeeChatLines.h"
 
 #include "FuzzInput.h"
 #include <algorithm>

@@ -1,9 +1,8 @@
 #include "support/TestSupport.h"
 
 #include "core/GroupNames.h"
+#include "core/SnippetStore.h"
 #include "core/Sqlite.h"
-#include "platform/FileDialog.h"
-#include "platform/MessageBox.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -41,8 +40,6 @@ void bind(sqlite::Statement& statement, int position, const QVariant& value) {
 TestEnvironment::TestEnvironment() {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
-    MessageBox::setTestMode(true);
-    filedialog::setTestMode(true);
     reset();
 }
 
@@ -52,8 +49,6 @@ void TestEnvironment::reset() {
     QSettings s(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Verdane"), QStringLiteral("Verdane"));
     s.clear();
     s.sync();
-    MessageBox::clearShown();
-    filedialog::clearAnswers();
 }
 
 QString TestEnvironment::settingsFile() const {
@@ -173,6 +168,12 @@ ProgramRun runProgram(const QString& program, const QStringList& arguments, cons
     }
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
             QString::fromUtf8(process.readAllStandardError())};
+}
+
+QString outcomeOf(const SnippetLookup& lookup) {
+    if (!lookup.status)
+        return QStringLiteral("failed");
+    return lookup.code ? QStringLiteral("found") : QStringLiteral("none");
 }
 
 QByteArray fileDigest(const QString& path) {

@@ -11,15 +11,19 @@
 #include <atomic>
 #include <thread>
 
+namespace verdane {
+struct SnippetLookup;
+}
+
 namespace verdane::test {
 
-// Settings go to a temporary folder and message boxes answer themselves, so that no test touches the user's store
-// or waits for a click. Construct one in initTestCase; init() of each test calls reset().
+// Settings go to a temporary folder, so that no test touches the user's store. Construct one in initTestCase; init()
+// of each test calls reset(). Tests of windows use UiEnvironment (UiSupport.h), which also answers the dialogs.
 class TestEnvironment {
 public:
     TestEnvironment();
-    ~TestEnvironment();
-    void reset(); // empties the settings store and forgets shown message boxes
+    virtual ~TestEnvironment();
+    virtual void reset(); // empties the settings store
     QString settingsFile() const;
 
 private:
@@ -84,6 +88,9 @@ struct ProgramRun {
 ProgramRun runProgram(const QString& program, const QStringList& arguments, const QByteArray& input = {});
 
 QByteArray fileDigest(const QString& path);
+
+// How a lookup came out, in words a test compares: "found", "none" or "failed".
+QString outcomeOf(const SnippetLookup& lookup);
 bool writeFile(const QString& path, const QByteArray& bytes);
 
 } // namespace verdane::test

@@ -1,15 +1,30 @@
 #include "support/UiSupport.h"
 
 #include "core/CatalogueModel.h"
-#include "core/Startup.h"
+#include "ui/common/FileDialog.h"
+#include "ui/common/MessageBox.h"
 #include "ui/find/FindWindow.h"
 #include "ui/main/CodeView.h"
 #include "ui/main/MainWindow.h"
+#include "ui/startup/Startup.h"
 
 #include <QTest>
+#include <QToolButton>
 #include <QTreeView>
 
 namespace verdane::test {
+
+UiEnvironment::UiEnvironment() {
+    MessageBox::setTestMode(true);
+    filedialog::setTestMode(true);
+    reset();
+}
+
+void UiEnvironment::reset() {
+    TestEnvironment::reset();
+    MessageBox::clearShown();
+    filedialog::clearAnswers();
+}
 
 Session::Session(const QMap<QString, QList<Record>>& groups, const QList<Record>& user) {
     m_folder.create(groups, user);
@@ -47,6 +62,21 @@ bool searchEnded(FindWindow* find) {
 bool search(FindWindow* find) {
     find->cmdFind_Click();
     return searchEnded(find);
+}
+
+QAction* action(MainWindow& main, const QString& name) {
+    QAction* found = main.findChild<QAction*>(name);
+    if (!found)
+        qWarning("no action %s", qPrintable(name));
+    return found;
+}
+
+void clickToolButton(MainWindow& main, const QString& key) {
+    auto* button = main.findChild<QToolButton*>(key);
+    if (!button)
+        qWarning("no tool button %s", qPrintable(key));
+    else
+        QTest::mouseClick(button, Qt::LeftButton);
 }
 
 QString paneText(MainWindow& main) {

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+class QAction;
+
 #include <memory>
 
 namespace verdane {
@@ -13,6 +15,13 @@ class Startup;
 } // namespace verdane
 
 namespace verdane::test {
+
+// A TestEnvironment in which message boxes and file dialogs answer themselves, so that no test waits for a click.
+class UiEnvironment final : public TestEnvironment {
+public:
+    UiEnvironment();
+    void reset() override; // also forgets the boxes shown and the answers queued
+};
 
 // A running program on a library folder of the test's making, started as the program starts.
 class Session {
@@ -34,6 +43,10 @@ int findNode(MainWindow& main, const QString& parentCaption, const QString& capt
 // Clicks a node with the mouse, opening its parents first as a user would.
 void clickNode(MainWindow& main, int node);
 QString paneText(MainWindow& main);
+// The main window's action of a menu entry, by its name (mnuFileCopy).
+QAction* action(MainWindow& main, const QString& name);
+// Clicks the tool bar's button of a key (ExportFile, Print, ...).
+void clickToolButton(MainWindow& main, const QString& key);
 // Runs the Find window's search, as Find does, and waits until it has ended; false when it did not.
 bool search(FindWindow* find);
 // Waits until the running search has ended.

@@ -61,11 +61,14 @@ private Q_SLOTS:
         QCOMPARE(namesOf(store, Database::Library, QStringLiteral("Math")),
                  QStringList({QStringLiteral("Alpha"), QStringLiteral("beta"), QStringLiteral("Gamma")}));
         QVERIFY(namesOf(store, Database::Library, QStringLiteral("File")).isEmpty());
-        QCOMPARE(store.findSnippetCode(Database::Library, QStringLiteral("Math"), QStringLiteral("beta")).code,
+        QCOMPARE(store.findSnippetCode(Database::Library, QStringLiteral("Math"), QStringLiteral("beta"))
+                     .code.value_or(QString()),
                  QStringLiteral("' b\r\nSub B()\r\nEnd Sub\r\n"));
-        QCOMPARE(store.findSnippetCode(Database::Library, QStringLiteral("Math"), QStringLiteral("Alpha")).code,
+        QCOMPARE(store.findSnippetCode(Database::Library, QStringLiteral("Math"), QStringLiteral("Alpha"))
+                     .code.value_or(QString()),
                  QStringLiteral("' a\r\nSub A()\r\nEnd Sub"));
-        QCOMPARE(store.findSnippetCode(Database::Library, QStringLiteral("Window"), QStringLiteral("W")).code,
+        QCOMPARE(store.findSnippetCode(Database::Library, QStringLiteral("Window"), QStringLiteral("W"))
+                     .code.value_or(QString()),
                  QStringLiteral("w\r\n\r\nw"));
     }
 
@@ -112,8 +115,8 @@ private Q_SLOTS:
         QVERIFY(QFileInfo::exists(buildDir + QLatin1Char('/') + kUserFileName));
         SnippetStore store(buildDir);
         const auto opened = store.reopenDatabases();
-        QVERIFY2(opened.library.ok, qPrintable(opened.library.error));
-        QVERIFY2(opened.user.ok, qPrintable(opened.user.error));
+        QVERIFY2(opened.library.isOk(), qPrintable(opened.library.message()));
+        QVERIFY2(opened.user.isOk(), qPrintable(opened.user.message()));
         QVERIFY(store.scanSnippets(Database::User, kUserCodeTable, [](auto&, auto&) { return true; }));
 
         int total = 0;

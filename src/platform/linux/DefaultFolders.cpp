@@ -4,8 +4,7 @@
 
 namespace verdane::platform {
 
-QString defaultExportFolder() {
-    // The file dialogs start in the home folder too; a drive letter means nothing here.
+QString defaultStartFolder() {
     return QDir::homePath();
 }
 

@@ -1,7 +1,7 @@
 #include "platform/linux/WeeChatTransport.h"
 
-#include "chat/WeeChatLines.h"
 #include "platform/FileSystem.h"
+#include "platform/linux/WeeChatLines.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -2,8 +2,8 @@
 
 #include "core/BackgroundSearch.h"
 #include "core/SnippetSearch.h"
-#include "platform/MessageBox.h"
 #include "ui/common/ClassicForm.h"
+#include "ui/common/MessageBox.h"
 #include "ui/common/PickFollower.h"
 #include "ui/find/FoundListModel.h"
 

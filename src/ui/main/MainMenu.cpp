@@ -1,6 +1,9 @@
 #include "ui/main/MainMenu.h"
 
+#include "core/WebLinks.h"
+
 #include <QAction>
+#include <QHash>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -68,8 +71,8 @@ constexpr MenuEntry kMenu[] = {
 
 } // namespace
 
-QHash<QString, QAction*> buildMainMenu(QMenuBar* bar) {
-    QHash<QString, QAction*> actions;
+MainActions buildMainMenu(QMenuBar* bar) {
+    QHash<QString, QAction*> byName;
     std::vector<QMenu*> open; // the menu that takes entries of each depth
     const int count = int(std::size(kMenu));
     for (int i = 0; i < count; ++i) {
@@ -94,9 +97,31 @@ QHash<QString, QAction*> buildMainMenu(QMenuBar* bar) {
             }
         }
         action->setObjectName(name);
-        actions.insert(name, action);
+        byName.insert(name, action);
     }
-    return actions;
+    auto entry = [&](const char* name) { return byName.value(QLatin1String(name)); };
+    MainActions a;
+    a.fileUpdate = entry("mnuFileUpdate");
+    a.fileFind = entry("mnuFileFind");
+    a.fileImport = entry("mnuFileImport");
+    a.fileExportFile = entry("mnuFileExportFile");
+    a.fileExportChat = entry("mnuFileExportmIRCChat");
+    a.fileCopy = entry("mnuFileCopy");
+    a.fileCopyAll = entry("mnuFileCopyAll");
+    a.filePrint = entry("mnuFilePrint");
+    a.fileClose = entry("mnuFileClose");
+    a.viewToolBar = entry("mnuViewToolBar");
+    a.viewSyntaxHighlighting = entry("mnuViewSyntaxHighlighting");
+    a.viewRefresh = entry("mnuViewRefresh");
+    a.viewOptions = entry("mnuViewOptions");
+    a.viewBrowser = entry("mnuViewBrowser");
+    a.helpContents = entry("mnuHelpContents");
+    a.helpFeatureRequest = entry("mnuHelpVerdaneFeatureRequest");
+    a.helpDisclaimer = entry("mnuHelpDisclaimer");
+    a.helpAbout = entry("mnuHelpAbout");
+    for (const QString& name : linkEntries())
+        a.links << byName.value(name);
+    return a;
 }
 
 } // namespace verdane

@@ -1,15 +1,40 @@
 #pragma once
 
-#include <QHash>
-#include <QString>
+#include <QList>
 
 class QAction;
 class QMenuBar;
 
 namespace verdane {
 
-// Fills the main window's menu bar: every menu, sub-menu, entry and separator in display order, each named as
-// users of the original program know it (mnuFileCopy, mnuFileBar1). Returns the entries' actions by name.
-QHash<QString, QAction*> buildMainMenu(QMenuBar* bar);
+// Every command of the main window, once: the menu bar shows them all, the tool bar some of the same actions, and
+// the window reaches each by its member. Each action is named for tests as its menu entry is (mnuFileCopy).
+struct MainActions {
+    QAction* fileUpdate = nullptr;
+    QAction* fileFind = nullptr;
+    QAction* fileImport = nullptr;
+    QAction* fileExportFile = nullptr;
+    QAction* fileExportChat = nullptr;
+    QAction* fileCopy = nullptr;
+    QAction* fileCopyAll = nullptr;
+    QAction* filePrint = nullptr;
+    QAction* fileClose = nullptr;
+    QAction* viewToolBar = nullptr;
+    QAction* viewSyntaxHighlighting = nullptr;
+    QAction* viewRefresh = nullptr;
+    QAction* viewOptions = nullptr;
+    QAction* viewBrowser = nullptr;
+    QAction* helpContents = nullptr;
+    QAction* helpFeatureRequest = nullptr;
+    QAction* helpDisclaimer = nullptr;
+    QAction* helpAbout = nullptr;
+    // Every entry that opens an address of the publisher's site or the feedback mail (see WebLinks.h), some of the
+    // above among them.
+    QList<QAction*> links;
+};
+
+// Fills the main window's menu bar: every menu, sub-menu, entry and separator in display order, with their access
+// keys and shortcuts.
+MainActions buildMainMenu(QMenuBar* bar);
 
 } // namespace verdane

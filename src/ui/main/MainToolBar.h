@@ -6,25 +6,22 @@ class QToolButton;
 
 namespace verdane {
 
-// The main window's tool bar: nine items, buttons known by string keys. A click reports the button's key.
+struct MainActions;
+
+// The main window's tool bar: nine items, six of them buttons for actions of the menu (Export to File, Copy All,
+// Print, Find, Export to mIRC Chat, Help), each button named by its key ("ExportFile") for tests.
 class MainToolBar final : public QToolBar {
     Q_OBJECT
 
 public:
-    explicit MainToolBar(QWidget* parent = nullptr);
+    MainToolBar(const MainActions& actions, QWidget* parent = nullptr);
 
-    // The button of a key, or nullptr.
-    QAction* button(const QString& key) const;
     // Flips the buttons between raised and flat; the window calls it once as it loads, which makes them flat.
     void ToggleFlatToolbar();
     bool isFlat() const { return m_flat; }
 
-Q_SIGNALS:
-    void ButtonClick(const QString& key);
-
 private:
-    QList<QToolButton*> keyedButtons() const;
-
+    QList<QToolButton*> m_buttons;
     bool m_flat = false;
 };
 

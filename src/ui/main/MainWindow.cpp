@@ -1,26 +1,26 @@
 #include "ui/main/MainWindow.h"
 
-#include "chat/ChatWindow.h"
 #include "core/CatalogueModel.h"
 #include "core/CodeTree.h"
 #include "core/GroupNames.h"
 #include "core/Settings.h"
 #include "core/SnippetSearch.h"
 #include "core/SnippetStore.h"
-#include "exchange/ExportToFile.h"
-#include "exchange/ImportWindow.h"
+#include "core/WebLinks.h"
 #include "platform/Clipboard.h"
-#include "platform/MessageBox.h"
-#include "platform/Printer.h"
 #include "platform/Shell.h"
+#include "ui/chat/ChatWindow.h"
+#include "ui/common/MessageBox.h"
 #include "ui/common/PickFollower.h"
+#include "ui/common/Printer.h"
+#include "ui/exchange/ExportToFile.h"
+#include "ui/exchange/ImportWindow.h"
 #include "ui/find/FindWindow.h"
 #include "ui/main/CodeView.h"
 #include "ui/main/MainMenu.h"
 #include "ui/main/MainToolBar.h"
 #include "ui/main/SplitterStrip.h"
 #include "ui/main/StatusBar.h"
-#include "ui/main/WebLinks.h"
 #include "ui/settings/AboutBox.h"
 #include "ui/settings/OptionsWindow.h"
 
@@ -108,55 +108,53 @@ MainWindow::MainWindow(SnippetStore& store, QWidget* parent)
     m_dragBar->setPalette(gray);
     m_dragBar->hide();
 
-    m_toolBar = new MainToolBar(m_client);
-    m_statusBar = new StatusBar(m_client);
-
     m_actions = buildMainMenu(menuBar());
-    QAction* toolBarEntry = m_actions.value(QStringLiteral("mnuViewToolBar"));
-    toolBarEntry->setCheckable(true);
-    toolBarEntry->setChecked(true);
-    QAction* highlighting = m_actions.value(QStringLiteral("mnuViewSyntaxHighlighting"));
-    highlighting->setCheckable(true);
-    highlighting->setChecked(settings::read(settings::SyntaxHighlighting) != QLatin1String("0"));
-    m_code->setHighlighting(highlighting->isChecked());
+    m_toolBar = new MainToolBar(m_actions, m_client);
+    m_statusBar = new StatusBar(m_client);
+    m_actions.viewToolBar->setCheckable(true);
+    m_actions.viewToolBar->setChecked(true);
+    m_actions.viewSyntaxHighlighting->setCheckable(true);
+    m_actions.viewSyntaxHighlighting->setChecked(settings::read(settings::SyntaxHighlighting) != QLatin1String("0"));
+    m_code->setHighlighting(m_actions.viewSyntaxHighlighting->isChecked());
     m_code->setContextMenuPolicy(Qt::ActionsContextMenu);
-    m_code->addActions(
-        {m_actions.value(QStringLiteral("mnuFileCopy")), m_actions.value(QStringLiteral("mnuFileCopyAll"))});
+    m_code->addActions({m_actions.fileCopy, m_actions.fileCopyAll});
     connectCommands();
     setTabOrder(m_tree, m_code);
     m_tree->setFocus();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The windows it opened go with it, even when it goes without being closed first.
+    for (const QPointer<QWidget>& window : std::as_const(m_loadedWindows))
+        delete window.data();
+}
 
 void MainWindow::connectCommands() {
-    const QHash<QString, void (MainWindow::*)()> handlers{
-        {QStringLiteral("mnuFileFind"), &MainWindow::mnuFileFind_Click},
-        {QStringLiteral("mnuFileImport"), &MainWindow::mnuFileImport_Click},
-        {QStringLiteral("mnuFileExportFile"), &MainWindow::mnuFileExportFile_Click},
-        {QStringLiteral("mnuFileExportmIRCChat"), &MainWindow::mnuFileExportmIRCChat_Click},
-        {QStringLiteral("mnuFileCopy"), &MainWindow::mnuFileCopy_Click},
-        {QStringLiteral("mnuFileCopyAll"), &MainWindow::mnuFileCopyAll_Click},
-        {QStringLiteral("mnuFilePrint"), &MainWindow::mnuFilePrint_Click},
-        {QStringLiteral("mnuFileClose"), &MainWindow::mnuFileClose_Click},
-        {QStringLiteral("mnuViewRefresh"), &MainWindow::mnuViewRefresh_Click},
-        {QStringLiteral("mnuViewOptions"), &MainWindow::mnuViewOptions_Click},
-        {QStringLiteral("mnuHelpDisclaimer"), &MainWindow::mnuHelpDisclaimer_Click},
-        {QStringLiteral("mnuHelpAbout"), &MainWindow::mnuHelpAbout_Click},
+    const std::pair<QAction*, void (MainWindow::*)()> handlers[] = {
+        {m_actions.fileFind, &MainWindow::mnuFileFind_Click},
+        {m_actions.fileImport, &MainWindow::mnuFileImport_Click},
+        {m_actions.fileExportFile, &MainWindow::mnuFileExportFile_Click},
+        {m_actions.fileExportChat, &MainWindow::mnuFileExportmIRCChat_Click},
+        {m_actions.fileCopy, &MainWindow::mnuFileCopy_Click},
+        {m_actions.fileCopyAll, &MainWindow::mnuFileCopyAll_Click},
+        {m_actions.filePrint, &MainWindow::mnuFilePrint_Click},
+        {m_actions.fileClose, &MainWindow::mnuFileClose_Click},
+        {m_actions.viewRefresh, &MainWindow::mnuViewRefresh_Click},
+        {m_actions.viewOptions, &MainWindow::mnuViewOptions_Click},
+        {m_actions.helpDisclaimer, &MainWindow::mnuHelpDisclaimer_Click},
+        {m_actions.helpAbout, &MainWindow::mnuHelpAbout_Click},
     };
-    for (auto it = handlers.begin(); it != handlers.end(); ++it)
-        connect(m_actions.value(it.key()), &QAction::triggered, this, it.value());
-    for (const QString& entry : linkEntries())
-        connect(m_actions.value(entry), &QAction::triggered, this, [this, entry] { openLink(entry); });
+    for (const auto& [action, handler] : handlers)
+        connect(action, &QAction::triggered, this, handler);
+    for (QAction* link : std::as_const(m_actions.links))
+        connect(link, &QAction::triggered, this, [link] { shell::openUrl(QUrl(linkOf(link->objectName()))); });
     // The entry's own check mark flips before the handler runs; the handler decides it from the old state.
-    QAction* toolBarEntry = m_actions.value(QStringLiteral("mnuViewToolBar"));
+    QAction* toolBarEntry = m_actions.viewToolBar;
     connect(toolBarEntry, &QAction::triggered, this, [this, toolBarEntry](bool checked) {
         toolBarEntry->setChecked(!checked);
         mnuViewToolBar_Click();
     });
-    connect(m_actions.value(QStringLiteral("mnuViewSyntaxHighlighting")), &QAction::toggled, this,
-            &MainWindow::mnuViewSyntaxHighlighting_Click);
-    connect(m_toolBar, &MainToolBar::ButtonClick, this, &MainWindow::ToolBar_ButtonClick);
+    connect(m_actions.viewSyntaxHighlighting, &QAction::toggled, this, &MainWindow::mnuViewSyntaxHighlighting_Click);
     connect(m_splitterStrip, &SplitterStrip::pressed, this, &MainWindow::imgSplitter_MouseDown);
     connect(m_splitterStrip, &SplitterStrip::moved, this, &MainWindow::imgSplitter_MouseMove);
     connect(m_splitterStrip, &SplitterStrip::released, this, &MainWindow::imgSplitter_MouseUp);
@@ -261,24 +259,22 @@ void MainWindow::tvTreeView_NodeClick(int node) {
         return;
     }
     const SnippetLookup found = m_store.readSnippet(where.ref, where.name);
-    switch (found.outcome) {
-    case SnippetLookup::Outcome::Found:
-        m_code->setCode(found.code);
-        m_shown = where;
-        break;
-    case SnippetLookup::Outcome::NotFound:
-        break; // changed on disk since the tree was built: the pane keeps what it shows
-    case SnippetLookup::Outcome::Failed:
+    if (!found.status) {
         MessageBox::error(this);
-        break;
+    } else if (found.code) {
+        m_code->setCode(*found.code);
+        m_shown = where;
     }
+    // No record: changed on disk since the tree was built, and the pane keeps what it shows.
 }
 
 void MainWindow::showSnippet(const SnippetRef& record) {
     const int node = m_catalogue->nodeOfRecord(snippetTableNumber(record.database, record.table), record.record);
     // A record gone since the search changes nothing, not even the selection.
-    if (node == 0 ||
-        m_store.readSnippet(record, m_catalogue->caption(node)).outcome == SnippetLookup::Outcome::NotFound)
+    if (node == 0 || [&] {
+            const SnippetLookup found = m_store.readSnippet(record, m_catalogue->caption(node));
+            return found.status && !found.code;
+        }())
         return;
     selectNode(node);
     tvTreeView_NodeClick(node);
@@ -336,7 +332,7 @@ void MainWindow::SizeControls(double x) {
     input.clientHeight = pixelsToTwips(m_client->height());
     input.toolBarHeight = pixelsToTwips(m_toolBar->sizeHint().height());
     input.statusBarHeight = pixelsToTwips(m_statusBar->sizeHint().height());
-    input.toolBarShown = m_actions.value(QStringLiteral("mnuViewToolBar"))->isChecked();
+    input.toolBarShown = m_actions.viewToolBar->isChecked();
     m_layout = verdane::SizeControls(input, m_layout);
 
     m_toolBar->setGeometry(0, 0, m_client->width(), px(input.toolBarHeight));
@@ -377,7 +373,7 @@ void MainWindow::imgSplitter_MouseUp(double) {
 }
 
 void MainWindow::mnuViewToolBar_Click() {
-    QAction* entry = m_actions.value(QStringLiteral("mnuViewToolBar"));
+    QAction* entry = m_actions.viewToolBar;
     if (entry->isChecked()) {
         m_toolBar->hide();
         entry->setChecked(false);
@@ -434,33 +430,19 @@ bool MainWindow::hasCodeToExport() {
 }
 
 void MainWindow::mnuFileExportFile_Click() {
+    // The snippet in the pane is proposed, also when no node is selected any more (after a rebuild).
     if (hasCodeToExport())
-        ExportCodeToFile(*this);
+        ExportCodeToFile(this, m_shown.name, m_code->code());
 }
 
 void MainWindow::mnuFileExportmIRCChat_Click() {
     if (!hasCodeToExport())
         return;
     if (!m_chat) {
-        m_chat = new ChatWindow(*this);
+        m_chat = new ChatWindow([this] { return m_code->code(); });
         registerLoadedWindow(m_chat);
     }
     showSecondary(m_chat);
-}
-
-void MainWindow::ToolBar_ButtonClick(const QString& key) {
-    if (key == QLatin1String("ExportFile"))
-        mnuFileExportFile_Click();
-    else if (key == QLatin1String("CopyAll"))
-        mnuFileCopyAll_Click();
-    else if (key == QLatin1String("Print"))
-        mnuFilePrint_Click();
-    else if (key == QLatin1String("Find"))
-        mnuFileFind_Click();
-    else if (key == QLatin1String("mIRC"))
-        mnuFileExportmIRCChat_Click();
-    else if (key == QLatin1String("Help"))
-        openLink(QStringLiteral("mnuHelpContents"));
 }
 
 // ---- Secondary windows and links
@@ -501,7 +483,8 @@ void MainWindow::showSecondary(QWidget* window) {
 
 void MainWindow::mnuFileImport_Click() {
     if (!m_import) {
-        m_import = new ImportWindow(*this);
+        m_import = new ImportWindow(m_store);
+        connect(m_import, &ImportWindow::imported, this, &MainWindow::LoadCodeTree);
         registerLoadedWindow(m_import);
     }
     showSecondary(m_import);
@@ -519,12 +502,6 @@ void MainWindow::mnuHelpAbout_Click() {
     AboutBox about(this, m_store.filePath(Database::Library));
     registerLoadedWindow(&about);
     about.exec();
-}
-
-void MainWindow::openLink(const QString& menuEntry) {
-    const QString url = linkOf(menuEntry);
-    if (!url.isEmpty())
-        shell::openUrl(QUrl(url));
 }
 
 void MainWindow::mnuHelpDisclaimer_Click() {

@@ -2,9 +2,9 @@
 
 #include "core/CodeTree.h"
 #include "core/Placement.h"
+#include "ui/main/MainMenu.h"
 #include "ui/main/WindowLayout.h"
 
-#include <QHash>
 #include <QMainWindow>
 #include <QMargins>
 #include <QPointer>
@@ -72,9 +72,6 @@ public:
     void mnuViewOptions_Click();
     void mnuHelpDisclaimer_Click();
     void mnuHelpAbout_Click();
-    void ToolBar_ButtonClick(const QString& key);
-    // Every entry that opens a page of the publisher's site or the feedback mail.
-    void openLink(const QString& menuEntry);
 
     // A secondary window joins the loaded windows when it opens; closing this window closes them, newest first.
     void registerLoadedWindow(QWidget* window);
@@ -83,7 +80,7 @@ public:
     ImportWindow* importWindow() const;
     ChatWindow* chatWindow() const;
     OptionsWindow* optionsWindow() const;
-    QAction* menuAction(const QString& name) const { return m_actions.value(name); }
+    const MainActions& actions() const { return m_actions; }
     CatalogueModel& catalogue() { return *m_catalogue; }
     QTreeView* treeView() const { return m_tree; }
     CodeView* codeView() const { return m_code; }
@@ -123,7 +120,7 @@ private:
     SplitterStrip* m_splitterStrip;
     QWidget* m_dragBar;
     StatusBar* m_statusBar;
-    QHash<QString, QAction*> m_actions;
+    MainActions m_actions;
 
     Layout m_layout;
     bool m_splitterDragging = false;

@@ -2,20 +2,18 @@
 
 #include "core/Placement.h"
 #include "core/Version.h"
-#include "platform/MessageBox.h"
-#include "platform/Registry.h"
+#include "core/WebLinks.h"
 #include "platform/Shell.h"
+#include "platform/SystemInformation.h"
 #include "ui/common/Artwork.h"
 #include "ui/common/ClassicForm.h"
-#include "ui/main/WebLinks.h"
-#include "ui/settings/SystemInfo.h"
+#include "ui/common/MessageBox.h"
 
 #include <QFile>
 #include <QLabel>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QProcess>
 #include <QPushButton>
 
 namespace verdane {
@@ -36,12 +34,7 @@ AboutBox::AboutBox(QWidget* owner, const QString& libraryPath)
           new QLabel(QStringLiteral("Copyright \u00a9 2026 The Verdane developers. All rights reserved."), this))
     , m_lblLabel1(new QLabel(QStringLiteral("www.quillmere.example"), this))
     , m_cmdOK(new QPushButton(QStringLiteral("&OK"), this))
-    , m_cmdSysInfo(new QPushButton(QStringLiteral("&System Info..."), this))
-    , m_registry(createRegistry())
-    , m_places(std::make_unique<SystemInfoPlaces>()) {
-    m_places->fileExists = [](const QString& path) { return QFile::exists(path); };
-    m_places->startDetached = [](const QString& program) { return QProcess::startDetached(program, {}); };
-
+    , m_cmdSysInfo(new QPushButton(QStringLiteral("&System Info..."), this)) {
     place(m_imgImage1, "imgImage1", 240, 240, 480, 480);
     m_imgImage1->setPixmap(appIconPixmap(32, devicePixelRatioF()));
     place(m_lblTitle, "lblTitle", 1080, 240, 3885, 240);
@@ -94,17 +87,12 @@ void AboutBox::cmdOK_Click() {
 }
 
 void AboutBox::cmdSysInfo_Click() {
-    if (!StartSysInfo(*m_registry, *m_places))
+    if (!platform::startSystemInformation())
         MessageBox::show(this, QStringLiteral("System Information Is Unavailable At This Time"));
 }
 
 void AboutBox::lblLabel1_Click() {
     shell::openUrl(QUrl(homePage()));
-}
-
-void AboutBox::useSystemInfo(std::unique_ptr<Registry> registry, const SystemInfoPlaces& places) {
-    m_registry = std::move(registry);
-    *m_places = places;
 }
 
 bool AboutBox::eventFilter(QObject* watched, QEvent* event) {

@@ -2,15 +2,10 @@
 
 #include "ui/common/ClassicForm.h"
 
-#include <memory>
-
 class QLabel;
 class QPushButton;
 
 namespace verdane {
-
-class Registry;
-struct SystemInfoPlaces;
 
 // Title, version and the size of the shipped library, the publisher's address, and a way to System Information.
 // Modal and owned by the main window.
@@ -25,9 +20,6 @@ public:
     void cmdOK_Click();
     void cmdSysInfo_Click();
     void lblLabel1_Click();
-
-    // Tests: where System Information is looked for and how it is started.
-    void useSystemInfo(std::unique_ptr<Registry> registry, const SystemInfoPlaces& places);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -44,8 +36,6 @@ private:
     QLabel* m_lblLabel1;
     QPushButton* m_cmdOK;
     QPushButton* m_cmdSysInfo;
-    std::unique_ptr<Registry> m_registry;
-    std::unique_ptr<SystemInfoPlaces> m_places;
 };
 
 // "Database Size: " and the length in kilobytes in the shortest general form, with up to 15 significant digits, the

@@ -2,8 +2,8 @@
 
 #include "core/Placement.h"
 #include "core/Settings.h"
-#include "platform/MessageBox.h"
 #include "ui/common/ClassicForm.h"
+#include "ui/common/MessageBox.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,7 +1,7 @@
-#include "chat/ChatWindow.h"
 #include "core/GroupNames.h"
-#include "exchange/ImportWindow.h"
 #include "support/UiSupport.h"
+#include "ui/chat/ChatWindow.h"
+#include "ui/exchange/ImportWindow.h"
 #include "ui/find/FindWindow.h"
 #include "ui/main/CodeView.h"
 #include "ui/main/MainWindow.h"
@@ -65,7 +65,7 @@ class TestClassicForms : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
+    void initTestCase() { m_env = std::make_unique<UiEnvironment>(); }
 
     void everyCaptionCanBeReadWhole() {
         Session s({{QStringLiteral("Math"), {{QStringLiteral("Sum"), QStringLiteral("Sum = a + b")}}}});

@@ -1,8 +1,8 @@
 #include "core/CatalogueModel.h"
 #include "core/GroupNames.h"
 #include "core/SnippetStore.h"
-#include "platform/MessageBox.h"
 #include "support/UiSupport.h"
+#include "ui/common/MessageBox.h"
 #include "ui/find/FindWindow.h"
 #include "ui/main/CodeView.h"
 #include "ui/main/MainToolBar.h"
@@ -59,12 +59,12 @@ class TestFindWindow : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
+    void initTestCase() { m_env = std::make_unique<UiEnvironment>(); }
     void init() { m_env->reset(); }
 
     void opensOnceModelessWithItsControls() {
         Session s(library());
-        s.main().menuAction(QStringLiteral("mnuFileFind"))->trigger();
+        action(s.main(), QStringLiteral("mnuFileFind"))->trigger();
         FindWindow* find = s.main().findWindow();
         QVERIFY(find);
         QVERIFY(find->isVisible());
@@ -96,8 +96,8 @@ private Q_SLOTS:
         QVERIFY(searchEnded(find));
         const QStringList results = find->results();
         QVERIFY(!results.isEmpty());
-        s.main().toolBar()->button(QStringLiteral("Find"))->trigger();
-        s.main().menuAction(QStringLiteral("mnuFileFind"))->trigger();
+        clickToolButton(s.main(), QStringLiteral("Find"));
+        action(s.main(), QStringLiteral("mnuFileFind"))->trigger();
         QCOMPARE(s.main().findWindow(), find);
         QCOMPARE(txtFind->text(), QStringLiteral("msgbox"));
         QCOMPARE(find->results(), results);

@@ -1,7 +1,7 @@
 #include "core/Settings.h"
 #include "platform/Clipboard.h"
-#include "platform/Printer.h"
 #include "support/UiSupport.h"
+#include "ui/common/Printer.h"
 #include "ui/main/CodeView.h"
 #include "ui/main/MainWindow.h"
 
@@ -70,7 +70,7 @@ class TestCodeView : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
+    void initTestCase() { m_env = std::make_unique<UiEnvironment>(); }
     void init() {
         m_env->reset();
         clipboard::setText(QStringLiteral("before"));
@@ -169,8 +169,8 @@ private Q_SLOTS:
         });
         QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), pane->viewport()->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(pane->viewport(), &event);
-        QCOMPARE(shown, QList<QAction*>({s.main().menuAction(QStringLiteral("mnuFileCopy")),
-                                         s.main().menuAction(QStringLiteral("mnuFileCopyAll"))}));
+        QCOMPARE(shown, QList<QAction*>({action(s.main(), QStringLiteral("mnuFileCopy")),
+                                         action(s.main(), QStringLiteral("mnuFileCopyAll"))}));
     }
 
     void coloursAsTheVbIde_data() {
@@ -217,7 +217,7 @@ private Q_SLOTS:
         for (const bool wasOn : {true, false}) {
             Session s;
             CodeView* pane = s.main().codeView();
-            QAction* entry = s.main().menuAction(QStringLiteral("mnuViewSyntaxHighlighting"));
+            QAction* entry = action(s.main(), QStringLiteral("mnuViewSyntaxHighlighting"));
             QCOMPARE(entry->isChecked(), wasOn);
             showStyled(pane, code);
             QCOMPARE(lookAt(pane, 7).colour == keyword, wasOn);

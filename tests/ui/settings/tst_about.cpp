@@ -1,12 +1,10 @@
 #include "core/GroupNames.h"
 #include "core/Version.h"
-#include "platform/MessageBox.h"
-#include "platform/Registry.h"
 #include "platform/Shell.h"
 #include "support/UiSupport.h"
+#include "ui/common/MessageBox.h"
 #include "ui/main/MainWindow.h"
 #include "ui/settings/AboutBox.h"
-#include "ui/settings/SystemInfo.h"
 
 #include <QApplication>
 #include <QDir>
@@ -20,39 +18,6 @@ using namespace verdane;
 using namespace verdane::test;
 
 namespace {
-
-// A registry holding whatever the test puts in it, recording what is asked and that every key is closed.
-class RegistryFake final : public Registry {
-public:
-    struct Value {
-        quint32 type;
-        QByteArray data;
-    };
-    QMap<QString, QMap<QString, Value>> keys; // key path -> value name -> value
-    int open = 0;
-    QStringList opened;
-
-    bool openKey(Root root, const QString& path, quint32 access, Key* key) override {
-        if (root != Root::LocalMachine || access != 0x2003F || !keys.contains(path))
-            return false;
-        opened << path;
-        ++open;
-        *key = Key(opened.size());
-        return true;
-    }
-    bool queryValue(Key key, const QString& name, int capacity, quint32* type, QByteArray* data) override {
-        const auto value = keys.value(opened.value(int(key) - 1)).value(name, Value{0, QByteArray("<none>")});
-        if (value.data == "<none>" || capacity != 1024)
-            return false;
-        *type = value.type;
-        *data = value.data.left(capacity);
-        return true;
-    }
-    void closeKey(Key) override { --open; }
-};
-
-const QString kMsinfo = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
-const QString kLocation = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location");
 
 // Runs the About box from the menu; check looks at it while it is open and closes it.
 void withAboutBox(MainWindow& main, const std::function<void(AboutBox*)>& check) {
@@ -69,7 +34,7 @@ void withAboutBox(MainWindow& main, const std::function<void(AboutBox*)>& check)
         if (box->isVisible())
             box->reject();
     });
-    main.menuAction(QStringLiteral("mnuHelpAbout"))->trigger();
+    action(main, QStringLiteral("mnuHelpAbout"))->trigger();
     QVERIFY(checked);
 }
 
@@ -84,7 +49,7 @@ class TestAbout : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
-        m_env = std::make_unique<TestEnvironment>();
+        m_env = std::make_unique<UiEnvironment>();
         shell::recordInsteadOfOpening(&m_opened);
     }
     void init() {
@@ -174,62 +139,10 @@ private Q_SLOTS:
             QCOMPARE(link->palette().color(QPalette::WindowText), QColor(Qt::blue));
             QTest::mouseClick(link, Qt::LeftButton);
         });
-        s.main().menuAction(QStringLiteral("mnuViewBrowser"))->trigger();
+        action(s.main(), QStringLiteral("mnuViewBrowser"))->trigger();
         QCOMPARE(m_opened.size(), 2);
         QCOMPARE(m_opened[0], m_opened[1]);
         QCOMPARE(m_opened[0].toString(), QStringLiteral("http://www.quillmere.example"));
-    }
-
-    void getKeyValueReadsOneValue() {
-        RegistryFake registry;
-        registry.keys[kMsinfo][QStringLiteral("PATH")] = {Registry::kStringType, QByteArray("C:\\msinfo32.exe\0", 16)};
-        registry.keys[kMsinfo][QStringLiteral("Count")] = {4, QByteArray("\x01\0\0\0", 4)};
-        QString text = QStringLiteral("stale");
-        QVERIFY(GetKeyValue(registry, Registry::Root::LocalMachine, kMsinfo, QStringLiteral("PATH"), &text));
-        QCOMPARE(text, QStringLiteral("C:\\msinfo32.exe"));
-        // Another type still counts as found, with no text.
-        QVERIFY(GetKeyValue(registry, Registry::Root::LocalMachine, kMsinfo, QStringLiteral("Count"), &text));
-        QCOMPARE(text, QString());
-        text = QStringLiteral("stale");
-        QVERIFY(!GetKeyValue(registry, Registry::Root::LocalMachine, kMsinfo, QStringLiteral("Missing"), &text));
-        QCOMPARE(text, QString());
-        QVERIFY(!GetKeyValue(registry, Registry::Root::LocalMachine, kLocation, QStringLiteral("MSINFO"), &text));
-        QCOMPARE(registry.open, 0); // every key opened was closed
-    }
-
-    void systemInfoDecisions() {
-        QTemporaryDir dir;
-        QStringList started;
-        SystemInfoPlaces places;
-        places.fileExists = [](const QString& path) { return QFile::exists(path); };
-        places.startDetached = [&](const QString& program) {
-            started << program;
-            return true;
-        };
-        places.alternatives = {QStringLiteral("verdane-test-no-such-program")};
-
-        // The path the registry names is started without looking for it.
-        RegistryFake withPath;
-        withPath.keys[kMsinfo][QStringLiteral("PATH")] = {Registry::kStringType, QByteArray("/opt/msinfo32.exe")};
-        QVERIFY(StartSysInfo(withPath, places));
-        QCOMPARE(started, QStringList{QStringLiteral("/opt/msinfo32.exe")});
-
-        // A folder without MSINFO32.EXE: nothing started.
-        started.clear();
-        RegistryFake withFolder;
-        withFolder.keys[kLocation][QStringLiteral("MSINFO")] = {Registry::kStringType, dir.path().toUtf8()};
-        QVERIFY(!StartSysInfo(withFolder, places));
-        QVERIFY(started.isEmpty());
-        // With it there, it is started.
-        QVERIFY(writeFile(dir.filePath(QStringLiteral("MSINFO32.EXE")), "x"));
-        QVERIFY(StartSysInfo(withFolder, places));
-        QCOMPARE(started, QStringList{dir.filePath(QStringLiteral("MSINFO32.EXE"))});
-
-        // Nothing in the registry and no alternative on the PATH.
-        started.clear();
-        RegistryFake empty;
-        QVERIFY(!StartSysInfo(empty, places));
-        QVERIFY(started.isEmpty());
     }
 
     void systemInfoStartsTheFirstAlternativeOnThePath() {

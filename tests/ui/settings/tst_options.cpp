@@ -1,6 +1,6 @@
 #include "core/Settings.h"
-#include "platform/MessageBox.h"
 #include "support/UiSupport.h"
+#include "ui/common/MessageBox.h"
 #include "ui/main/MainWindow.h"
 #include "ui/settings/OptionsWindow.h"
 
@@ -24,7 +24,7 @@ struct Controls {
 };
 
 Controls openOptions(MainWindow& main) {
-    main.menuAction(QStringLiteral("mnuViewOptions"))->trigger();
+    action(main, QStringLiteral("mnuViewOptions"))->trigger();
     OptionsWindow* w = main.optionsWindow();
     return {w, w->findChild<QLineEdit*>(QStringLiteral("txtmIRCService")),
             w->findChild<QLineEdit*>(QStringLiteral("txtDefaultFileExportDir")),
@@ -37,7 +37,7 @@ class TestOptions : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
+    void initTestCase() { m_env = std::make_unique<UiEnvironment>(); }
     void init() { m_env->reset(); }
 
     void firstRunShowsTheDefaults() {

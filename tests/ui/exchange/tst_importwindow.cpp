@@ -1,12 +1,12 @@
 #include "core/CatalogueModel.h"
 #include "core/GroupNames.h"
 #include "core/SnippetStore.h"
-#include "exchange/ImportWindow.h"
 #include "platform/Clipboard.h"
-#include "platform/FileDialog.h"
-#include "platform/MessageBox.h"
 #include "support/SpecialFiles.h"
 #include "support/UiSupport.h"
+#include "ui/common/FileDialog.h"
+#include "ui/common/MessageBox.h"
+#include "ui/exchange/ImportWindow.h"
 #include "ui/find/FindWindow.h"
 #include "ui/main/CodeView.h"
 #include "ui/main/MainWindow.h"
@@ -42,7 +42,7 @@ struct Controls {
 };
 
 Controls openImport(MainWindow& main) {
-    main.menuAction(QStringLiteral("mnuFileImport"))->trigger();
+    action(main, QStringLiteral("mnuFileImport"))->trigger();
     ImportWindow* w = main.importWindow();
     return {w,
             w->findChild<QLineEdit*>(QStringLiteral("txtCodeName")),
@@ -75,7 +75,7 @@ class TestImportWindow : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
+    void initTestCase() { m_env = std::make_unique<UiEnvironment>(); }
     void init() {
         m_env->reset();
         clipboard::setText(QString());

@@ -1,11 +1,10 @@
 #include "platform/linux/WeeChatTransport.h"
+#include "support/FifoReader.h"
 #include "support/SpecialFiles.h"
 #include "support/TestSupport.h"
 
 #include <QTemporaryDir>
 #include <QTest>
-
-#include "FifoReader.h"
 
 using namespace verdane;
 using namespace verdane::test;

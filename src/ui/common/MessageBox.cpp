@@ -1,4 +1,4 @@
-#include "platform/MessageBox.h"
+#include "ui/common/MessageBox.h"
 
 #include <QMessageBox>
 
@@ -77,6 +77,11 @@ QStringList MessageBox::shownTexts() {
 void MessageBox::clearShown() {
     hooks().shown.clear();
     hooks().answers.clear();
+}
+
+void MessageBox::report(QWidget* parent, const Status& status) {
+    if (!status.isOk())
+        show(parent, status.message(), status.isFailed() ? Icon::Critical : Icon::None);
 }
 
 } // namespace verdane

@@ -1,7 +1,8 @@
-#include "chat/ChatWindow.h"
 #include "core/Settings.h"
-#include "platform/MessageBox.h"
+#include "support/FifoReader.h"
 #include "support/UiSupport.h"
+#include "ui/chat/ChatWindow.h"
+#include "ui/common/MessageBox.h"
 #include "ui/main/CodeView.h"
 #include "ui/main/MainToolBar.h"
 #include "ui/main/MainWindow.h"
@@ -14,8 +15,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include "FifoReader.h"
 
 using namespace verdane;
 using namespace verdane::test;
@@ -33,7 +32,7 @@ struct Controls {
 };
 
 Controls openChat(MainWindow& main) {
-    main.menuAction(QStringLiteral("mnuFileExportmIRCChat"))->trigger();
+    action(main, QStringLiteral("mnuFileExportmIRCChat"))->trigger();
     ChatWindow* w = main.chatWindow();
     if (!w)
         return {};
@@ -56,7 +55,7 @@ private Q_SLOTS:
         qputenv("HOME", m_home.path().toUtf8());
         qunsetenv("WEECHAT_HOME");
         qunsetenv("XDG_RUNTIME_DIR");
-        m_env = std::make_unique<TestEnvironment>();
+        m_env = std::make_unique<UiEnvironment>();
     }
     void init() { m_env->reset(); }
 
@@ -107,7 +106,7 @@ private Q_SLOTS:
         QCOMPARE(c.comments->toPlainText(), QStringLiteral("my timer"));
 
         // One window; the tool bar's button shows the same.
-        s.main().toolBar()->button(QStringLiteral("mIRC"))->trigger();
+        clickToolButton(s.main(), QStringLiteral("mIRC"));
         QCOMPARE(s.main().chatWindow(), c.window);
         QCOMPARE(c.comments->toPlainText(), QStringLiteral("my timer"));
         QTest::keyClick(c.window, Qt::Key_Escape);

@@ -2,15 +2,19 @@
 #include "core/GroupNames.h"
 #include "core/Settings.h"
 #include "core/SnippetStore.h"
-#include "core/SplashWindow.h"
-#include "core/Startup.h"
-#include "platform/MessageBox.h"
-#include "support/TestSupport.h"
+#include "support/UiSupport.h"
+#include "ui/common/MessageBox.h"
+#include "ui/exchange/ImportWindow.h"
+#include "ui/find/FindWindow.h"
 #include "ui/main/MainWindow.h"
+#include "ui/settings/OptionsWindow.h"
+#include "ui/startup/SplashWindow.h"
+#include "ui/startup/Startup.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPointer>
 #include <QScreen>
 #include <QTest>
 #include <QTreeView>
@@ -72,7 +76,7 @@ class TestStartup : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
+    void initTestCase() { m_env = std::make_unique<UiEnvironment>(); }
     void init() {
         m_env->reset();
         m_folder = std::make_unique<LibraryFolder>();
@@ -222,6 +226,20 @@ private Q_SLOTS:
         QCOMPARE(closed, QStringList({QStringLiteral("options"), QStringLiteral("find")}));
         QVERIFY(!find.isVisible());
         QVERIFY(!options.isVisible());
+    }
+
+    // The main window owns what it opens: gone with it, even when it goes without being closed.
+    void theWindowsItOpenedGoWithIt() {
+        auto startup = std::make_unique<Startup>(m_folder->path());
+        MainWindow& main = startup->Main();
+        main.mnuFileFind_Click();
+        main.mnuFileImport_Click();
+        main.mnuViewOptions_Click();
+        const QList<QPointer<QWidget>> opened{main.findWindow(), main.importWindow(), main.optionsWindow()};
+        QVERIFY(!opened.contains(nullptr));
+        startup.reset();
+        for (const QPointer<QWidget>& window : opened)
+            QVERIFY(window.isNull());
     }
 
     void missingDatabasesDoNotStopStartup() {

@@ -1,7 +1,7 @@
-#include "core/SplashWindow.h"
-#include "core/Startup.h"
-#include "support/TestSupport.h"
+#include "support/UiSupport.h"
 #include "ui/main/MainWindow.h"
+#include "ui/startup/SplashWindow.h"
+#include "ui/startup/Startup.h"
 
 #include <QApplication>
 #include <QImage>
@@ -63,7 +63,7 @@ private Q_SLOTS:
     void initTestCase() {
         if (QGuiApplication::platformName() != QLatin1String("xcb"))
             QSKIP("needs an X server");
-        m_env = std::make_unique<TestEnvironment>();
+        m_env = std::make_unique<UiEnvironment>();
         m_windowManager.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
         QVERIFY2(m_windowManager.waitForStarted(), "openbox is not installed");
         // The window manager is ready once it has announced itself on the root window.

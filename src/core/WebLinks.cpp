@@ -1,4 +1,4 @@
-#include "ui/main/WebLinks.h"
+#include "core/WebLinks.h"
 
 #include <QStringList>
 

@@ -1,10 +1,10 @@
 // A real round trip: an IRC server (ngircd) and WeeChat started by the test, the program's chat window and
 // transport handing WeeChat the commands, and a second IRC client of the test receiving the messages.
 
-#include "chat/ChatWindow.h"
 #include "core/Settings.h"
-#include "platform/MessageBox.h"
 #include "support/UiSupport.h"
+#include "ui/chat/ChatWindow.h"
+#include "ui/common/MessageBox.h"
 #include "ui/main/CodeView.h"
 #include "ui/main/MainWindow.h"
 
@@ -112,7 +112,7 @@ private Q_SLOTS:
         qputenv("HOME", m_home.path().toUtf8());
         qunsetenv("XDG_RUNTIME_DIR");
         qputenv("WEECHAT_HOME", m_weechatDir.path().toUtf8());
-        m_env = std::make_unique<TestEnvironment>();
+        m_env = std::make_unique<UiEnvironment>();
         const QString ngircd = QStandardPaths::findExecutable(QStringLiteral("ngircd"), {"/usr/sbin", "/usr/bin"});
         const QString weechat = QStandardPaths::findExecutable(QStringLiteral("weechat-headless"));
         QVERIFY2(!ngircd.isEmpty() && !weechat.isEmpty(),

@@ -1,4 +1,4 @@
-#include "exchange/ImportWindow.h"
+#include "ui/exchange/ImportWindow.h"
 
 #include "core/Placement.h"
 #include "core/SnippetStore.h"
@@ -6,10 +6,10 @@
 #include "exchange/ImportReader.h"
 #include "exchange/ImportText.h"
 #include "platform/Clipboard.h"
-#include "platform/FileDialog.h"
-#include "platform/MessageBox.h"
+#include "platform/DefaultFolders.h"
 #include "ui/common/ClassicForm.h"
-#include "ui/main/MainWindow.h"
+#include "ui/common/FileDialog.h"
+#include "ui/common/MessageBox.h"
 
 #include <QDir>
 #include <QLabel>
@@ -19,9 +19,9 @@
 
 namespace verdane {
 
-ImportWindow::ImportWindow(MainWindow& main)
+ImportWindow::ImportWindow(SnippetStore& store)
     : ClassicForm(nullptr, Kind::Modeless, "frmImport", QStringLiteral("Verdane - Import Code"), 4095, 1815)
-    , m_main(main)
+    , m_store(store)
     , m_lblCodeName(new QLabel(QStringLiteral("Name of Code Snippet:"), this))
     , m_txtCodeName(new QLineEdit(this))
     , m_lblFrom(new QLabel(QStringLiteral("From:"), this))
@@ -81,8 +81,7 @@ void ImportWindow::cmdBrowse_Click() {
                        QStringLiteral("All Files (*)")};
     request.selectedFilter = 1;
     request.defaultSuffix = QStringLiteral("bas");
-    const QString startFolder = QStringLiteral("C:\\");
-    request.directory = QDir(startFolder).exists() ? startFolder : QDir::homePath();
+    request.directory = platform::defaultStartFolder();
     request.proposedName = QStringLiteral("Untitled");
     const QString path = filedialog::run(request);
     activateWindow();
@@ -93,14 +92,14 @@ void ImportWindow::cmdBrowse_Click() {
 ImportWindow::Source ImportWindow::readFile() const {
     const ImportInput input = readImportFile(m_txtFile->text());
     if (!input.read())
-        return {{}, input.problem, input.failure()};
-    return {importedCode(input.bytes), {}, false};
+        return {{}, input.status};
+    return {importedCode(input.bytes), {}};
 }
 
 void ImportWindow::cmdImport_Click() {
     const QString name = m_txtCodeName->text();
-    if (const QString refusal = nameRefusal(name); !refusal.isEmpty()) {
-        MessageBox::show(this, refusal);
+    if (const Status refusal = checkName(name); !refusal) {
+        MessageBox::report(this, refusal);
         return;
     }
     const bool fromClipboard = m_optClipboard->isChecked();
@@ -113,18 +112,16 @@ void ImportWindow::cmdImport_Click() {
         source.code = withWindowsLineBreaks(clipboard::text());
     } else {
         source = readFile();
-        if (!source.problem.isEmpty()) {
-            MessageBox::show(this, source.problem,
-                             source.failure ? MessageBox::Icon::Critical : MessageBox::Icon::None);
+        if (!source.status) {
+            MessageBox::report(this, source.status);
             return;
         }
     }
-    const StoreStatus stored = m_main.store().addUserSnippet(name, source.code);
-    if (!stored) {
-        MessageBox::show(this, stored.error, stored.nameTaken ? MessageBox::Icon::None : MessageBox::Icon::Critical);
+    if (const Status stored = m_store.addUserSnippet(name, source.code); !stored) {
+        MessageBox::report(this, stored);
         return;
     }
-    m_main.LoadCodeTree();
+    Q_EMIT imported();
     accept();
 }
 

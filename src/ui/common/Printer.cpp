@@ -1,4 +1,4 @@
-#include "platform/Printer.h"
+#include "ui/common/Printer.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

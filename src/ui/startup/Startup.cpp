@@ -1,9 +1,9 @@
-#include "core/Startup.h"
+#include "ui/startup/Startup.h"
 
 #include "core/SnippetStore.h"
-#include "core/SplashWindow.h"
 #include "ui/common/Artwork.h"
 #include "ui/main/MainWindow.h"
+#include "ui/startup/SplashWindow.h"
 
 #include <QApplication>
 #include <QTimer>

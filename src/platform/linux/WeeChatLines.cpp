@@ -1,4 +1,4 @@
-#include "chat/WeeChatLines.h"
+#include "platform/linux/WeeChatLines.h"
 
 #include <QDir>
 

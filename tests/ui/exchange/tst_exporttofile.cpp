@@ -1,12 +1,12 @@
 #include "core/GroupNames.h"
 #include "core/Settings.h"
 #include "exchange/ExportFormat.h"
-#include "exchange/ImportWindow.h"
-#include "platform/FileDialog.h"
 #include "platform/FileSystem.h"
-#include "platform/MessageBox.h"
 #include "support/SpecialFiles.h"
 #include "support/UiSupport.h"
+#include "ui/common/FileDialog.h"
+#include "ui/common/MessageBox.h"
+#include "ui/exchange/ImportWindow.h"
 #include "ui/main/CodeView.h"
 #include "ui/main/MainToolBar.h"
 #include "ui/main/MainWindow.h"
@@ -36,13 +36,13 @@ class TestExportToFile : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
+    void initTestCase() { m_env = std::make_unique<UiEnvironment>(); }
     void init() { m_env->reset(); }
 
     void dialogIsAskedAsTheUserExpects() {
         Session s({{QStringLiteral("Math"), {{QStringLiteral("Counter"), kCounter}}}});
         clickNode(s.main(), findNode(s.main(), QStringLiteral("Math"), QStringLiteral("Counter")));
-        s.main().menuAction(QStringLiteral("mnuFileExportFile"))->trigger();
+        action(s.main(), QStringLiteral("mnuFileExportFile"))->trigger();
         QCOMPARE(filedialog::requestCount(), 1);
         const filedialog::Request& r = filedialog::lastRequest();
         QCOMPARE(r.kind, filedialog::Request::Kind::Save);
@@ -59,7 +59,7 @@ private Q_SLOTS:
         // The folder is read at every export.
         QTemporaryDir dir;
         settings::write(settings::DefFileExportDir, dir.path());
-        s.main().toolBar()->button(QStringLiteral("ExportFile"))->trigger();
+        clickToolButton(s.main(), QStringLiteral("ExportFile"));
         QCOMPARE(filedialog::lastRequest().directory, dir.path());
         settings::write(settings::DefFileExportDir, QString());
         s.main().mnuFileExportFile_Click();

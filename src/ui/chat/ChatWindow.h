@@ -2,6 +2,7 @@
 
 #include "ui/common/ClassicForm.h"
 
+#include <functional>
 #include <memory>
 
 class QCheckBox;
@@ -14,7 +15,6 @@ class QPushButton;
 namespace verdane {
 
 class ChatTransport;
-class MainWindow;
 
 // Posts the code shown in the main window into an IRC conversation, one "/msg" command per line, through the chat
 // client running beside the program. Modeless and without an owner; it stays open after a send.
@@ -22,7 +22,8 @@ class ChatWindow final : public ClassicForm {
     Q_OBJECT
 
 public:
-    explicit ChatWindow(MainWindow& main);
+    // codeToSend gives the code at the moment of each send: what the pane shows then.
+    explicit ChatWindow(std::function<QString()> codeToSend);
     ~ChatWindow() override;
 
     void chkPrivateMessage_Click();
@@ -37,7 +38,7 @@ private:
     bool txtComments_KeyPress(const QKeyEvent& key);
     void failed();
 
-    MainWindow& m_main;
+    std::function<QString()> m_codeToSend;
     std::unique_ptr<ChatTransport> m_transport;
     QCheckBox* m_chkPrivateMessage;
     QLineEdit* m_txtNickChannel;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Status.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -26,6 +28,9 @@ public:
     static Button show(QWidget* parent, const QString& text, Icon icon = Icon::None, Buttons buttons = Buttons::Ok);
     // The one box for a failure: the text "Error" with the critical icon.
     static void error(QWidget* parent) { show(parent, QStringLiteral("Error"), Icon::Critical); }
+    // What went wrong, as the status says it: a refusal without alarm, a failure with the critical icon. Nothing for
+    // a status that is ok.
+    static void report(QWidget* parent, const Status& status);
 
     static void setTestMode(bool on);
     static void setNextAnswer(Button answer);

@@ -1,13 +1,11 @@
-#include "chat/ChatWindow.h"
+#include "ui/chat/ChatWindow.h"
 
 #include "chat/ChatCommands.h"
 #include "core/Placement.h"
 #include "core/Settings.h"
 #include "platform/ChatTransport.h"
-#include "platform/MessageBox.h"
 #include "ui/common/ClassicForm.h"
-#include "ui/main/CodeView.h"
-#include "ui/main/MainWindow.h"
+#include "ui/common/MessageBox.h"
 
 #include <QCheckBox>
 #include <QKeyEvent>
@@ -25,9 +23,9 @@ constexpr int kLinkTimeoutMs = 3000;
 
 } // namespace
 
-ChatWindow::ChatWindow(MainWindow& main)
+ChatWindow::ChatWindow(std::function<QString()> codeToSend)
     : ClassicForm(nullptr, Kind::Modeless, "frmmIRC", QStringLiteral("Verdane - Export to mIRC Chat"), 6390, 1770)
-    , m_main(main)
+    , m_codeToSend(std::move(codeToSend))
     , m_transport(createChatTransport())
     , m_chkPrivateMessage(new QCheckBox(QStringLiteral("Private Message"), this))
     , m_txtNickChannel(new QLineEdit(this))
@@ -102,8 +100,7 @@ void ChatWindow::cmdSend_Click() {
     // The channel's "#" is added only once the conversation is open: a send that cannot connect changes nothing.
     if (!m_chkPrivateMessage->isChecked() && !m_txtNickChannel->text().startsWith(QLatin1Char('#')))
         m_txtNickChannel->setText(QLatin1Char('#') + m_txtNickChannel->text());
-    const QStringList lines =
-        chatCommandLines(m_txtNickChannel->text(), m_txtComments->toPlainText(), m_main.codeView()->code());
+    const QStringList lines = chatCommandLines(m_txtNickChannel->text(), m_txtComments->toPlainText(), m_codeToSend());
     for (const QString& line : lines) {
         if (!m_transport->poke(line)) {
             failed();

@@ -1,4 +1,4 @@
-#include "platform/FileDialog.h"
+#include "ui/common/FileDialog.h"
 
 #include <QFileDialog>
 #include <QWidget>

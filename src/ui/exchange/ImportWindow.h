@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Status.h"
 #include "ui/common/ClassicForm.h"
 
 class QLabel;
@@ -9,7 +10,7 @@ class QRadioButton;
 
 namespace verdane {
 
-class MainWindow;
+class SnippetStore;
 
 // Adds one snippet of the user's own, from the clipboard or a file, to the user database and lists it under
 // "User Code". Modeless and without an owner. A refusal or a failure leaves the window open with every input kept.
@@ -17,7 +18,7 @@ class ImportWindow final : public ClassicForm {
     Q_OBJECT
 
 public:
-    explicit ImportWindow(MainWindow& main);
+    explicit ImportWindow(SnippetStore& store);
 
     void optFile_Click();
     void optClipboard_Click();
@@ -25,16 +26,19 @@ public:
     void cmdImport_Click();
     void cmdCancel_Click();
 
+Q_SIGNALS:
+    // A snippet was added to the user's table; whoever shows the catalogue rebuilds it.
+    void imported();
+
 private:
     // The code to import, or what keeps it from being read.
     struct Source {
         QString code;
-        QString problem;
-        bool failure = false; // a failure of the system rather than an input to correct
+        Status status;
     };
     Source readFile() const;
 
-    MainWindow& m_main;
+    SnippetStore& m_store;
     QLabel* m_lblCodeName;
     QLineEdit* m_txtCodeName;
     QLabel* m_lblFrom;

@@ -1,4 +1,4 @@
-#include "core/SplashWindow.h"
+#include "ui/startup/SplashWindow.h"
 
 #include "core/Placement.h"
 #include "platform/WindowLayer.h"
@@ -36,7 +36,9 @@ void SplashWindow::resizeEvent(QResizeEvent* event) {
     m_image->resize(m_image->width(), height());
     m_image->resize(width(), m_image->height());
     m_image->setPixmap(artwork(size(), devicePixelRatioF()));
-    setTopMost(this);
+    // The window is created with the hint; once shown, its native window is asked again, as a resize may come
+    // from the window manager placing it.
+    setTopMost(windowHandle());
 }
 
 QPixmap SplashWindow::artwork(QSize size, qreal devicePixelRatio) {
