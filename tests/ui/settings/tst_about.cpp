@@ -143,6 +143,16 @@ private Q_SLOTS:
         QVERIFY(MessageBox::shown().isEmpty());
     }
 
+    // The icon is drawn from the desktop's SVG file, built into the program: a tile with rounded corners.
+    void windowsCarryTheDrawnIcon() {
+        Session s;
+        const QImage icon = QApplication::windowIcon().pixmap(64).toImage();
+        QCOMPARE(icon.size(), QSize(64, 64));
+        QCOMPARE(icon.pixelColor(0, 0).alpha(), 0);
+        QCOMPARE(icon.pixelColor(32, 32).alpha(), 255);
+        QCOMPARE(icon.pixelColor(2, 32).alpha(), 255);
+    }
+
     void missingLibraryShowsErrorAndStillOpens() {
         Session s;
         QVERIFY(QFile::remove(s.folder().libraryPath()));
