@@ -134,6 +134,10 @@ private Q_SLOTS:
             QCOMPARE(label(box, "lblTitle"), QStringLiteral("Verdane"));
             QCOMPARE(label(box, "lblVersion"), QStringLiteral("Version ") + QStringLiteral(VERDANE_VERSION));
             QCOMPARE(label(box, "lblDatabaseInfo"), size);
+            // Which files are in use: where the program found them, whichever way it was installed.
+            const QString files = box->findChild<QLabel*>(QStringLiteral("lblDatabaseInfo"))->toolTip();
+            QVERIFY2(files.contains(s.folder().libraryPath()) && files.contains(s.folder().userPath()),
+                     qPrintable(files));
             QVERIFY(!label(box, "lblCopyright").isEmpty());
             QVERIFY(!box->findChild<QLabel*>(QStringLiteral("imgImage1"))->pixmap().isNull());
             QCOMPARE(box->findChild<QPushButton*>(QStringLiteral("cmdOK"))->text(), QStringLiteral("&OK"));
