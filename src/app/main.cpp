@@ -79,6 +79,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "verdane: %s\n", qPrintable(problem));
 
     QApplication app(argc, argv);
+    // Ties the windows to the desktop entry, for the icon and the name a desktop shows for them.
+    QGuiApplication::setDesktopFileName(QStringLiteral(VERDANE_APP_ID));
     verdane::Startup startup(options.data.libraryPath, options.data.userPath);
     startup.Main();
     return app.exec();
