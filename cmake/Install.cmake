@@ -76,3 +76,8 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
 include(CPack)
+
+if(BUILD_TESTING)
+    # What the package check starts the unpacked program with, to see the tree it shows.
+    add_subdirectory(tests/package)
+endif()
