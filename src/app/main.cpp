@@ -1,9 +1,9 @@
+#include "core/DataLocation.h"
 #include "core/Version.h"
 #include "ui/startup/Startup.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QDir>
 #include <QFileInfo>
 
 #include <cstdio>
@@ -15,7 +15,7 @@ namespace {
 constexpr int kUsageError = 2;
 
 struct Options {
-    QString dataDir;
+    verdane::DataLocation data;
     std::optional<int> exitNow;
 };
 
@@ -29,8 +29,7 @@ Options parseCommandLine(int argc, char** argv) {
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption dataDir(
         QStringLiteral("data-dir"),
-        QStringLiteral("Read qmvbsource.mdb and usersource.mdb from <dir> instead of the program's folder."),
-        QStringLiteral("dir"));
+        QStringLiteral("Read qmvbsource.mdb and usersource.mdb from <dir> (see Files below)."), QStringLiteral("dir"));
     parser.addOption(dataDir);
 
     Options options;
@@ -41,8 +40,12 @@ Options parseCommandLine(int argc, char** argv) {
     };
     if (!parser.parse(app.arguments()))
         return fail(parser.errorText());
+    const verdane::DataPlaces places =
+        verdane::runningPlaces(parser.isSet(dataDir) ? QFileInfo(parser.value(dataDir)).absoluteFilePath() : QString());
+    options.data = verdane::locateData(places);
     if (parser.isSet(help)) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
+        std::fputs(qPrintable(parser.helpText() + QLatin1Char('\n') + verdane::dataFilesHelp(places, options.data)),
+                   stdout);
         options.exitNow = 0;
         return options;
     }
@@ -54,13 +57,8 @@ Options parseCommandLine(int argc, char** argv) {
     if (!parser.positionalArguments().isEmpty())
         return fail(QStringLiteral("unexpected argument '%1'.").arg(parser.positionalArguments().constFirst()));
 
-    options.dataDir = QCoreApplication::applicationDirPath();
-    if (parser.isSet(dataDir)) {
-        const QFileInfo dir(parser.value(dataDir));
-        if (!dir.isDir())
-            return fail(QStringLiteral("data folder '%1' does not exist.").arg(parser.value(dataDir)));
-        options.dataDir = dir.absoluteFilePath();
-    }
+    if (parser.isSet(dataDir) && !QFileInfo(parser.value(dataDir)).isDir())
+        return fail(QStringLiteral("data folder '%1' does not exist.").arg(parser.value(dataDir)));
     return options;
 }
 
@@ -75,8 +73,15 @@ int main(int argc, char** argv) {
     if (options.exitNow)
         return *options.exitNow;
 
+    // Nothing to stop for: the window then says, as for any file that is not there, that it cannot open the user's
+    // file.
+    if (const QString problem = verdane::prepareUserFile(options.data); !problem.isEmpty())
+        std::fprintf(stderr, "verdane: %s\n", qPrintable(problem));
+
     QApplication app(argc, argv);
-    verdane::Startup startup(options.dataDir);
+    // Ties the windows to the desktop entry, for the icon and the name a desktop shows for them.
+    QGuiApplication::setDesktopFileName(QStringLiteral(VERDANE_APP_ID));
+    verdane::Startup startup(options.data.libraryPath, options.data.userPath);
     startup.Main();
     return app.exec();
 }

@@ -1,5 +1,6 @@
 #include "cli/CliCommands.h"
 
+#include "core/DataLocation.h"
 #include "core/GroupNames.h"
 #include "core/SnippetSearch.h"
 #include "core/SnippetStore.h"
@@ -9,7 +10,6 @@
 #include "exchange/ImportReader.h"
 
 #include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -69,8 +69,8 @@ QString generalHelp() {
     QString help = QStringLiteral("Usage: verdane-cli [--data-dir DIR] COMMAND [ARGUMENTS]\n\n"
                                   "The Verdane snippet library from the terminal.\n\n"
                                   "Options:\n"
-                                  "  --data-dir DIR  read qmvbsource.mdb and usersource.mdb from DIR instead of the "
-                                  "program's folder\n"
+                                  "  --data-dir DIR  read qmvbsource.mdb and usersource.mdb from DIR (see Files "
+                                  "below)\n"
                                   "  -h, --help      this help; COMMAND --help for one command's\n"
                                   "  -v, --version   the version\n\n"
                                   "Commands:\n");
@@ -99,8 +99,8 @@ QString ordinal(int n) {
 // A command's run over both databases, opened as the program opens them. Each command reads only what it needs.
 class Session {
 public:
-    Session(const QString& dataDir, const Output& output)
-        : m_store(dataDir)
+    Session(const DataLocation& data, const Output& output)
+        : m_store(data.libraryPath, data.userPath)
         , m_output(output) {
         m_opened = m_store.reopenDatabases();
     }
@@ -312,6 +312,9 @@ int run(const QStringList& arguments, const Output& output) {
         return BadArguments;
     }
     QStringList rest = parser.positionalArguments();
+    const DataPlaces places =
+        runningPlaces(parser.isSet(dataDir) ? QFileInfo(parser.value(dataDir)).absoluteFilePath() : QString());
+    const DataLocation data = locateData(places);
     if (parser.isSet(version)) {
         output.out(QByteArray("verdane-cli ") + VERDANE_VERSION + '\n');
         return Ok;
@@ -321,7 +324,7 @@ int run(const QStringList& arguments, const Output& output) {
             output.error(QStringLiteral("no command given (see verdane-cli --help)"));
             return BadArguments;
         }
-        output.out(generalHelp().toUtf8());
+        output.out((generalHelp() + QLatin1Char('\n') + dataFilesHelp(places, data)).toUtf8());
         return Ok;
     }
     const Command* command = findCommand(rest.takeFirst());
@@ -348,9 +351,8 @@ int run(const QStringList& arguments, const Output& output) {
                               command->count ? QLatin1String(command->arguments) : QStringLiteral("no arguments")));
         return BadArguments;
     }
-    QString folder = QCoreApplication::applicationDirPath();
     if (parser.isSet(dataDir)) {
-        folder = parser.value(dataDir);
+        const QString folder = parser.value(dataDir);
         const QFileInfo info(folder);
         if (!info.isDir()) {
             output.error((info.exists() ? QStringLiteral("data folder \"%1\" is not a folder")
@@ -360,7 +362,10 @@ int run(const QStringList& arguments, const Output& output) {
         }
     }
 
-    Session session(folder, output);
+    // A command goes on without the user's file as without any other: it says what it could not read.
+    if (const QString problem = prepareUserFile(data); !problem.isEmpty())
+        output.error(problem);
+    Session session(data, output);
     const QString name = QLatin1String(command->name);
     if (name == QLatin1String("list"))
         return session.list();

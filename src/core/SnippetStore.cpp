@@ -14,7 +14,8 @@ using sqlite::Statement;
 
 // One database file and the connection to it.
 struct SnippetStore::Connection {
-    QString fileName;
+    QString path;
+    QString fileName; // how messages name it
     sqlite::Connection db;
     QString notWritable; // why records cannot be added to the user's table; checked once at opening
 
@@ -46,21 +47,25 @@ QString SnippetStore::unreadableTable(const QString& fileName, const QString& ta
                             : QStringLiteral("%1 of %2 could not be read: %3").arg(what, fileName, reason);
 }
 
-SnippetStore::SnippetStore(QString dataDir, int busyTimeoutMs)
-    : m_dataDir(std::move(dataDir))
-    , m_busyTimeoutMs(busyTimeoutMs)
+SnippetStore::SnippetStore(const QString& libraryPath, const QString& userPath, int busyTimeoutMs)
+    : m_busyTimeoutMs(busyTimeoutMs)
     , m_library(std::make_unique<Connection>())
     , m_user(std::make_unique<Connection>()) {
-    m_library->fileName = kLibraryFileName;
-    m_user->fileName = kUserFileName;
+    m_library->path = libraryPath;
+    m_library->fileName = QFileInfo(libraryPath).fileName();
+    m_user->path = userPath;
+    m_user->fileName = QFileInfo(userPath).fileName();
 }
+
+SnippetStore::SnippetStore(const QString& dataDir, int busyTimeoutMs)
+    : SnippetStore(QDir(dataDir).filePath(kLibraryFileName), QDir(dataDir).filePath(kUserFileName), busyTimeoutMs) {}
 
 SnippetStore::~SnippetStore() {
     closeDatabases();
 }
 
 QString SnippetStore::filePath(Database db) const {
-    return QDir(m_dataDir).filePath(connection(db).fileName);
+    return connection(db).path;
 }
 
 SnippetStore::Connection& SnippetStore::connection(Database db) {
@@ -77,7 +82,7 @@ SnippetStore::ReopenResult SnippetStore::reopenDatabases() {
 
     auto openOne = [this](Database which) -> Status {
         Connection& c = connection(which);
-        c.db = sqlite::Connection(QDir(m_dataDir).absoluteFilePath(c.fileName), sqlite::Connection::Mode::ReadWrite,
+        c.db = sqlite::Connection(QFileInfo(c.path).absoluteFilePath(), sqlite::Connection::Mode::ReadWrite,
                                   m_busyTimeoutMs);
         if (!c.isOpen())
             return Status::failed(c.describe(QStringLiteral("The file"), c.db.openError()));

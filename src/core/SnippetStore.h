@@ -25,13 +25,14 @@ struct SnippetLookup {
 // created: a missing file fails to open.
 class SnippetStore final {
 public:
-    // Reads both files from dataDir. busyTimeoutMs is how long an operation waits for another process's lock.
-    explicit SnippetStore(QString dataDir, int busyTimeoutMs = 5000);
+    // Reads the library from libraryPath and the user's snippets from userPath. busyTimeoutMs is how long an operation
+    // waits for another process's lock.
+    SnippetStore(const QString& libraryPath, const QString& userPath, int busyTimeoutMs = 5000);
+    // Reads both files from dataDir.
+    explicit SnippetStore(const QString& dataDir, int busyTimeoutMs = 5000);
     ~SnippetStore();
     SnippetStore(const SnippetStore&) = delete;
     SnippetStore& operator=(const SnippetStore&) = delete;
-
-    QString dataDir() const { return m_dataDir; }
 
     // How a file or table that cannot be read is reported, in the same words wherever it is met.
     static QString unopenedFile(const QString& fileName);
@@ -107,7 +108,6 @@ private:
     Connection& connection(Database db);
     const Connection& connection(Database db) const;
 
-    QString m_dataDir;
     int m_busyTimeoutMs;
     quint64 m_generation = 0;
     quint64 m_writes = 0;

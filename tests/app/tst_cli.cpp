@@ -3,6 +3,7 @@
 #include "support/SpecialFiles.h"
 #include "support/TestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -293,6 +294,19 @@ private Q_SLOTS:
         QVERIFY(run.out.startsWith("Usage: verdane-cli [--data-dir DIR] export ") && run.out.contains("--lossy"));
         run = cli({QStringLiteral("--version")});
         QCOMPARE(run.out, QByteArray("verdane-cli 1.0.0\n"));
+    }
+
+    // --help ends with the two files a command would read: beside the program in the build, or those of --data-dir.
+    void helpNamesTheFilesInUse() {
+        const QDir beside = QFileInfo(qEnvironmentVariable("VERDANE_CLI")).dir();
+        const QByteArray inBuild = cli({QStringLiteral("--help")}).out;
+        QVERIFY2(
+            inBuild.endsWith(
+                ("  " + beside.filePath(kLibraryFileName) + "\n  " + beside.filePath(kUserFileName) + "\n").toUtf8()),
+            inBuild.constData());
+        const QByteArray given = cli(withData(m_folder, {QStringLiteral("--help")})).out;
+        QVERIFY2(given.endsWith(("  " + m_folder.libraryPath() + "\n  " + m_folder.userPath() + "\n").toUtf8()),
+                 given.constData());
     }
 
 private:

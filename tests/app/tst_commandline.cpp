@@ -1,5 +1,6 @@
 #include "support/TestSupport.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace verdane::test;
@@ -21,6 +22,13 @@ private Q_SLOTS:
         QCOMPARE(help.exitCode, 0);
         QVERIFY(help.out.contains("--data-dir <dir>"));
         QVERIFY(help.out.contains("--version"));
+
+        // It ends with the two files the run would read.
+        QTemporaryDir folder;
+        const ProgramRun inFolder = runVerdane({QStringLiteral("--data-dir"), folder.path(), QStringLiteral("--help")});
+        QVERIFY2(inFolder.out.endsWith(
+                     QStringLiteral("  %1/qmvbsource.mdb\n  %1/usersource.mdb\n").arg(folder.path()).toUtf8()),
+                 inFolder.out.constData());
 
         const ProgramRun version = runVerdane({QStringLiteral("--version")});
         QCOMPARE(version.exitCode, 0);

@@ -1,4 +1,5 @@
 #include "core/GroupNames.h"
+#include "core/NewDatabase.h"
 #include "core/SnippetStore.h"
 #include "support/TestSupport.h"
 

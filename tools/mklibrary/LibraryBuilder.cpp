@@ -1,6 +1,7 @@
 #include "mklibrary/LibraryBuilder.h"
 
 #include "core/GroupNames.h"
+#include "core/NewDatabase.h"
 #include "core/Sqlite.h"
 
 #include <QDateTime>
@@ -8,49 +9,10 @@
 #include <QFile>
 
 #include <algorithm>
-#include <filesystem>
-#include <functional>
 
 namespace verdane::tools {
 
-namespace {
-
 using sqlite::quoted;
-
-// Runs fill on a fresh database at a temporary name and moves it over target when it succeeded.
-QString writeDatabase(const QString& target, const std::function<QString(const sqlite::Connection&)>& fill) {
-    const QString temporary = target + QStringLiteral(".tmp");
-    QFile::remove(temporary);
-    QString error;
-    {
-        const sqlite::Connection db(temporary, sqlite::Connection::Mode::Create);
-        if (!db.isOpen()) {
-            error = db.openError();
-        } else {
-            db.exec("BEGIN");
-            error = fill(db);
-            if (error.isEmpty() && !db.exec("COMMIT"))
-                error = db.lastError();
-        }
-    }
-    if (!error.isEmpty()) {
-        QFile::remove(temporary);
-        return error;
-    }
-    std::error_code ec;
-    std::filesystem::rename(temporary.toStdString(), target.toStdString(), ec);
-    if (ec)
-        return QStringLiteral("cannot move %1 into place: %2").arg(temporary, QString::fromStdString(ec.message()));
-    return {};
-}
-
-QString createSnippetTable(const sqlite::Connection& db, const QString& table) {
-    sqlite::Statement create =
-        db.prepare(QStringLiteral("CREATE TABLE %1 (CodeName TEXT, Code TEXT)").arg(quoted(table)));
-    return create.run() ? QString() : create.error();
-}
-
-} // namespace
 
 QString withCrLf(const QString& text) {
     QString lf = text;
@@ -64,7 +26,7 @@ QString buildLibrary(const QString& sourceDir, const QString& target) {
     if (!source.exists())
         return QStringLiteral("no snippet sources in %1").arg(sourceDir);
 
-    return writeDatabase(target, [&](const sqlite::Connection& db) -> QString {
+    return writeDatabase(target, ExistingFile::Replace, [&](const sqlite::Connection& db) -> QString {
         for (const QString& group : groupNames()) {
             if (QString error = createSnippetTable(db, group); !error.isEmpty())
                 return error;
@@ -108,18 +70,6 @@ bool libraryIsOutOfDate(const QString& sourceDir, const QString& target, const Q
         }
     }
     return false;
-}
-
-QString makeUserDatabase(const QString& target, bool* created) {
-    if (created)
-        *created = false;
-    if (QFileInfo::exists(target))
-        return {};
-    const QString error =
-        writeDatabase(target, [](const sqlite::Connection& db) { return createSnippetTable(db, kUserCodeTable); });
-    if (created)
-        *created = error.isEmpty();
-    return error;
 }
 
 } // namespace verdane::tools

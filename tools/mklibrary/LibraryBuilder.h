@@ -12,10 +12,6 @@ QString buildLibrary(const QString& sourceDir, const QString& target);
 // Whether target is older than any snippet source, any group folder (a file removed) or the tool itself.
 bool libraryIsOutOfDate(const QString& sourceDir, const QString& target, const QString& toolPath);
 
-// Makes an empty user database at target, unless a file is there already: that one holds the user's snippets.
-// Returns an error text, empty on success; created tells whether a file was made.
-QString makeUserDatabase(const QString& target, bool* created = nullptr);
-
 // Text as the library stores it: every line break CR LF, nothing else changed.
 QString withCrLf(const QString& text);
 

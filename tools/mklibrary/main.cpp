@@ -1,3 +1,5 @@
+#include "core/NewDatabase.h"
+
 #include <QCoreApplication>
 
 #include "mklibrary/LibraryBuilder.h"
@@ -11,7 +13,7 @@ int main(int argc, char** argv) {
         if (verdane::tools::libraryIsOutOfDate(args[2], args[3], QCoreApplication::applicationFilePath()))
             error = verdane::tools::buildLibrary(args[2], args[3]);
     } else if (args.size() == 3 && args[1] == QStringLiteral("user")) {
-        error = verdane::tools::makeUserDatabase(args[2]);
+        error = verdane::makeUserDatabase(args[2]);
     } else {
         std::fputs("usage: verdane-mklibrary library SOURCE-DIR TARGET.mdb\n"
                    "       verdane-mklibrary user TARGET.mdb   (leaves an existing file alone)\n",

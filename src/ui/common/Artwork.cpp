@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QSvgRenderer>
 
 namespace verdane {
 
@@ -24,26 +25,28 @@ void paintLeaf(QPainter& p, const QRectF& box) {
     p.restore();
 }
 
+QImage appIconImage(int pixels) {
+    QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QSvgRenderer drawing(QStringLiteral(":/icons/appicon.svg"));
+    QPainter p(&image);
+    drawing.render(&p, QRectF(0, 0, pixels, pixels));
+    return image;
+}
+
 QPixmap appIconPixmap(int size, qreal devicePixelRatio) {
-    QPixmap pixmap(QSize(size, size) * devicePixelRatio);
+    QPixmap pixmap = QPixmap::fromImage(appIconImage(qRound(size * devicePixelRatio)));
     pixmap.setDevicePixelRatio(devicePixelRatio);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QRectF tile(0.5, 0.5, size - 1.0, size - 1.0);
-    QLinearGradient sky(tile.topLeft(), tile.bottomRight());
-    sky.setColorAt(0.0, QColor(0x1f, 0x3a, 0x5f));
-    sky.setColorAt(1.0, QColor(0x2e, 0x6b, 0x5a));
-    p.setPen(Qt::NoPen);
-    p.setBrush(sky);
-    p.drawRoundedRect(tile, size * 0.18, size * 0.18);
-    paintLeaf(p, tile.adjusted(size * 0.12, size * 0.08, -size * 0.08, -size * 0.08));
     return pixmap;
+}
+
+QList<int> appIconSizes() {
+    return {16, 22, 24, 32, 48, 64, 128, 256, 512};
 }
 
 QIcon appIcon() {
     QIcon icon;
-    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+    for (const int size : appIconSizes())
         icon.addPixmap(appIconPixmap(size));
     return icon;
 }

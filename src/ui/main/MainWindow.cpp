@@ -499,7 +499,7 @@ void MainWindow::mnuViewOptions_Click() {
 }
 
 void MainWindow::mnuHelpAbout_Click() {
-    AboutBox about(this, m_store.filePath(Database::Library));
+    AboutBox about(this, m_store.filePath(Database::Library), m_store.filePath(Database::User));
     registerLoadedWindow(&about);
     about.exec();
 }

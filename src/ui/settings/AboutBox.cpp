@@ -9,7 +9,9 @@
 #include "ui/common/ClassicForm.h"
 #include "ui/common/MessageBox.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLocale>
 #include <QMouseEvent>
@@ -24,7 +26,7 @@ QString databaseSizeText(qint64 bytes, const QLocale& locale) {
     return QStringLiteral("Database Size: ") + plain.toString(double(bytes) / 1024.0, 'g', 15) + QStringLiteral("Kb");
 }
 
-AboutBox::AboutBox(QWidget* owner, const QString& libraryPath)
+AboutBox::AboutBox(QWidget* owner, const QString& libraryPath, const QString& userPath)
     : ClassicForm(owner, Kind::Modal, "frmAbout", QStringLiteral("About Verdane"), 5490, 2385)
     , m_imgImage1(new QLabel(this))
     , m_lblTitle(new QLabel(QStringLiteral("Application Title"), this))
@@ -63,17 +65,22 @@ AboutBox::AboutBox(QWidget* owner, const QString& libraryPath)
 
     connect(m_cmdOK, &QPushButton::clicked, this, &AboutBox::cmdOK_Click);
     connect(m_cmdSysInfo, &QPushButton::clicked, this, &AboutBox::cmdSysInfo_Click);
-    Form_Load(libraryPath);
+    Form_Load(libraryPath, userPath);
 }
 
 AboutBox::~AboutBox() = default;
 
-void AboutBox::Form_Load(const QString& libraryPath) {
+void AboutBox::Form_Load(const QString& libraryPath, const QString& userPath) {
     m_lblVersion->setText(QStringLiteral("Version %1.%2.%3")
                               .arg(VERDANE_VERSION_MAJOR)
                               .arg(VERDANE_VERSION_MINOR)
                               .arg(VERDANE_VERSION_PATCH));
     m_lblTitle->setText(QStringLiteral("Verdane"));
+    // The line has room for the size only; where the files are, which depends on how the program was installed and
+    // started, shows when the pointer rests on it.
+    m_lblDatabaseInfo->setToolTip(QStringLiteral("Library: %1\nYour snippets: %2")
+                                      .arg(QDir::toNativeSeparators(QFileInfo(libraryPath).absoluteFilePath()),
+                                           QDir::toNativeSeparators(QFileInfo(userPath).absoluteFilePath())));
     QFile library(libraryPath);
     if (!library.open(QIODevice::ReadOnly)) {
         MessageBox::error(this);

@@ -13,8 +13,8 @@ class AboutBox final : public ClassicForm {
     Q_OBJECT
 
 public:
-    // libraryPath: the library database the program reads.
-    AboutBox(QWidget* owner, const QString& libraryPath);
+    // libraryPath, userPath: the two database files the program reads.
+    AboutBox(QWidget* owner, const QString& libraryPath, const QString& userPath);
     ~AboutBox() override;
 
     void cmdOK_Click();
@@ -26,7 +26,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void Form_Load(const QString& libraryPath);
+    void Form_Load(const QString& libraryPath, const QString& userPath);
 
     QLabel* m_imgImage1;
     QLabel* m_lblTitle;

@@ -18,6 +18,9 @@ constexpr int kSplashExposeWaitMs = 2000;
 Startup::Startup(QString dataDir)
     : m_store(std::make_unique<SnippetStore>(std::move(dataDir))) {}
 
+Startup::Startup(const QString& libraryPath, const QString& userPath)
+    : m_store(std::make_unique<SnippetStore>(libraryPath, userPath)) {}
+
 Startup::~Startup() = default;
 
 MainWindow& Startup::Main() {

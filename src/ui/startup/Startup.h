@@ -13,6 +13,7 @@ class SnippetStore;
 class Startup final {
 public:
     explicit Startup(QString dataDir);
+    Startup(const QString& libraryPath, const QString& userPath);
     ~Startup();
 
     // Shows the splash, loads the main window, builds the catalogue, closes the splash and shows the main window.

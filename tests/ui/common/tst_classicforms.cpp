@@ -75,7 +75,7 @@ private Q_SLOTS:
         main.mnuFileImport_Click();
         main.mnuViewOptions_Click();
         main.mnuFileExportmIRCChat_Click();
-        AboutBox about(&main, s.folder().libraryPath());
+        AboutBox about(&main, s.folder().libraryPath(), s.folder().userPath());
         about.show();
         QStringList problems;
         for (QWidget* window : std::initializer_list<QWidget*>{main.findWindow(), main.importWindow(),

@@ -99,6 +99,10 @@ private Q_SLOTS:
             QCOMPARE(label(box, "lblTitle"), QStringLiteral("Verdane"));
             QCOMPARE(label(box, "lblVersion"), QStringLiteral("Version ") + QStringLiteral(VERDANE_VERSION));
             QCOMPARE(label(box, "lblDatabaseInfo"), size);
+            // Which files are in use: where the program found them, whichever way it was installed.
+            const QString files = box->findChild<QLabel*>(QStringLiteral("lblDatabaseInfo"))->toolTip();
+            QVERIFY2(files.contains(s.folder().libraryPath()) && files.contains(s.folder().userPath()),
+                     qPrintable(files));
             QVERIFY(!label(box, "lblCopyright").isEmpty());
             QVERIFY(!box->findChild<QLabel*>(QStringLiteral("imgImage1"))->pixmap().isNull());
             QCOMPARE(box->findChild<QPushButton*>(QStringLiteral("cmdOK"))->text(), QStringLiteral("&OK"));
@@ -106,6 +110,16 @@ private Q_SLOTS:
                      QStringLiteral("&System Info..."));
         });
         QVERIFY(MessageBox::shown().isEmpty());
+    }
+
+    // The icon is drawn from the desktop's SVG file, built into the program: a tile with rounded corners.
+    void windowsCarryTheDrawnIcon() {
+        Session s;
+        const QImage icon = QApplication::windowIcon().pixmap(64).toImage();
+        QCOMPARE(icon.size(), QSize(64, 64));
+        QCOMPARE(icon.pixelColor(0, 0).alpha(), 0);
+        QCOMPARE(icon.pixelColor(32, 32).alpha(), 255);
+        QCOMPARE(icon.pixelColor(2, 32).alpha(), 255);
     }
 
     void missingLibraryShowsErrorAndStillOpens() {

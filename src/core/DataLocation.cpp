@@ -1,0 +1,69 @@
+#include "core/DataLocation.h"
+
+#include "core/GroupNames.h"
+#include "core/NewDatabase.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace verdane {
+
+DataLocation locateData(const DataPlaces& places) {
+    auto inFolder = [](DataLocation::Source source, const QString& folder) {
+        const QDir dir(folder);
+        return DataLocation{source, dir.filePath(kLibraryFileName), dir.filePath(kUserFileName), false};
+    };
+    if (!places.dataDir.isEmpty())
+        return inFolder(DataLocation::Source::DataDir, places.dataDir);
+    DataLocation beside = inFolder(DataLocation::Source::ProgramFolder, places.programDir);
+    if (QFileInfo::exists(beside.libraryPath) && QFileInfo::exists(beside.userPath))
+        return beside;
+    DataLocation installed{DataLocation::Source::Installed, QDir(places.shareDir).filePath(kLibraryFileName),
+                           QDir(places.userDataDir).filePath(kUserFileName), false};
+    installed.createUserFile = !QFileInfo::exists(installed.userPath);
+    return installed;
+}
+
+DataPlaces runningPlaces(const QString& dataDir) {
+    const QString programDir = QCoreApplication::applicationDirPath();
+    // Shared by the window and the terminal, whatever name each runs under.
+    const QString userDataDir =
+        QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)).filePath(QStringLiteral("Verdane"));
+    return DataPlaces{dataDir, programDir,
+                      QDir::cleanPath(QDir(programDir).filePath(QStringLiteral(VERDANE_SHARE_FROM_BIN))), userDataDir};
+}
+
+QString prepareUserFile(const DataLocation& location) {
+    if (!location.createUserFile)
+        return {};
+    const QString folder = QFileInfo(location.userPath).path();
+    if (!QDir().mkpath(folder))
+        return QStringLiteral("cannot make the folder %1 for your snippets").arg(folder);
+    if (const QString error = makeUserDatabase(location.userPath); !error.isEmpty())
+        return QStringLiteral("cannot make %1: %2").arg(location.userPath, error);
+    return {};
+}
+
+QString dataFilesHelp(const DataPlaces& places, const DataLocation& location) {
+    QString help = QStringLiteral("Files: %1, the library, and %2, your snippets, are read\n"
+                                  "  1. from the folder given with --data-dir; or else\n"
+                                  "  2. from beside the program, when both are there:\n"
+                                  "       %3\n"
+                                  "  3. or else as installed, the library from\n"
+                                  "       %4\n"
+                                  "     and your snippets from\n"
+                                  "       %5\n"
+                                  "     where %2 is made, empty, the first time it is missing.\n"
+                                  "In use:\n"
+                                  "  %6\n"
+                                  "  %7")
+                       .arg(kLibraryFileName, kUserFileName, places.programDir, places.shareDir, places.userDataDir,
+                            location.libraryPath, location.userPath);
+    if (location.createUserFile)
+        help += QStringLiteral(" (not there yet: made on first use)");
+    return help + QLatin1Char('\n');
+}
+
+} // namespace verdane
