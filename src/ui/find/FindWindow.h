@@ -7,7 +7,7 @@
 
 class QGroupBox;
 class QLineEdit;
-class QListView;
+class QTreeView;
 class QPushButton;
 
 namespace verdane {
@@ -62,7 +62,7 @@ private:
     QPushButton* m_cmdFind;
     QPushButton* m_cmdClose;
     QGroupBox* m_frameFound;
-    QListView* m_lstFound;
+    QTreeView* m_lstFound;
     FoundListModel* m_found;
     SearchTiming m_timing;
     QElapsedTimer m_clock;

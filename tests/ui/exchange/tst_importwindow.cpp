@@ -17,7 +17,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
+#include <QAbstractItemView>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
@@ -349,8 +349,8 @@ private Q_SLOTS:
         find->findChild<QLineEdit*>(QStringLiteral("txtFind"))->setText(QStringLiteral("a"));
         QVERIFY(search(find));
         QVERIFY(!find->results().isEmpty());
-        find->findChild<QListView*>(QStringLiteral("lstFound"))
-            ->setCurrentIndex(find->findChild<QListView*>(QStringLiteral("lstFound"))->model()->index(0, 0));
+        find->findChild<QAbstractItemView*>(QStringLiteral("lstFound"))
+            ->setCurrentIndex(find->findChild<QAbstractItemView*>(QStringLiteral("lstFound"))->model()->index(0, 0));
         Controls c = openImport(s.main());
         c.name->setText(QStringLiteral("Mine"));
         c.fromClipboard->click();

@@ -12,7 +12,7 @@
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QListView>
+#include <QAbstractItemView>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeView>
@@ -81,7 +81,7 @@ private Q_SLOTS:
         QCOMPARE(cmdClose->text(), QStringLiteral("&Cancel"));
         QVERIFY(cmdFind->isDefault());
         auto* txtFind = find->findChild<QLineEdit*>(QStringLiteral("txtFind"));
-        auto* list = find->findChild<QListView*>(QStringLiteral("lstFound"));
+        auto* list = find->findChild<QAbstractItemView*>(QStringLiteral("lstFound"));
         find->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(find));
         QCOMPARE(QApplication::focusWidget(), txtFind);
@@ -145,7 +145,7 @@ private Q_SLOTS:
         QTest::mouseClick(cmdFind, Qt::LeftButton);
         QVERIFY(searchEnded(find));
         QCOMPARE(find->results(), expected);
-        QCOMPARE(find->findChild<QListView*>(QStringLiteral("lstFound"))->model()->rowCount(), expected.size());
+        QCOMPARE(find->findChild<QAbstractItemView*>(QStringLiteral("lstFound"))->model()->rowCount(), expected.size());
         QVERIFY(MessageBox::shown().isEmpty());
     }
 
@@ -159,7 +159,7 @@ private Q_SLOTS:
         find->findChild<QLineEdit*>(QStringLiteral("txtFind"))->setText(QStringLiteral("msgbox"));
         QVERIFY(search(find));
         QCOMPARE(find->results(), QStringList({"Show Box", "Shared", "File", "Shared", "Mine"}));
-        auto* list = find->findChild<QListView*>(QStringLiteral("lstFound"));
+        auto* list = find->findChild<QAbstractItemView*>(QStringLiteral("lstFound"));
         auto pick = [&](int row) {
             list->scrollTo(list->model()->index(row, 0));
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
@@ -214,7 +214,7 @@ private Q_SLOTS:
         // A table that breaks after the search: picking from it is the viewer's failure, shown as such.
         MessageBox::clearShown();
         QVERIFY(DatabaseFile::exec(s.folder().libraryPath(), QStringLiteral("DROP TABLE Math")));
-        auto* list = find->findChild<QListView*>(QStringLiteral("lstFound"));
+        auto* list = find->findChild<QAbstractItemView*>(QStringLiteral("lstFound"));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(0, 0)).center());
         QCOMPARE(MessageBox::shownTexts(), QStringList{QStringLiteral("Error")});
     }
