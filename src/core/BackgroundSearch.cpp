@@ -2,6 +2,10 @@
 
 namespace verdane {
 
+namespace {
+constexpr qsizetype kBatch = 512;
+} // namespace
+
 struct BackgroundSearch::Job {
     std::atomic<bool> cancel{false};
     std::thread thread;
@@ -30,19 +34,33 @@ void BackgroundSearch::start(const QString& text) {
     }
     m_running = true;
     job->thread = std::thread([this, self, text] {
+        // Hits are handed over in batches, so that a search with a hundred thousand of them takes the lock a few
+        // hundred times rather than once per hit; the first goes at once, to be on screen soonest.
+        QList<SnippetSearch::Hit> batch;
+        bool first = true;
+        auto handOver = [&] {
+            const std::lock_guard lock(m_mutex);
+            if (m_current != self)
+                return;
+            m_pending += batch;
+            if (!m_announced) {
+                m_announced = true;
+                QMetaObject::invokeMethod(this, &BackgroundSearch::hitsFound, Qt::QueuedConnection);
+            }
+        };
         const QStringList unreadable = m_search.find(
             text,
             [&](const SnippetSearch::Hit& hit) {
-                const std::lock_guard lock(m_mutex);
-                if (m_current != self)
-                    return;
-                m_pending.append(hit);
-                if (!m_announced) {
-                    m_announced = true;
-                    QMetaObject::invokeMethod(this, &BackgroundSearch::hitsFound, Qt::QueuedConnection);
+                batch.append(hit);
+                if (first || batch.size() >= kBatch) {
+                    handOver();
+                    batch.clear();
+                    first = false;
                 }
             },
             &self->cancel);
+        if (!batch.isEmpty())
+            handOver();
         const bool cancelled = self->cancel.load();
         // Delivered after every hit announcement of this job, since both travel through the same queue.
         QMetaObject::invokeMethod(

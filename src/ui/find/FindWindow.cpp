@@ -9,8 +9,8 @@
 
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QTreeView>
 #include <QPushButton>
+#include <QTreeView>
 
 namespace verdane {
 
@@ -18,6 +18,7 @@ namespace {
 
 const QString kCaption = QStringLiteral("Verdane - Find");
 const QString kWorkingCaption = QStringLiteral("Verdane - Find - Working...");
+constexpr int kShowEveryMs = 40;
 
 } // namespace
 
@@ -52,7 +53,16 @@ FindWindow::FindWindow(SnippetSearch& search)
 
     setTabOrder({m_txtFind, m_cmdFind, m_cmdClose, m_lstFound});
 
-    connect(m_search, &BackgroundSearch::hitsFound, this, &FindWindow::showHits);
+    // After the first hit, the list takes what was found at most this often: each addition costs the view a layout.
+    m_showLater.setSingleShot(true);
+    m_showLater.setInterval(kShowEveryMs);
+    connect(&m_showLater, &QTimer::timeout, this, &FindWindow::showHits);
+    connect(m_search, &BackgroundSearch::hitsFound, this, [this] {
+        if (m_timing.hits == 0)
+            showHits();
+        else if (!m_showLater.isActive())
+            m_showLater.start();
+    });
     connect(m_search, &BackgroundSearch::finished, this, &FindWindow::endSearch);
     connect(m_cmdFind, &QPushButton::clicked, this, &FindWindow::cmdFind_Click);
     connect(m_cmdClose, &QPushButton::clicked, this, &FindWindow::cmdClose_Click);
@@ -71,6 +81,7 @@ bool FindWindow::isSearching() const {
 void FindWindow::cmdFind_Click() {
     m_clock.start();
     m_timing = SearchTiming{};
+    m_showLater.stop();
     m_found->clear();
     setWindowTitle(kWorkingCaption);
     setCursor(Qt::BusyCursor);
@@ -90,6 +101,7 @@ void FindWindow::showHits() {
 }
 
 void FindWindow::endSearch(bool, const QStringList& unreadable) {
+    m_showLater.stop();
     showHits();
     m_timing.totalMs = double(m_clock.nsecsElapsed()) / 1e6;
     unsetCursor();

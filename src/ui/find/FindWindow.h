@@ -4,6 +4,7 @@
 #include "ui/common/ClassicForm.h"
 
 #include <QElapsedTimer>
+#include <QTimer>
 
 class QGroupBox;
 class QLineEdit;
@@ -66,6 +67,7 @@ private:
     FoundListModel* m_found;
     SearchTiming m_timing;
     QElapsedTimer m_clock;
+    QTimer m_showLater;
     bool m_closing = false;
 };
 
