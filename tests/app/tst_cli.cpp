@@ -224,16 +224,12 @@ private Q_SLOTS:
             << QStringList{"rename", "Math", "Sum", "Ours"} << none << 6 << "read-only" << unchanged;
         QTest::newRow("rename in no group")
             << QStringList{"rename", "Nowhere", "Mine", "Ours"} << none << 3 << "no group" << unchanged;
-        QTest::newRow("rename no snippet")
-            << QStringList{"rename", "User Code", "Gone", "Ours"} << none << 3 << "Gone" << unchanged;
         QTest::newRow("rename one of several")
             << QStringList{"rename", "User Code", "Dup", "Ours"} << none << 6 << "--nth" << unchanged;
         QTest::newRow("delete") << QStringList{"delete", "User Code", "Mine"} << none << 0 << ""
                                 << QStringList{"Dup=d1", "Dup=d2"};
         QTest::newRow("delete the second of several") << QStringList{"delete", "--nth", "2", "User Code", "Dup"} << none
                                                       << 0 << "" << QStringList{"Mine=mine", "Dup=d1"};
-        QTest::newRow("delete in the library")
-            << QStringList{"delete", "Math", "Sum"} << none << 6 << "read-only" << unchanged;
         QTest::newRow("edit from standard input")
             << QStringList{"edit", "User Code", "Mine", "-"} << QByteArray("Sub A()\nEnd Sub") << 0 << ""
             << QStringList{"Mine=Sub A()\r\nEnd Sub", "Dup=d1", "Dup=d2"};
@@ -243,8 +239,6 @@ private Q_SLOTS:
             << QStringList{"edit", "User Code", "Mine", "-"} << QByteArray("") << 6 << "Zero Length" << unchanged;
         QTest::newRow("edit from no file")
             << QStringList{"edit", "User Code", "Mine", "/no/such/file"} << none << 5 << "/no/such/file" << unchanged;
-        QTest::newRow("edit in the library")
-            << QStringList{"edit", "Math", "Sum", "-"} << QByteArray("x") << 6 << "read-only" << unchanged;
     }
 
     void changesOwnSnippets() {

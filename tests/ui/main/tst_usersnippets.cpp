@@ -37,9 +37,12 @@ QList<Record> ownSnippets() {
             {QStringLiteral("Gamma"), QStringLiteral("' gamma")}};
 }
 
+// The same as the user's table holds them, as name=code lines.
 QStringList ownLines() {
-    return {QStringLiteral("Alpha=' alpha\r\nSub Alpha()\r\nEnd Sub"),
-            QStringLiteral("Beta=' beta\nSub Beta()\r\nEnd Sub"), QStringLiteral("Gamma=' gamma")};
+    QStringList lines;
+    for (const Record& r : ownSnippets())
+        lines << r.name.toString() + QLatin1Char('=') + r.code.toString();
+    return lines;
 }
 
 int own(MainWindow& main, const QString& name) {
@@ -291,7 +294,7 @@ private Q_SLOTS:
     void unsavedChangesAskOnEveryWayOut_data() {
         QTest::addColumn<QString>("way");
         QTest::addColumn<MessageBox::Button>("answer");
-        for (const char* way : {"click", "arrow key", "Find", "Refresh", "Close", "close button", "quit"}) {
+        for (const char* way : {"click", "arrow key", "Find", "Refresh", "close button", "quit"}) {
             for (const auto& [answer, name] :
                  {std::pair{MessageBox::Button::Cancel, "cancel"}, std::pair{MessageBox::Button::Discard, "discard"},
                   std::pair{MessageBox::Button::Save, "save"}})
@@ -324,8 +327,6 @@ private Q_SLOTS:
                               list->visualRect(list->model()->index(0, 0)).center());
         } else if (way == QLatin1String("Refresh")) {
             action(main, QStringLiteral("mnuViewRefresh"))->trigger();
-        } else if (way == QLatin1String("Close")) {
-            action(main, QStringLiteral("mnuFileClose"))->trigger();
         } else if (way == QLatin1String("close button")) {
             main.close();
         } else {
@@ -349,7 +350,7 @@ private Q_SLOTS:
         }
         QVERIFY(!editing(main));
         QCOMPARE(stored, answer == MessageBox::Button::Save ? typed : ownSnippets()[1].code.toString());
-        const bool closes = way.contains(QLatin1String("lose")) || way == QLatin1String("quit");
+        const bool closes = way == QLatin1String("close button") || way == QLatin1String("quit");
         QCOMPARE(main.isVisible(), !closes);
         if (way == QLatin1String("Refresh"))
             QCOMPARE(main.selectedNode(), 0);
