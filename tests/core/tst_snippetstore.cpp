@@ -355,7 +355,7 @@ private Q_SLOTS:
                            {QStringLiteral("Dup"), QStringLiteral("d1")},
                            {QStringLiteral("Dup"), QStringLiteral("d2")},
                            {QStringLiteral("C"), QStringLiteral("c")}});
-        const QStringList original = folder.userSnippets();
+        const QStringList asCreated = folder.userSnippets();
         SnippetStore store(folder.path());
         store.reopenDatabases();
         SnippetStore::PriorSnippet prior;
@@ -363,13 +363,13 @@ private Q_SLOTS:
         QVERIFY(store.renameUserSnippet(2, QStringLiteral("Dup"), QStringLiteral("Solo"), 0, &prior));
         QCOMPARE(prior.namesakes, 1);
         QVERIFY(store.renameUserSnippet(2, QStringLiteral("Solo"), prior.name, prior.namesakes));
-        QCOMPARE(folder.userSnippets(), original);
+        QCOMPARE(folder.userSnippets(), asCreated);
 
         qint64 record = 0;
         QVERIFY(store.deleteUserSnippet(1, QStringLiteral("A"), QStringLiteral("a"), &prior));
         QVERIFY(store.restoreUserSnippet(prior, &record));
         QCOMPARE(record, 1);
-        QCOMPARE(folder.userSnippets(), original);
+        QCOMPARE(folder.userSnippets(), asCreated);
 
         // Renamed again by another program: the undo of our rename is refused.
         QVERIFY(store.renameUserSnippet(4, QStringLiteral("C"), QStringLiteral("D"), 0, &prior));
