@@ -24,12 +24,15 @@ const char* const kExitCodes =
     "  0  success\n"
     "  1  find: no snippet matched\n"
     "  2  bad arguments\n"
-    "  3  no such snippet\n"
-    "  4  a database file or table missing or unreadable, or a failed write to it; list and find still print\n"
-    "     what the readable tables hold, and name each table they could not read on standard error\n"
-    "  5  a file that cannot be read (import) or written (export), or standard output that cannot be written\n"
-    "  6  refused: import of an empty name, a name over 50 characters, a name User Code already holds, an empty\n"
-    "     input or one over 64 MB; export of characters Windows-1252 cannot hold, without --lossy\n";
+    "  3  no such snippet, or no such group\n"
+    "  4  a database file or table missing or unreadable, or a failed write to it (also when another program\n"
+    "     holds its lock for more than 5 seconds; nothing is changed then); list and find still print what the\n"
+    "     readable tables hold, and name each table they could not read on standard error\n"
+    "  5  a file that cannot be read (import, edit) or written (export), or standard output that cannot be written\n"
+    "  6  refused: a name that is empty, over 50 characters or one User Code already holds (import, rename); an\n"
+    "     empty input or one over 64 MB (import, edit); a change outside User Code, of a name several snippets\n"
+    "     share without --nth, or of a snippet another program changed meanwhile (rename, edit, delete); export\n"
+    "     of characters Windows-1252 cannot hold, without --lossy\n";
 
 struct Command {
     const char* name;
@@ -55,6 +58,14 @@ constexpr Command kCommands[] = {
      "Add FILE (- for standard input) to the user's snippets under NAME, which User Code must not hold yet. FILE "
      "must be a regular file of at most 64 MB; UTF-16 and UTF-8 (with or without a byte order mark) are decoded, "
      "anything else is read as Windows-1252. Needs only usersource.mdb."},
+    {"rename", "[--nth N] GROUP NAME NEW", 3,
+     "Rename a snippet of your own to NEW. GROUP must be \"User Code\": the library is read-only. NEW follows the "
+     "import's rules: 1 to 50 characters, not a name User Code already holds. Where several snippets share the "
+     "NAME, --nth N says which; without it they are refused."},
+    {"edit", "[--nth N] GROUP NAME FILE", 3,
+     "Replace the code of a snippet of your own with FILE (- for standard input), read and decoded as import "
+     "reads it, line breaks made CR LF. GROUP and --nth N as for rename."},
+    {"delete", "[--nth N] GROUP NAME", 2, "Delete a snippet of your own. GROUP and --nth N as for rename."},
 };
 
 const Command* findCommand(const QString& name) {
@@ -130,8 +141,8 @@ public:
         return reportAll(failures) ? Ok : DatabaseError;
     }
 
-    // The code of the nth record (from 1) called name in the group's table.
-    int code(const QString& group, const QString& name, int nth, QString* code) {
+    // The nth record (from 1) called name in the group's table, and how many bear that name.
+    int locate(const QString& group, const QString& name, int nth, SnippetRef* record, qsizetype* namesakes) {
         const SnippetRef table = group == kUserCodeCaption ? SnippetRef{Database::User, kUserCodeTable, 0}
                                                            : snippetTable(snippetTableNumber(Database::Library, group));
         if (table.isNull()) {
@@ -152,12 +163,27 @@ public:
                                      .arg(group, name));
             return UnknownSnippet;
         }
-        if (named.records.size() > 1)
+        *record = {table.database, table.table, named.records[nth - 1]};
+        *namesakes = named.records.size();
+        return Ok;
+    }
+
+    // The code of the nth record (from 1) called name in the group's table.
+    int code(const QString& group, const QString& name, int nth, QString* code) {
+        SnippetRef record;
+        qsizetype namesakes = 0;
+        if (const int result = locate(group, name, nth, &record, &namesakes); result != Ok)
+            return result;
+        if (namesakes > 1)
             m_output.error(
                 QStringLiteral("%1 snippets in \"%2\" are named \"%3\"; this is the %4 (--nth N picks another)")
-                    .arg(named.records.size())
+                    .arg(namesakes)
                     .arg(group, name, ordinal(nth)));
-        const SnippetLookup found = m_store.readSnippet({table.database, table.table, named.records[nth - 1]}, name);
+        return readCode(record, group, name, code);
+    }
+
+    int readCode(const SnippetRef& record, const QString& group, const QString& name, QString* code) {
+        const SnippetLookup found = m_store.readSnippet(record, name);
         if (!found.status) {
             m_output.error(found.status.message());
             return DatabaseError;
@@ -208,11 +234,8 @@ public:
         return Ok;
     }
 
-    int import(const QString& name, const QString& path) {
-        if (const Status refusal = checkName(name); !refusal) {
-            m_output.error(refusal.message());
-            return Refused;
-        }
+    // The code a file (- for the standard input) gives, read and decoded as the Import window reads it.
+    int readInput(const QString& path, QString* code) {
         ImportInput input;
         if (path == QLatin1String("-")) {
             QFile standardInput;
@@ -227,16 +250,38 @@ public:
                 input.outcome == ImportInput::Outcome::Empty || input.outcome == ImportInput::Outcome::TooLarge;
             return refused ? Refused : FileError;
         }
-        const QByteArray& bytes = input.bytes;
+        *code = importedCode(input.bytes);
+        return Ok;
+    }
+
+    // A write's outcome as the exit code says it.
+    int written(const Status& status) {
+        if (status)
+            return Ok;
+        m_output.error(status.message());
+        return status.isRefused() ? Refused : DatabaseError;
+    }
+
+    int refusedName(const QString& name) {
+        const Status refusal = checkName(name);
+        if (!refusal)
+            m_output.error(refusal.message());
+        return refusal ? Ok : Refused;
+    }
+
+    int import(const QString& name, const QString& path) {
+        QString code;
+        if (const int result = refusedName(name); result != Ok)
+            return result;
+        if (const int result = readInput(path, &code); result != Ok)
+            return result;
         if (!m_opened.user) {
             m_output.error(m_opened.user.message());
             return DatabaseError;
         }
         qint64 record = 0;
-        if (const Status stored = m_store.addUserSnippet(name, importedCode(bytes), &record); !stored) {
-            m_output.error(stored.message());
-            return stored.isRefused() ? Refused : DatabaseError;
-        }
+        if (const int result = written(m_store.addUserSnippet(name, code, &record)); result != Ok)
+            return result;
         int place = 0;
         m_store.listSnippets(Database::User, kUserCodeTable, [&](qint64 r, QString) { place += r <= record; });
         m_output.out(QStringLiteral("%1/%2 (record %3 of %4)\n")
@@ -245,6 +290,66 @@ public:
                          .arg(kUserCodeTable)
                          .toUtf8());
         return Ok;
+    }
+
+    // The commands that change a snippet of the user's own: the library's groups are read-only, and of several
+    // snippets of one name the user says which with --nth, as a change is not to fall on a snippet by chance.
+    int ownGroup(const QString& group) {
+        if (group == kUserCodeCaption)
+            return Ok;
+        const bool library = snippetTableNumber(Database::Library, group) >= 0;
+        m_output.error((library ? QStringLiteral("\"%1\" is a group of the library, which is read-only; only snippets "
+                                                 "in \"%2\" can be renamed, edited or deleted")
+                                : QStringLiteral("no group \"%1\"; only snippets in \"%2\" can be renamed, edited or "
+                                                 "deleted"))
+                           .arg(group, kUserCodeCaption));
+        return library ? Refused : UnknownSnippet;
+    }
+
+    int ownRecord(const QString& name, int nth, bool nthGiven, SnippetRef* record, QString* code) {
+        qsizetype namesakes = 0;
+        if (const int result = locate(kUserCodeCaption, name, nth, record, &namesakes); result != Ok)
+            return result;
+        if (namesakes > 1 && !nthGiven) {
+            m_output.error(QStringLiteral("%1 snippets in \"%2\" are named \"%3\"; --nth N (1 to %1) says which")
+                               .arg(namesakes)
+                               .arg(kUserCodeCaption, name));
+            return Refused;
+        }
+        return code ? readCode(*record, kUserCodeCaption, name, code) : Ok;
+    }
+
+    int rename(const QString& group, const QString& name, const QString& newName, int nth, bool nthGiven) {
+        SnippetRef record;
+        int result = ownGroup(group);
+        if (result == Ok)
+            result = refusedName(newName);
+        if (result == Ok)
+            result = ownRecord(name, nth, nthGiven, &record, nullptr);
+        return result == Ok ? written(m_store.renameUserSnippet(record.record, name, newName)) : result;
+    }
+
+    int edit(const QString& group, const QString& name, const QString& path, int nth, bool nthGiven) {
+        if (const int result = ownGroup(group); result != Ok)
+            return result;
+        SnippetRef record;
+        QString newCode;
+        QString oldCode;
+        if (const int result = readInput(path, &newCode); result != Ok)
+            return result;
+        if (const int result = ownRecord(name, nth, nthGiven, &record, &oldCode); result != Ok)
+            return result;
+        return written(m_store.replaceUserCode(record.record, name, oldCode, newCode));
+    }
+
+    int remove(const QString& group, const QString& name, int nth, bool nthGiven) {
+        if (const int result = ownGroup(group); result != Ok)
+            return result;
+        SnippetRef record;
+        QString code;
+        if (const int result = ownRecord(name, nth, nthGiven, &record, &code); result != Ok)
+            return result;
+        return written(m_store.deleteUserSnippet(record.record, name, code));
     }
 
 private:
@@ -265,6 +370,7 @@ private:
 // The options a command takes after its name: "--nth N" (or "--nth=N") and "--lossy"; "--" ends them.
 struct CommandOptions {
     int nth = 1; // 0: not a whole number from 1
+    bool nthGiven = false;
     bool lossy = false;
 };
 
@@ -291,6 +397,7 @@ CommandOptions takeOptions(QStringList& arguments, bool picksOne, bool writes) {
             arguments.removeAt(i);
         }
         arguments.removeAt(i);
+        options.nthGiven = true;
         bool ok = false;
         const int n = value.toInt(&ok);
         options.nth = ok && n >= 1 ? n : 0;
@@ -375,6 +482,12 @@ int run(const QStringList& arguments, const Output& output) {
         return session.find(rest[0]);
     if (name == QLatin1String("export"))
         return session.exportTo(rest[0], rest[1], options.nth, options.lossy, rest[2]);
+    if (name == QLatin1String("rename"))
+        return session.rename(rest[0], rest[1], rest[2], options.nth, options.nthGiven);
+    if (name == QLatin1String("edit"))
+        return session.edit(rest[0], rest[1], rest[2], options.nth, options.nthGiven);
+    if (name == QLatin1String("delete"))
+        return session.remove(rest[0], rest[1], options.nth, options.nthGiven);
     return session.import(rest[0], rest[1]);
 }
 

@@ -13,10 +13,10 @@ enum ExitCode : int {
     Ok = 0,
     NoHit = 1,          // find: nothing matched
     BadArguments = 2,   // unknown command or option, missing or surplus arguments
-    UnknownSnippet = 3, // show, export: no such snippet
+    UnknownSnippet = 3, // show, export, rename, edit, delete: no such snippet
     DatabaseError = 4,  // a database file missing or unreadable, a table that cannot be read, a failed write
-    FileError = 5,      // import: the input cannot be read; export: the file cannot be written; output lost
-    Refused = 6,        // import: a name or input not allowed; export: losing characters without --lossy
+    FileError = 5,      // import, edit: the input cannot be read; export: the file cannot be written; output lost
+    Refused = 6,        // a name, input or change not allowed; export: losing characters without --lossy
 };
 
 // Where a command writes: stdout takes the results, stderr the one line saying what went wrong.

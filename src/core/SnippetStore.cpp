@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <variant>
+
 namespace verdane {
 
 using sqlite::quoted;
@@ -45,6 +47,12 @@ QString SnippetStore::unreadableTable(const QString& fileName, const QString& ta
     const QString what = QStringLiteral("The table \"%1\"").arg(table);
     return reason.isEmpty() ? QStringLiteral("%1 of %2 could not be read.").arg(what, fileName)
                             : QStringLiteral("%1 of %2 could not be read: %3").arg(what, fileName, reason);
+}
+
+QString SnippetStore::changedSinceShown(const QString& name) {
+    return QStringLiteral("The snippet \"%1\" was changed or removed by another program since it was shown; nothing "
+                          "was changed.")
+        .arg(name);
 }
 
 SnippetStore::SnippetStore(const QString& libraryPath, const QString& userPath, int busyTimeoutMs)
@@ -235,38 +243,102 @@ Status SnippetStore::scanSnippetBytes(Database db, const QString& table,
     return Status::ok();
 }
 
-Status SnippetStore::addUserSnippet(const QString& name, const QString& code, qint64* record) {
+namespace {
+
+using Fail = std::function<Status(const QString& reason)>;
+
+// How many records of the user's table bear name, the record except aside; -1 on a failure, which fail words.
+int countNamesakes(const sqlite::Connection& db, const QString& name, std::optional<qint64> except, Status* failure,
+                   const Fail& fail) {
+    Statement count =
+        db.prepare(QStringLiteral("SELECT count(*) FROM %1 WHERE CodeName = ?%2")
+                       .arg(quoted(kUserCodeTable), except ? QStringLiteral(" AND rowid <> ?") : QString()));
+    count.bind(1, name);
+    if (except)
+        count.bind(2, *except);
+    if (count.next())
+        return int(count.integer(0));
+    *failure = fail(count.error());
+    return -1;
+}
+
+// Refuses name where more than allowed records bear it already, the record except aside.
+Status nameFree(const sqlite::Connection& db, const QString& name, std::optional<qint64> except, int allowed,
+                const Fail& fail) {
+    Status failure;
+    const int taken = countNamesakes(db, name, except, &failure, fail);
+    if (taken < 0)
+        return failure;
+    if (taken > allowed)
+        return Status::refused(
+            QStringLiteral("User Code already holds a snippet named \"%1\". Please choose another name.").arg(name));
+    return Status::ok();
+}
+
+// Whether the record still bears shownName and, where one is given, holds shownCode: what the user saw is what
+// the change acts on.
+Status stillAsShown(const sqlite::Connection& db, qint64 record, const QString& shownName, const QString* shownCode,
+                    const Fail& fail) {
+    Statement query = db.prepare(
+        QStringLiteral("SELECT coalesce(CodeName, ''), Code FROM %1 WHERE rowid = ?").arg(quoted(kUserCodeTable)));
+    query.bind(1, record);
+    if (!query.next())
+        return query.failed() ? fail(query.error()) : Status::refused(SnippetStore::changedSinceShown(shownName));
+    const bool same = query.text(0) == shownName && (!shownCode || (!query.isNull(1) && query.text(1) == *shownCode));
+    return same ? Status::ok() : Status::refused(SnippetStore::changedSinceShown(shownName));
+}
+
+using Values = QList<std::variant<QString, qint64>>;
+
+// Runs a statement that changes records, binding values in order; a failure as fail words it.
+Status change(const sqlite::Connection& db, const QString& sql, const Values& values, const Fail& fail) {
+    Statement statement = db.prepare(sql);
+    for (int i = 0; i < values.size(); ++i)
+        std::visit([&](const auto& value) { statement.bind(i + 1, value); }, values[i]);
+    return statement.run() ? Status::ok() : fail(statement.error());
+}
+
+// Adds a record to the user's table; its number goes to *record.
+Status insert(const sqlite::Connection& db, const QString& sql, const Values& values, const Fail& fail,
+              qint64* record) {
+    const Status added = change(db, sql.arg(quoted(kUserCodeTable)), values, fail);
+    if (added && record)
+        *record = db.lastInsertRowid();
+    return added;
+}
+
+// Runs a change of a record that must still be as the user was shown it, and keeps in *prior what undoing the
+// change needs.
+Status changeShown(const sqlite::Connection& db, qint64 record, const QString& shownName, const QString* shownCode,
+                   const QString& sql, const Values& values, const Fail& fail, SnippetStore::PriorSnippet* prior) {
+    if (const Status shown = stillAsShown(db, record, shownName, shownCode, fail); !shown)
+        return shown;
+    Status failure;
+    const int namesakes = countNamesakes(db, shownName, record, &failure, fail);
+    if (namesakes < 0)
+        return failure;
+    const Status changed = change(db, sql.arg(quoted(kUserCodeTable)), values, fail);
+    if (changed && prior)
+        *prior = SnippetStore::PriorSnippet{record, shownName, shownCode ? *shownCode : QString(), namesakes};
+    return changed;
+}
+
+} // namespace
+
+Status SnippetStore::writeUserTable(const QString& failure, const WriteStep& body) {
     Connection& c = connection(Database::User);
-    auto fail = [&](const QString& reason) {
-        return Status::failed(QStringLiteral("The snippet could not be stored in %1: %2").arg(c.fileName, reason));
+    const Fail fail = [&](const QString& reason) {
+        return Status::failed(QStringLiteral("%1 in %2: %3").arg(failure, c.fileName, reason));
     };
     if (!c.isOpen())
         return fail(QStringLiteral("the file is not open"));
     if (!c.notWritable.isEmpty())
         return fail(c.notWritable);
-    // Taking the write lock first makes the name check and the insert one step for every other writer; the wait
-    // for another program's lock is the connection's busy timeout.
+    // Taking the write lock first makes every check and the write one step for every other writer; the wait for
+    // another program's lock is the connection's busy timeout.
     if (!c.db.exec("BEGIN IMMEDIATE"))
         return fail(c.db.lastError());
-    const Status status = [&] {
-        const QString table = quoted(kUserCodeTable);
-        Statement taken = c.prepare(QStringLiteral("SELECT 1 FROM %1 WHERE CodeName = ? LIMIT 1").arg(table));
-        taken.bind(1, name);
-        if (taken.next())
-            return Status::refused(
-                QStringLiteral("User Code already holds a snippet named \"%1\". Please choose another name.")
-                    .arg(name));
-        if (taken.failed())
-            return fail(taken.error());
-        Statement insert = c.prepare(QStringLiteral("INSERT INTO %1 (CodeName, Code) VALUES (?, ?)").arg(table));
-        insert.bind(1, name);
-        insert.bind(2, code);
-        if (!insert.run())
-            return fail(insert.error());
-        if (record)
-            *record = c.db.lastInsertRowid();
-        return Status::ok();
-    }();
+    const Status status = body(c, fail);
     if (!status) {
         c.db.exec("ROLLBACK");
         return status;
@@ -278,6 +350,54 @@ Status SnippetStore::addUserSnippet(const QString& name, const QString& code, qi
     }
     ++m_writes;
     return Status::ok();
+}
+
+Status SnippetStore::addUserSnippet(const QString& name, const QString& code, qint64* record) {
+    return writeUserTable(QStringLiteral("The snippet could not be stored"), [&](Connection& c, const Fail& fail) {
+        if (const Status free = nameFree(c.db, name, std::nullopt, 0, fail); !free)
+            return free;
+        return insert(c.db, QStringLiteral("INSERT INTO %1 (CodeName, Code) VALUES (?, ?)"), {name, code}, fail,
+                      record);
+    });
+}
+
+Status SnippetStore::renameUserSnippet(qint64 record, const QString& shownName, const QString& newName, int namesakes,
+                                       PriorSnippet* prior) {
+    return writeUserTable(QStringLiteral("The snippet could not be renamed"), [&](Connection& c, const Fail& fail) {
+        if (const Status free = nameFree(c.db, newName, record, namesakes, fail); !free)
+            return free;
+        return changeShown(c.db, record, shownName, nullptr,
+                           QStringLiteral("UPDATE %1 SET CodeName = ? WHERE rowid = ?"), {newName, record}, fail,
+                           prior);
+    });
+}
+
+Status SnippetStore::replaceUserCode(qint64 record, const QString& shownName, const QString& shownCode,
+                                     const QString& newCode) {
+    return writeUserTable(QStringLiteral("The code could not be saved"), [&](Connection& c, const Fail& fail) {
+        return changeShown(c.db, record, shownName, &shownCode,
+                           QStringLiteral("UPDATE %1 SET Code = ? WHERE rowid = ?"), {newCode, record}, fail, nullptr);
+    });
+}
+
+Status SnippetStore::deleteUserSnippet(qint64 record, const QString& shownName, const QString& shownCode,
+                                       PriorSnippet* prior) {
+    return writeUserTable(QStringLiteral("The snippet could not be deleted"), [&](Connection& c, const Fail& fail) {
+        return changeShown(c.db, record, shownName, &shownCode, QStringLiteral("DELETE FROM %1 WHERE rowid = ?"),
+                           {record}, fail, prior);
+    });
+}
+
+Status SnippetStore::restoreUserSnippet(const PriorSnippet& prior, qint64* record) {
+    return writeUserTable(QStringLiteral("The snippet could not be put back"), [&](Connection& c, const Fail& fail) {
+        if (const Status free = nameFree(c.db, prior.name, std::nullopt, prior.namesakes, fail); !free)
+            return free;
+        // A null record number makes SQLite give the next free one.
+        return insert(c.db,
+                      QStringLiteral("INSERT INTO %1 (rowid, CodeName, Code) VALUES ((SELECT CASE WHEN count(*) THEN "
+                                     "NULL ELSE ?1 END FROM %1 WHERE rowid = ?1), ?2, ?3)"),
+                      {prior.record, prior.name, prior.code}, fail, record);
+    });
 }
 
 } // namespace verdane

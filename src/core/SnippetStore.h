@@ -21,8 +21,8 @@ struct SnippetLookup {
 };
 
 // The two snippet databases of a run and the record operations on them. Records come in record order (rowid order)
-// and names match exactly; the only write appends a record to the user's table. Neither a file nor a table is ever
-// created: a missing file fails to open.
+// and names match exactly. Only the user's table is ever written: a record added, renamed, given new code, removed
+// or put back. Neither a file nor a table is ever created: a missing file fails to open.
 class SnippetStore final {
 public:
     // Reads the library from libraryPath and the user's snippets from userPath. busyTimeoutMs is how long an operation
@@ -37,6 +37,8 @@ public:
     // How a file or table that cannot be read is reported, in the same words wherever it is met.
     static QString unopenedFile(const QString& fileName);
     static QString unreadableTable(const QString& fileName, const QString& table, const QString& reason);
+    // How a change is refused because the record is no longer what the user was shown.
+    static QString changedSinceShown(const QString& name);
     QString filePath(Database db) const;
 
     // Closes both databases, then opens the library file and the user file. A file that cannot be opened leaves its
@@ -89,6 +91,33 @@ public:
     // *record.
     Status addUserSnippet(const QString& name, const QString& code, qint64* record = nullptr);
 
+    // A record of the user's table as it was before a rename or a removal: what undoing it puts back. namesakes
+    // counts the other records that bore its name then (User Code may hold several of one name, from before names
+    // were checked); undo puts the name back beside those, never beside a record that took the name since.
+    struct PriorSnippet {
+        qint64 record = 0;
+        QString name;
+        QString code; // kept by a removal only
+        int namesakes = 0;
+    };
+
+    // The changes of one user record. Each is one transaction that first checks that the record still is what the
+    // user was shown: it bears shownName, and for a new code or a removal it holds shownCode too. A record changed or
+    // removed since is refused with a message that says so, and nothing is written. Like addUserSnippet, they wait
+    // for another program's lock for the busy timeout, and fail when it outlasts the wait.
+    //
+    // Gives the record newName, unless more than namesakes other records already bear it (refused): 0 for a name
+    // the user chose, the prior namesakes for an undo.
+    Status renameUserSnippet(qint64 record, const QString& shownName, const QString& newName, int namesakes = 0,
+                             PriorSnippet* prior = nullptr);
+    Status replaceUserCode(qint64 record, const QString& shownName, const QString& shownCode, const QString& newCode);
+    Status deleteUserSnippet(qint64 record, const QString& shownName, const QString& shownCode,
+                             PriorSnippet* prior = nullptr);
+    // Puts a removed record back: under its own record number, so in its old place, unless another record took
+    // that number since (then it is appended). Refused when more records bear its name than did before. The
+    // number it got goes to *record.
+    Status restoreUserSnippet(const PriorSnippet& prior, qint64* record = nullptr);
+
     // Everything that tells whether the records may have changed: every reopen and every write of ours, commits
     // by other programs, and the files' size and time on disk. Caches built from the records compare it.
     struct Fingerprint {
@@ -105,6 +134,10 @@ public:
 private:
     struct Connection;
     static QString userTableProblem(Connection& c);
+    // Runs body as one write transaction on the user's file, taking the write lock first. failure begins the
+    // message of a failure ("The snippet could not be stored"); body's own failures are made with it too.
+    using WriteStep = std::function<Status(Connection& c, const std::function<Status(const QString& reason)>& fail)>;
+    Status writeUserTable(const QString& failure, const WriteStep& body);
     Connection& connection(Database db);
     const Connection& connection(Database db) const;
 

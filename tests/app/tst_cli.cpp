@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -32,6 +33,13 @@ void verifyOneErrorLine(const Run& run, int code, const QString& mentions) {
 }
 
 const QString kCounter = QStringLiteral("' Counts \u00e9t\u00e9s\r\nPublic n As Long\r\n");
+
+void createOwnSnippets(LibraryFolder& folder) {
+    folder.create({{QStringLiteral("Math"), {{QStringLiteral("Sum"), QStringLiteral("Sum = a + b")}}}},
+                  {{QStringLiteral("Mine"), QStringLiteral("mine")},
+                   {QStringLiteral("Dup"), QStringLiteral("d1")},
+                   {QStringLiteral("Dup"), QStringLiteral("d2")}});
+}
 
 } // namespace
 
@@ -199,6 +207,81 @@ private Q_SLOTS:
         QCOMPARE(DatabaseFile::records(folder.userPath(), kUserCodeTable).size(), 2);
     }
 
+    void changesOwnSnippets_data() {
+        QTest::addColumn<QStringList>("arguments"); // FILE stands for a file holding "caf\xe9\nEnd"
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("error"); // what stderr's one line mentions; empty: nothing on stderr
+        QTest::addColumn<QStringList>("after");
+        const QStringList unchanged{"Mine=mine", "Dup=d1", "Dup=d2"};
+        const QByteArray none;
+        QTest::newRow("rename") << QStringList{"rename", "User Code", "Mine", "Ours"} << none << 0 << ""
+                                << QStringList{"Ours=mine", "Dup=d1", "Dup=d2"};
+        QTest::newRow("rename to a name held")
+            << QStringList{"rename", "User Code", "Mine", "Dup"} << none << 6 << "already holds" << unchanged;
+        QTest::newRow("rename to no name") << QStringList{"rename", "User Code", "Mine", ""} << none << 6
+                                           << "give the code snippet a name" << unchanged;
+        QTest::newRow("rename in the library")
+            << QStringList{"rename", "Math", "Sum", "Ours"} << none << 6 << "read-only" << unchanged;
+        QTest::newRow("rename in no group")
+            << QStringList{"rename", "Nowhere", "Mine", "Ours"} << none << 3 << "no group" << unchanged;
+        QTest::newRow("rename one of several")
+            << QStringList{"rename", "User Code", "Dup", "Ours"} << none << 6 << "--nth" << unchanged;
+        QTest::newRow("delete") << QStringList{"delete", "User Code", "Mine"} << none << 0 << ""
+                                << QStringList{"Dup=d1", "Dup=d2"};
+        QTest::newRow("delete the second of several") << QStringList{"delete", "--nth", "2", "User Code", "Dup"} << none
+                                                      << 0 << "" << QStringList{"Mine=mine", "Dup=d1"};
+        QTest::newRow("edit from standard input")
+            << QStringList{"edit", "User Code", "Mine", "-"} << QByteArray("Sub A()\nEnd Sub") << 0 << ""
+            << QStringList{"Mine=Sub A()\r\nEnd Sub", "Dup=d1", "Dup=d2"};
+        QTest::newRow("edit from a file") << QStringList{"edit", "--nth=2", "User Code", "Dup", "FILE"} << none << 0
+                                          << "" << QStringList{"Mine=mine", "Dup=d1", "Dup=caf\u00e9\r\nEnd"};
+        QTest::newRow("edit from an empty input")
+            << QStringList{"edit", "User Code", "Mine", "-"} << QByteArray("") << 6 << "Zero Length" << unchanged;
+        QTest::newRow("edit from no file")
+            << QStringList{"edit", "User Code", "Mine", "/no/such/file"} << none << 5 << "/no/such/file" << unchanged;
+    }
+
+    void changesOwnSnippets() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, input);
+        QFETCH(int, exitCode);
+        QFETCH(QString, error);
+        QFETCH(QStringList, after);
+        LibraryFolder folder;
+        createOwnSnippets(folder);
+        const QByteArray library = fileDigest(folder.libraryPath());
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("new.bas"));
+        QVERIFY(writeFile(file, "caf\xe9\nEnd"));
+        arguments.replaceInStrings(QRegularExpression(QStringLiteral("^FILE$")), file);
+        const Run run = cli(withData(folder, arguments), input);
+        if (error.isEmpty()) {
+            QCOMPARE(run.exitCode, exitCode);
+            QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
+        } else {
+            verifyOneErrorLine(run, exitCode, error);
+        }
+        QVERIFY(run.out.isEmpty());
+        QCOMPARE(folder.userSnippets(), after);
+        QCOMPARE(fileDigest(folder.libraryPath()), library);
+    }
+
+    // A change waits for another program's lock; a lock that stays is a failure that changes nothing.
+    void changesWaitForALock() {
+        LibraryFolder folder;
+        createOwnSnippets(folder);
+        {
+            LockHolder lock(folder.userPath(), 500);
+            const Run run = cli(withData(folder, {"rename", "User Code", "Mine", "Ours"}));
+            QCOMPARE(run.exitCode, 0);
+        }
+        const QStringList before = folder.userSnippets();
+        LockHolder lock(folder.userPath(), 6000);
+        verifyOneErrorLine(cli(withData(folder, {"delete", "User Code", "Ours"})), 4, kUserFileName);
+        QCOMPARE(folder.userSnippets(), before);
+    }
+
     void badDatabasesAndArguments() {
         LibraryFolder none;
         const Run list = cli(withData(none, {QStringLiteral("list")}));
@@ -287,7 +370,7 @@ private Q_SLOTS:
         Run run = cli({QStringLiteral("--help")});
         QCOMPARE(run.exitCode, 0);
         QVERIFY(run.out.contains("Exit codes:"));
-        for (const char* command : {"list", "show", "find", "export", "import"})
+        for (const char* command : {"list", "show", "find", "export", "import", "rename", "edit", "delete"})
             QVERIFY(run.out.contains(QByteArray("  ") + command + ' '));
         run = cli({QStringLiteral("export"), QStringLiteral("--help")});
         QCOMPARE(run.exitCode, 0);

@@ -20,6 +20,17 @@ QStringList names(SnippetStore& store, Database db, const QString& table, Status
 
 const QString kMath = QStringLiteral("Math");
 
+// One change of record 1, shown as "Mine" holding "mine".
+Status change(SnippetStore& store, const QString& which, const QString& newName = QStringLiteral("New")) {
+    const QString name = QStringLiteral("Mine");
+    const QString code = QStringLiteral("mine");
+    if (which == QLatin1String("rename"))
+        return store.renameUserSnippet(1, name, newName);
+    if (which == QLatin1String("replace"))
+        return store.replaceUserCode(1, name, code, QStringLiteral("new"));
+    return store.deleteUserSnippet(1, name, code);
+}
+
 } // namespace
 
 class TestSnippetStore : public QObject {
@@ -257,6 +268,128 @@ private Q_SLOTS:
         QVERIFY(!store.addUserSnippet(QStringLiteral("n"), QStringLiteral("c")).isOk());
     }
 
+    // A change acts on the record only as the user was shown it; what another program did in between is kept.
+    void changesActOnlyOnWhatWasShown_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("meanwhile"); // what another program does first
+        QTest::addColumn<QString>("newName");
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<QString>("refusal"); // what the refusal says; empty: it goes through
+        const QString none;
+        const QString renamed = QStringLiteral("UPDATE UserCode SET CodeName = 'Theirs' WHERE rowid = 1");
+        const QString recoded = QStringLiteral("UPDATE UserCode SET Code = 'theirs' WHERE rowid = 1");
+        const QString removed = QStringLiteral("DELETE FROM UserCode WHERE rowid = 1");
+        const QString changed = QStringLiteral("changed or removed by another program");
+        QTest::newRow("rename") << "rename" << none << "New" << QStringList{"New=mine", "Keep=keep"} << none;
+        QTest::newRow("rename, code changed meanwhile")
+            << "rename" << recoded << "New" << QStringList{"New=theirs", "Keep=keep"} << none;
+        QTest::newRow("rename, renamed meanwhile")
+            << "rename" << renamed << "New" << QStringList{"Theirs=mine", "Keep=keep"} << changed;
+        QTest::newRow("rename, removed meanwhile")
+            << "rename" << removed << "New" << QStringList{"Keep=keep"} << changed;
+        QTest::newRow("rename to a name held")
+            << "rename" << none << "Keep" << QStringList{"Mine=mine", "Keep=keep"} << "already holds";
+        QTest::newRow("rename to its own name")
+            << "rename" << none << "Mine" << QStringList{"Mine=mine", "Keep=keep"} << none;
+        QTest::newRow("replace") << "replace" << none << "" << QStringList{"Mine=new", "Keep=keep"} << none;
+        QTest::newRow("replace, code changed meanwhile")
+            << "replace" << recoded << "" << QStringList{"Mine=theirs", "Keep=keep"} << changed;
+        QTest::newRow("replace, renamed meanwhile")
+            << "replace" << renamed << "" << QStringList{"Theirs=mine", "Keep=keep"} << changed;
+        QTest::newRow("replace, removed meanwhile")
+            << "replace" << removed << "" << QStringList{"Keep=keep"} << changed;
+        QTest::newRow("delete") << "delete" << none << "" << QStringList{"Keep=keep"} << none;
+        QTest::newRow("delete, code changed meanwhile")
+            << "delete" << recoded << "" << QStringList{"Mine=theirs", "Keep=keep"} << changed;
+        QTest::newRow("delete, renamed meanwhile")
+            << "delete" << renamed << "" << QStringList{"Theirs=mine", "Keep=keep"} << changed;
+        QTest::newRow("delete, removed meanwhile") << "delete" << removed << "" << QStringList{"Keep=keep"} << changed;
+    }
+
+    void changesActOnlyOnWhatWasShown() {
+        QFETCH(QString, change);
+        QFETCH(QString, meanwhile);
+        QFETCH(QString, newName);
+        QFETCH(QStringList, after);
+        QFETCH(QString, refusal);
+        LibraryFolder folder;
+        folder.create(
+            {}, {{QStringLiteral("Mine"), QStringLiteral("mine")}, {QStringLiteral("Keep"), QStringLiteral("keep")}});
+        SnippetStore store(folder.path());
+        store.reopenDatabases();
+        const SnippetStore::Fingerprint before = store.fingerprint();
+        if (!meanwhile.isEmpty())
+            QVERIFY(DatabaseFile::exec(folder.userPath(), meanwhile));
+        const Status status = ::change(store, change, newName);
+        QCOMPARE(folder.userSnippets(), after);
+        if (refusal.isEmpty()) {
+            QVERIFY2(status.isOk(), qPrintable(status.message()));
+            QVERIFY(!(store.fingerprint() == before));
+        } else {
+            QVERIFY(status.isRefused());
+            QVERIFY2(status.message().contains(refusal), qPrintable(status.message()));
+        }
+    }
+
+    // A change waits for another program's lock as an import does, and changes nothing when the lock stays.
+    void changesWaitForALock() {
+        LibraryFolder folder;
+        folder.create(
+            {}, {{QStringLiteral("Mine"), QStringLiteral("mine")}, {QStringLiteral("Keep"), QStringLiteral("keep")}});
+        for (const int timeoutMs : {100, 5000}) {
+            SnippetStore store(folder.path(), timeoutMs);
+            store.reopenDatabases();
+            LockHolder lock(folder.userPath(), 300);
+            const Status status = ::change(store, QStringLiteral("delete"));
+            QCOMPARE(status.isOk(), timeoutMs > 300);
+            QVERIFY2(status.isOk() || status.message().contains(kUserFileName), qPrintable(status.message()));
+            QCOMPARE(folder.userSnippets().size(), timeoutMs > 300 ? 1 : 2);
+        }
+    }
+
+    // Undo puts a name or a record back where it was, beside the namesakes it had, and is refused where another
+    // program changed the record or took its name since.
+    void undoPutsBackWhatWasThere() {
+        LibraryFolder folder;
+        folder.create({}, {{QStringLiteral("A"), QStringLiteral("a")},
+                           {QStringLiteral("Dup"), QStringLiteral("d1")},
+                           {QStringLiteral("Dup"), QStringLiteral("d2")},
+                           {QStringLiteral("C"), QStringLiteral("c")}});
+        const QStringList asCreated = folder.userSnippets();
+        SnippetStore store(folder.path());
+        store.reopenDatabases();
+        SnippetStore::PriorSnippet prior;
+
+        QVERIFY(store.renameUserSnippet(2, QStringLiteral("Dup"), QStringLiteral("Solo"), 0, &prior));
+        QCOMPARE(prior.namesakes, 1);
+        QVERIFY(store.renameUserSnippet(2, QStringLiteral("Solo"), prior.name, prior.namesakes));
+        QCOMPARE(folder.userSnippets(), asCreated);
+
+        qint64 record = 0;
+        QVERIFY(store.deleteUserSnippet(1, QStringLiteral("A"), QStringLiteral("a"), &prior));
+        QVERIFY(store.restoreUserSnippet(prior, &record));
+        QCOMPARE(record, 1);
+        QCOMPARE(folder.userSnippets(), asCreated);
+
+        // Renamed again by another program: the undo of our rename is refused.
+        QVERIFY(store.renameUserSnippet(4, QStringLiteral("C"), QStringLiteral("D"), 0, &prior));
+        QVERIFY(DatabaseFile::exec(folder.userPath(),
+                                   QStringLiteral("UPDATE UserCode SET CodeName = 'E' WHERE rowid = 4")));
+        QVERIFY(store.renameUserSnippet(4, QStringLiteral("D"), prior.name, prior.namesakes).isRefused());
+
+        // Its name taken by another program's snippet: the deleted record stays away.
+        QVERIFY(store.deleteUserSnippet(1, QStringLiteral("A"), QStringLiteral("a"), &prior));
+        QVERIFY(DatabaseFile::exec(folder.userPath(), QStringLiteral("INSERT INTO UserCode VALUES ('A', 'theirs')")));
+        QVERIFY(store.restoreUserSnippet(prior).isRefused());
+
+        // Its place taken: it comes back at the end.
+        QVERIFY(store.deleteUserSnippet(5, QStringLiteral("A"), QStringLiteral("theirs"), &prior));
+        QVERIFY(DatabaseFile::exec(folder.userPath(), QStringLiteral("INSERT INTO UserCode VALUES ('X', 'x')")));
+        QVERIFY(store.restoreUserSnippet(prior, &record));
+        QCOMPARE(record, 6);
+        QCOMPARE(folder.userSnippets(), QStringList({"Dup=d1", "Dup=d2", "E=c", "X=x", "A=theirs"}));
+    }
+
     void libraryFileNeverChanges() {
         LibraryFolder folder;
         folder.create({{kMath, {{QStringLiteral("A"), QStringLiteral("1")}}}});
@@ -268,7 +401,13 @@ private Q_SLOTS:
                 names(store, Database::Library, group);
             store.findSnippetCode(Database::Library, kMath, QStringLiteral("A"));
             store.scanSnippets(Database::Library, kMath, [](auto&, auto&) { return true; });
-            store.addUserSnippet(QStringLiteral("B"), QStringLiteral("2"));
+            qint64 record = 0;
+            SnippetStore::PriorSnippet prior;
+            store.addUserSnippet(QStringLiteral("B"), QStringLiteral("2"), &record);
+            store.renameUserSnippet(record, QStringLiteral("B"), QStringLiteral("C"));
+            store.replaceUserCode(record, QStringLiteral("C"), QStringLiteral("2"), QStringLiteral("3"));
+            store.deleteUserSnippet(record, QStringLiteral("C"), QStringLiteral("3"), &prior);
+            store.restoreUserSnippet(prior);
         }
         store.closeDatabases();
         QCOMPARE(fileDigest(folder.libraryPath()), before);

@@ -134,6 +134,13 @@ QStringList LibraryFolder::fileNames() const {
     return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
+QStringList LibraryFolder::userSnippets() const {
+    QStringList lines;
+    for (const Record& r : DatabaseFile::records(userPath(), kUserCodeTable))
+        lines << r.name.toString() + QLatin1Char('=') + r.code.toString();
+    return lines;
+}
+
 LockHolder::LockHolder(const QString& path, int holdMs) {
     m_thread = std::thread([this, path, holdMs] {
         const sqlite::Connection db = connect(path);

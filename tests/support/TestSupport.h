@@ -62,6 +62,8 @@ public:
     // Creates both files now, with these records in the named groups (other groups empty) and UserCode.
     void create(const QMap<QString, QList<Record>>& groups = {}, const QList<Record>& user = {});
     QStringList fileNames() const; // what the folder holds, to check that nothing was created
+    // The user's table as name=code lines, in record order.
+    QStringList userSnippets() const;
 
 private:
     QTemporaryDir m_dir;

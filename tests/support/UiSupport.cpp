@@ -2,6 +2,7 @@
 
 #include "core/CatalogueModel.h"
 #include "ui/common/FileDialog.h"
+#include "ui/common/InputBox.h"
 #include "ui/common/MessageBox.h"
 #include "ui/find/FindWindow.h"
 #include "ui/main/CodeView.h"
@@ -16,6 +17,7 @@ namespace verdane::test {
 
 UiEnvironment::UiEnvironment() {
     MessageBox::setTestMode(true);
+    InputBox::setTestMode(true);
     filedialog::setTestMode(true);
     reset();
 }
@@ -23,6 +25,7 @@ UiEnvironment::UiEnvironment() {
 void UiEnvironment::reset() {
     TestEnvironment::reset();
     MessageBox::clearShown();
+    InputBox::clear();
     filedialog::clearAnswers();
 }
 

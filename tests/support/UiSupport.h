@@ -16,7 +16,8 @@ class Startup;
 
 namespace verdane::test {
 
-// A TestEnvironment in which message boxes and file dialogs answer themselves, so that no test waits for a click.
+// A TestEnvironment in which message boxes, input boxes and file dialogs answer themselves, so that no test waits
+// for a click.
 class UiEnvironment final : public TestEnvironment {
 public:
     UiEnvironment();

@@ -33,15 +33,44 @@ QMessageBox::Icon toQt(MessageBox::Icon icon) {
     }
     return QMessageBox::NoIcon;
 }
+// Each offer's buttons, the default first, and the one Esc answers.
+struct Offer {
+    QList<MessageBox::Button> buttons;
+    MessageBox::Button escape;
+};
+
+Offer offerOf(MessageBox::Buttons buttons) {
+    using B = MessageBox::Button;
+    switch (buttons) {
+    case MessageBox::Buttons::OkCancel:
+        return {{B::Ok, B::Cancel}, B::Cancel};
+    case MessageBox::Buttons::YesNo:
+        return {{B::No, B::Yes}, B::No};
+    case MessageBox::Buttons::SaveDiscardCancel:
+        return {{B::Save, B::Discard, B::Cancel}, B::Cancel};
+    case MessageBox::Buttons::Ok:
+        break;
+    }
+    return {{B::Ok}, B::Ok};
+}
+
+QMessageBox::StandardButton toQt(MessageBox::Button button) {
+    // In the order of MessageBox::Button.
+    constexpr QMessageBox::StandardButton kButtons[] = {QMessageBox::Ok, QMessageBox::Cancel, QMessageBox::Yes,
+                                                        QMessageBox::No, QMessageBox::Save,   QMessageBox::Discard};
+    return kButtons[int(button)];
+}
+
 } // namespace
 
 MessageBox::Button MessageBox::show(QWidget* parent, const QString& text, Icon icon, Buttons buttons) {
     const QString title = QStringLiteral("Verdane");
     TestHooks& h = hooks();
+    const Offer offer = offerOf(buttons);
     if (h.testMode) {
         h.shown.append(Shown{text, icon, title, buttons});
         if (h.answers.empty())
-            return Button::Ok;
+            return offer.buttons.first();
         const Button answer = h.answers.front();
         h.answers.pop_front();
         return answer;
@@ -49,10 +78,17 @@ MessageBox::Button MessageBox::show(QWidget* parent, const QString& text, Icon i
     // The texts keep Windows line ends (the disclaimer's paragraphs); a Qt label would show the CR.
     QString shownText = text;
     shownText.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    const bool question = buttons == Buttons::OkCancel;
-    QMessageBox box(toQt(icon), title, shownText, question ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok,
-                    parent);
-    return (box.exec() == QMessageBox::Ok || !question) ? Button::Ok : Button::Cancel;
+    QMessageBox box(toQt(icon), title, shownText, QMessageBox::NoButton, parent);
+    for (const Button button : offer.buttons)
+        box.addButton(toQt(button));
+    box.setDefaultButton(toQt(offer.buttons.first()));
+    box.setEscapeButton(box.button(toQt(offer.escape)));
+    box.exec();
+    for (const Button button : offer.buttons) {
+        if (box.clickedButton() == box.button(toQt(button)))
+            return button;
+    }
+    return offer.escape;
 }
 
 void MessageBox::setTestMode(bool on) {

@@ -10,13 +10,16 @@ class QWidget;
 namespace verdane {
 
 // Every message box of the program, titled "Verdane". Tests switch it to answer by itself: each box then returns
-// the next queued answer (OK when none is queued) without being shown, and is recorded for the test to read.
+// the next queued answer (its default button when none is queued) without being shown, and is recorded for the test
+// to read.
 class MessageBox final {
 public:
     enum class Icon { None, Critical, Information, Warning, Question };
-    enum class Button { Ok, Cancel, Yes, No };
-    // The buttons a box offers: OK alone, or OK and Cancel for a question (Esc answers Cancel).
-    enum class Buttons { Ok, OkCancel };
+    enum class Button { Ok, Cancel, Yes, No, Save, Discard };
+    // The buttons a box offers, the default first: OK alone; OK and Cancel for a question (Esc answers Cancel); Yes
+    // and No where No is the safe answer, so the default (Esc answers No); Save, Discard and Cancel for unsaved
+    // work (Esc answers Cancel).
+    enum class Buttons { Ok, OkCancel, YesNo, SaveDiscardCancel };
 
     struct Shown {
         QString text;

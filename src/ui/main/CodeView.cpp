@@ -2,6 +2,9 @@
 
 #include "ui/main/VbSyntax.h"
 
+#include <QAction>
+#include <QKeyEvent>
+
 namespace verdane {
 
 namespace {
@@ -28,6 +31,9 @@ CodeView::CodeView(QWidget* parent)
     setMargins(0);
     send(SCI_SETMARGINLEFT, 0, 4);
     send(SCI_SETUNDOCOLLECTION, false);
+    // What the user types is stored as typed; snippets are Windows text, so Enter and a paste give CR LF.
+    send(SCI_SETEOLMODE, SC_EOL_CRLF);
+    send(SCI_SETPASTECONVERTENDINGS, true);
     send(SCI_SETTABWIDTH, 8);
     // The widest line seen so far sets the horizontal scroll range; no line is measured before it is shown.
     send(SCI_SETSCROLLWIDTHTRACKING, true);
@@ -50,12 +56,44 @@ CodeView::CodeView(QWidget* parent)
 
 void CodeView::setCode(const QString& code) {
     m_code = code;
+    m_editing = false;
     const QByteArray bytes = code.toUtf8();
     setReadOnly(false);
+    send(SCI_SETUNDOCOLLECTION, false);
     send(SCI_CLEARALL);
     send(SCI_SETSCROLLWIDTH, 1);
     SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(bytes.size()), bytes.constData());
+    send(SCI_EMPTYUNDOBUFFER);
     setReadOnly(true);
+}
+
+void CodeView::beginEditing() {
+    m_editing = true;
+    setReadOnly(false);
+    // Undo reaches back to the stored text, never further.
+    send(SCI_EMPTYUNDOBUFFER);
+    send(SCI_SETUNDOCOLLECTION, true);
+    setFocus(Qt::OtherFocusReason);
+}
+
+QString CodeView::heldCode() const {
+    if (!m_editing)
+        return m_code;
+    const auto* text = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+    return QString::fromUtf8(text, send(SCI_GETLENGTH));
+}
+
+bool CodeView::event(QEvent* event) {
+    // Editable, Scintilla claims every key it has a command for ahead of the window (Ctrl+A would select all). A
+    // key that an enabled command of the window has stays that command's; the rest go to the editor.
+    if (event->type() == QEvent::ShortcutOverride && m_editing) {
+        const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
+        for (const QAction* command : window()->findChildren<QAction*>()) {
+            if (command->isEnabled() && !command->shortcut().isEmpty() && command->shortcut() == pressed)
+                return QAbstractScrollArea::event(event);
+        }
+    }
+    return QsciScintilla::event(event);
 }
 
 void CodeView::setHighlighting(bool on) {

@@ -19,6 +19,10 @@ namespace verdane {
 // Read-only, the editor takes no typing, paste or drop, and claims no key ahead of the window: Ctrl+A, Ctrl+C and
 // Ctrl+P stay the window's commands.
 //
+// For a snippet of the user's own the pane can be made editable. It then takes typing, paste and drop, with undo of
+// the typing; a typed or pasted line break is CR LF, and the lines already there keep theirs. The window's enabled
+// commands still come first: Ctrl+A stays Copy All.
+//
 // Scintilla keeps its text in one buffer and lays out and colours only the lines it paints, the rest when idle: a
 // snippet of many megabytes is on screen at once.
 class CodeView final : public QsciScintilla {
@@ -27,14 +31,26 @@ class CodeView final : public QsciScintilla {
 public:
     explicit CodeView(QWidget* parent = nullptr);
 
+    // Shows a stored text, read-only: editing ends.
     void setCode(const QString& code);
+    // The stored text the pane was given; while editing, still that text, whatever has been typed.
     const QString& code() const { return m_code; }
-    // The selected part of the stored text; empty without a selection.
+    // The selected part of the text the pane holds; empty without a selection.
     QString selectedCode() const;
+
+    // Makes the pane editable, starting from the stored text, and gives it the keyboard. setCode ends it.
+    void beginEditing();
+    bool isEditing() const { return m_editing; }
+    // The text the pane holds, exactly: while editing, what has been typed; otherwise the stored text.
+    QString heldCode() const;
+    bool isModified() const { return m_editing && heldCode() != m_code; }
 
     // Colours VB syntax with Scintilla's VB lexer and our keyword list; off, no lexer runs. Only how the text looks
     // changes.
     void setHighlighting(bool on);
+
+protected:
+    bool event(QEvent* event) override;
 
 private:
     long send(unsigned int message, unsigned long wParam = 0, long lParam = 0) const {
@@ -42,6 +58,7 @@ private:
     }
 
     QString m_code;
+    bool m_editing = false;
 };
 
 } // namespace verdane

@@ -29,6 +29,13 @@ constexpr MenuEntry kMenu[] = {
     {1, "mnuFileExport", "Export"},
     {2, "mnuFileExportFile", "File..."},
     {2, "mnuFileExportmIRCChat", "mIRC Chat.."},
+    {1, "mnuFileBar5", "-"},
+    {1, "mnuFileRename", "Re&name...", "F2"},
+    {1, "mnuFileEditCode", "&Edit Code"},
+    {1, "mnuFileSaveCode", "&Save Code", "Ctrl+S"},
+    {1, "mnuFileCancelEdit", "Cance&l Editing", "Esc"},
+    {1, "mnuFileDelete", "&Delete", "Del"},
+    {1, "mnuFileUndo", "Und&o", "Ctrl+Z"},
     {1, "mnuFileBar4", "-"},
     {1, "mnuFileCopy", "Copy", "Ctrl+C"},
     {1, "mnuFileCopyAll", "Copy All", "Ctrl+A"},
@@ -106,6 +113,12 @@ MainActions buildMainMenu(QMenuBar* bar) {
     a.fileImport = entry("mnuFileImport");
     a.fileExportFile = entry("mnuFileExportFile");
     a.fileExportChat = entry("mnuFileExportmIRCChat");
+    a.fileRename = entry("mnuFileRename");
+    a.fileEditCode = entry("mnuFileEditCode");
+    a.fileSaveCode = entry("mnuFileSaveCode");
+    a.fileCancelEdit = entry("mnuFileCancelEdit");
+    a.fileDelete = entry("mnuFileDelete");
+    a.fileUndo = entry("mnuFileUndo");
     a.fileCopy = entry("mnuFileCopy");
     a.fileCopyAll = entry("mnuFileCopyAll");
     a.filePrint = entry("mnuFilePrint");

@@ -15,6 +15,13 @@ struct MainActions {
     QAction* fileImport = nullptr;
     QAction* fileExportFile = nullptr;
     QAction* fileExportChat = nullptr;
+    // The changes of the user's own snippets; the window enables them for a User Code snippet only.
+    QAction* fileRename = nullptr;
+    QAction* fileEditCode = nullptr;
+    QAction* fileSaveCode = nullptr;
+    QAction* fileCancelEdit = nullptr;
+    QAction* fileDelete = nullptr;
+    QAction* fileUndo = nullptr;
     QAction* fileCopy = nullptr;
     QAction* fileCopyAll = nullptr;
     QAction* filePrint = nullptr;

@@ -7,9 +7,11 @@
 #include "core/SnippetSearch.h"
 #include "core/SnippetStore.h"
 #include "core/WebLinks.h"
+#include "exchange/ExchangeRules.h"
 #include "platform/Clipboard.h"
 #include "platform/Shell.h"
 #include "ui/chat/ChatWindow.h"
+#include "ui/common/InputBox.h"
 #include "ui/common/MessageBox.h"
 #include "ui/common/PickFollower.h"
 #include "ui/common/Printer.h"
@@ -30,6 +32,8 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
+#include <QSessionManager>
+#include <QTimer>
 #include <QTreeView>
 
 #include <cmath>
@@ -116,9 +120,15 @@ MainWindow::MainWindow(SnippetStore& store, QWidget* parent)
     m_actions.viewSyntaxHighlighting->setCheckable(true);
     m_actions.viewSyntaxHighlighting->setChecked(settings::read(settings::SyntaxHighlighting) != QLatin1String("0"));
     m_code->setHighlighting(m_actions.viewSyntaxHighlighting->isChecked());
+    auto* separator = new QAction(this);
+    separator->setSeparator(true);
     m_code->setContextMenuPolicy(Qt::ActionsContextMenu);
-    m_code->addActions({m_actions.fileCopy, m_actions.fileCopyAll});
+    m_code->addActions({m_actions.fileCopy, m_actions.fileCopyAll, separator, m_actions.fileEditCode,
+                        m_actions.fileSaveCode, m_actions.fileCancelEdit});
+    m_tree->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_tree->addActions({m_actions.fileRename, m_actions.fileEditCode, m_actions.fileDelete});
     connectCommands();
+    updateCommands();
     setTabOrder(m_tree, m_code);
     m_tree->setFocus();
 }
@@ -133,6 +143,12 @@ void MainWindow::connectCommands() {
     const std::pair<QAction*, void (MainWindow::*)()> handlers[] = {
         {m_actions.fileFind, &MainWindow::mnuFileFind_Click},
         {m_actions.fileImport, &MainWindow::mnuFileImport_Click},
+        {m_actions.fileRename, &MainWindow::mnuFileRename_Click},
+        {m_actions.fileEditCode, &MainWindow::mnuFileEditCode_Click},
+        {m_actions.fileSaveCode, &MainWindow::mnuFileSaveCode_Click},
+        {m_actions.fileCancelEdit, &MainWindow::mnuFileCancelEdit_Click},
+        {m_actions.fileDelete, &MainWindow::mnuFileDelete_Click},
+        {m_actions.fileUndo, &MainWindow::mnuFileUndo_Click},
         {m_actions.fileExportFile, &MainWindow::mnuFileExportFile_Click},
         {m_actions.fileExportChat, &MainWindow::mnuFileExportmIRCChat_Click},
         {m_actions.fileCopy, &MainWindow::mnuFileCopy_Click},
@@ -162,6 +178,13 @@ void MainWindow::connectCommands() {
     // A user browsing with the arrow keys expects the pane to follow; a click on the node already current reads it
     // again, as every click does.
     new PickFollower(m_tree, [this](const QModelIndex& index) { tvTreeView_NodeClick(m_catalogue->nodeOf(index)); });
+
+    // Logging out ends the program without closing its windows: unsaved changes are asked about here instead.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
+        if (manager.allowsInteraction() && !leaveEditing())
+            manager.cancel();
+        manager.release();
+    });
 }
 
 // ---- Start-up and shutdown -------------------------------------------------------------------------------------
@@ -200,6 +223,11 @@ void MainWindow::fitPendingOuterSize() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // Quitting closes the window too, and the user may rather stay with unsaved changes.
+    if (!m_unloaded && !leaveEditing()) {
+        event->ignore();
+        return;
+    }
     Form_Unload();
     event->accept();
 }
@@ -244,7 +272,8 @@ void MainWindow::mnuFileClose_Click() {
 // ---- Catalogue and viewer ----------------------------------------------------------------------------------------
 
 void MainWindow::LoadCodeTree() {
-    loadCodeTree(*m_catalogue, m_store);
+    if (leaveEditing())
+        loadCodeTree(*m_catalogue, m_store);
 }
 
 void MainWindow::mnuViewRefresh_Click() {
@@ -252,20 +281,28 @@ void MainWindow::mnuViewRefresh_Click() {
 }
 
 void MainWindow::tvTreeView_NodeClick(int node) {
+    if (m_code->isEditing()) {
+        if (node == shownNode())
+            return;
+        if (!leaveEditing()) {
+            // Once the pick that moved the tree's current node has run its course, it goes back; the program
+            // moving it is no pick.
+            QTimer::singleShot(0, this, [this] { selectNode(shownNode()); });
+            return;
+        }
+    }
     const SnippetLocation where = locateSnippet(*m_catalogue, node);
     if (!where.isSnippet) {
         m_code->setCode(QString());
         m_shown = {};
-        return;
-    }
-    const SnippetLookup found = m_store.readSnippet(where.ref, where.name);
-    if (!found.status) {
+    } else if (const SnippetLookup found = m_store.readSnippet(where.ref, where.name); !found.status) {
         MessageBox::error(this);
     } else if (found.code) {
         m_code->setCode(*found.code);
         m_shown = where;
     }
     // No record: changed on disk since the tree was built, and the pane keeps what it shows.
+    updateCommands();
 }
 
 void MainWindow::showSnippet(const SnippetRef& record) {
@@ -276,8 +313,20 @@ void MainWindow::showSnippet(const SnippetRef& record) {
             return found.status && !found.code;
         }())
         return;
+    if (node != shownNode() && !leaveEditing())
+        return;
+    selectAndShow(node);
+}
+
+void MainWindow::selectAndShow(int node) {
     selectNode(node);
     tvTreeView_NodeClick(node);
+}
+
+int MainWindow::shownNode() const {
+    return m_shown.isSnippet ? m_catalogue->nodeOfRecord(snippetTableNumber(m_shown.ref.database, m_shown.ref.table),
+                                                         m_shown.ref.record)
+                             : 0;
 }
 
 void MainWindow::selectNode(int node) {
@@ -399,7 +448,8 @@ void MainWindow::mnuFileCopy_Click() {
 }
 
 void MainWindow::mnuFileCopyAll_Click() {
-    if (!clipboard::setText(m_code->code()))
+    // All the pane holds: while editing, what has been typed.
+    if (!clipboard::setText(m_code->heldCode()))
         MessageBox::error(this);
 }
 
@@ -506,6 +556,185 @@ void MainWindow::mnuHelpAbout_Click() {
 
 void MainWindow::mnuHelpDisclaimer_Click() {
     MessageBox::show(this, disclaimerText());
+}
+
+// ---- Changes of the user's own snippets ---------------------------------------------------------------------------
+
+bool MainWindow::showsOwnSnippet() const {
+    return m_shown.isSnippet && m_shown.ref.database == Database::User;
+}
+
+void MainWindow::updateCommands() {
+    const bool editing = m_code->isEditing();
+    const bool own = showsOwnSnippet() && !editing;
+    for (QAction* entry : {m_actions.fileRename, m_actions.fileEditCode, m_actions.fileDelete})
+        entry->setEnabled(own);
+    m_actions.fileSaveCode->setEnabled(editing);
+    m_actions.fileCancelEdit->setEnabled(editing);
+    m_actions.fileUndo->setEnabled(!m_changes.isEmpty() && !editing);
+    m_codeCaption->setText(editing ? QStringLiteral("Code (editing: Ctrl+S saves, Esc cancels):")
+                                   : QStringLiteral("Code:"));
+}
+
+void MainWindow::mnuFileRename_Click() {
+    if (!showsOwnSnippet() || m_code->isEditing())
+        return;
+    const QString shownName = m_shown.name;
+    QString name = shownName;
+    SnippetStore::PriorSnippet prior;
+    for (;;) {
+        const std::optional<QString> typed = InputBox::ask(
+            this, QStringLiteral("New name for the snippet \"%1\":").arg(shownName), name, kSnippetNameLimit);
+        if (!typed || *typed == shownName)
+            return;
+        name = *typed;
+        Status renamed = checkName(name);
+        if (renamed)
+            renamed = m_store.renameUserSnippet(m_shown.ref.record, shownName, name, 0, &prior);
+        if (renamed)
+            break;
+        MessageBox::report(this, renamed);
+        // A name refused is asked for again; a record changed since it was shown, or a failure, ends the rename.
+        if (!renamed.isRefused() || !m_store.readSnippet(m_shown.ref, shownName).code)
+            return;
+    }
+    m_changes.append(Change{false, prior, name});
+    captionRenamed(prior.record, name);
+    updateCommands();
+}
+
+// A rename changes the node's caption where it stands: the tree keeps its shape, its open groups and its current
+// node.
+void MainWindow::captionRenamed(qint64 record, const QString& name) {
+    const int node = m_catalogue->nodeOfRecord(snippetTableNumber(Database::User, kUserCodeTable), record);
+    m_catalogue->setCaption(node, name);
+    if (showsOwnSnippet() && m_shown.ref.record == record)
+        m_shown.name = name;
+}
+
+void MainWindow::mnuFileEditCode_Click() {
+    if (!showsOwnSnippet() || m_code->isEditing())
+        return;
+    // Editing starts from the record as it is now, so that what is saved replaces what the user had before them.
+    const SnippetLookup found = m_store.readSnippet(m_shown.ref, m_shown.name);
+    if (!found.status || !found.code) {
+        MessageBox::report(this, found.status ? Status::refused(SnippetStore::changedSinceShown(m_shown.name))
+                                              : found.status);
+        return;
+    }
+    m_code->setCode(*found.code);
+    m_code->beginEditing();
+    updateCommands();
+}
+
+bool MainWindow::saveEditedCode() {
+    const QString edited = m_code->heldCode();
+    if (edited != m_code->code()) {
+        const Status saved = m_store.replaceUserCode(m_shown.ref.record, m_shown.name, m_code->code(), edited);
+        if (!saved) {
+            MessageBox::report(this, saved);
+            return false;
+        }
+    }
+    m_code->setCode(edited);
+    updateCommands();
+    return true;
+}
+
+void MainWindow::mnuFileSaveCode_Click() {
+    if (m_code->isEditing())
+        saveEditedCode();
+}
+
+void MainWindow::mnuFileCancelEdit_Click() {
+    if (!m_code->isEditing())
+        return;
+    m_code->setCode(m_code->code());
+    updateCommands();
+}
+
+bool MainWindow::leaveEditing() {
+    if (!m_code->isEditing())
+        return true;
+    if (m_code->isModified()) {
+        switch (MessageBox::show(this, QStringLiteral("Save the changes to the snippet \"%1\"?").arg(m_shown.name),
+                                 MessageBox::Icon::Question, MessageBox::Buttons::SaveDiscardCancel)) {
+        case MessageBox::Button::Save:
+            return saveEditedCode();
+        case MessageBox::Button::Discard:
+            break;
+        default:
+            return false;
+        }
+    }
+    mnuFileCancelEdit_Click();
+    return true;
+}
+
+void MainWindow::mnuFileDelete_Click() {
+    if (!showsOwnSnippet() || m_code->isEditing())
+        return;
+    if (MessageBox::show(this, QStringLiteral("Delete the snippet \"%1\" from User Code?").arg(m_shown.name),
+                         MessageBox::Icon::Question, MessageBox::Buttons::YesNo) != MessageBox::Button::Yes)
+        return;
+    // The next node of User Code becomes current, the one before it when the last goes, User Code itself when none
+    // is left; found before the rebuild, by its record.
+    const int node = shownNode();
+    const int parent = m_catalogue->parentNode(node);
+    const int row = m_catalogue->indexOfNode(node).row();
+    const int nextRow = row + 1 < m_catalogue->childCount(parent) ? row + 1 : row - 1;
+    const SnippetLocation next = locateSnippet(
+        *m_catalogue, m_catalogue->nodeOf(m_catalogue->index(nextRow, 0, m_catalogue->indexOfNode(parent))));
+
+    SnippetStore::PriorSnippet prior;
+    if (const Status deleted = m_store.deleteUserSnippet(m_shown.ref.record, m_shown.name, m_code->code(), &prior);
+        !deleted) {
+        MessageBox::report(this, deleted);
+        return;
+    }
+    m_changes.append(Change{true, prior, {}});
+    rebuildKeepingOpen();
+    const int current =
+        next.isSnippet
+            ? m_catalogue->nodeOfRecord(snippetTableNumber(next.ref.database, next.ref.table), next.ref.record)
+            : parent;
+    selectAndShow(current);
+}
+
+// Rebuilds the catalogue as LoadCodeTree does, with the roots and groups that were open open again (they keep
+// their node numbers in every build), for a change the user made rather than asked to see afresh.
+void MainWindow::rebuildKeepingOpen() {
+    QList<int> open;
+    for (int node = 1; node <= m_catalogue->nodeCount() && m_catalogue->tableOf(node) < 0; ++node) {
+        if (m_tree->isExpanded(m_catalogue->indexOfNode(node)))
+            open << node;
+    }
+    loadCodeTree(*m_catalogue, m_store);
+    for (const int node : std::as_const(open))
+        m_tree->expand(m_catalogue->indexOfNode(node));
+}
+
+void MainWindow::mnuFileUndo_Click() {
+    if (m_changes.isEmpty() || m_code->isEditing())
+        return;
+    const Change change = m_changes.last();
+    qint64 record = change.prior.record;
+    const Status undone =
+        change.deleted ? m_store.restoreUserSnippet(change.prior, &record)
+                       : m_store.renameUserSnippet(record, change.newName, change.prior.name, change.prior.namesakes);
+    // A lock that outlasted the wait may be gone on the next try; a record changed since will not change back.
+    if (!undone.isFailed())
+        m_changes.removeLast();
+    if (!undone) {
+        MessageBox::report(this, undone);
+        updateCommands();
+        return;
+    }
+    if (change.deleted)
+        rebuildKeepingOpen();
+    else
+        captionRenamed(record, change.prior.name);
+    selectAndShow(m_catalogue->nodeOfRecord(snippetTableNumber(Database::User, kUserCodeTable), record));
 }
 
 } // namespace verdane

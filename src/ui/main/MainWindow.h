@@ -2,6 +2,7 @@
 
 #include "core/CodeTree.h"
 #include "core/Placement.h"
+#include "core/SnippetStore.h"
 #include "ui/main/MainMenu.h"
 #include "ui/main/WindowLayout.h"
 
@@ -25,7 +26,6 @@ class ImportWindow;
 class MainToolBar;
 class OptionsWindow;
 class SnippetSearch;
-class SnippetStore;
 class SplitterStrip;
 class StatusBar;
 
@@ -40,10 +40,12 @@ public:
 
     // Runs once before the window is first shown: makes the tool bar flat and restores the stored placement.
     void Form_Load();
-    // Rebuilds the catalogue from both databases. The code pane keeps its text.
+    // Rebuilds the catalogue from both databases. The code pane keeps its text. A rebuild leaves a snippet being
+    // edited: with unsaved changes the user is asked first, and may stay (then nothing is rebuilt).
     void LoadCodeTree();
 
-    // Shows a node's snippet in the code pane; a root or a group empties it.
+    // Shows a node's snippet in the code pane; a root or a group empties it. Leaving a snippet with unsaved changes
+    // asks first; a user who stays keeps the snippet, and the tree goes back to its node.
     void tvTreeView_NodeClick(int node);
     // Selects the node of a record and shows it, as a click on it would; nothing happens when the tree has no node
     // of that record (it went with a rebuild).
@@ -65,6 +67,14 @@ public:
     void mnuFileExportmIRCChat_Click();
     void mnuFileFind_Click();
     void mnuFileImport_Click();
+    // The changes of the shown snippet, for one of User Code only.
+    void mnuFileRename_Click();
+    void mnuFileEditCode_Click();
+    void mnuFileSaveCode_Click();
+    void mnuFileCancelEdit_Click();
+    void mnuFileDelete_Click();
+    // Takes back the last rename or delete not yet undone, provided the record is still as that change left it.
+    void mnuFileUndo_Click();
     void mnuFileClose_Click();
     void mnuViewToolBar_Click();
     void mnuViewSyntaxHighlighting_Click(bool on);
@@ -105,6 +115,16 @@ private:
     void imgSplitter_MouseMove(double x);
     void imgSplitter_MouseUp(double x);
     bool hasCodeToExport();
+    bool showsOwnSnippet() const;
+    int shownNode() const;
+    // Ends editing, asking first when there are unsaved changes; false when the user stays, or the save they chose
+    // did not go through.
+    bool leaveEditing();
+    bool saveEditedCode();
+    void updateCommands();
+    void captionRenamed(qint64 record, const QString& name);
+    void rebuildKeepingOpen();
+    void selectAndShow(int node);
     void showSecondary(QWidget* window);
     double outerWidthTwips() const;
 
@@ -126,6 +146,13 @@ private:
     bool m_splitterDragging = false;
     double m_dragBarLeft = 0;
     SnippetLocation m_shown;
+    // The renames and deletes of the run, the last last; each is undone once.
+    struct Change {
+        bool deleted = false; // false: renamed
+        SnippetStore::PriorSnippet prior;
+        QString newName; // a rename's
+    };
+    QList<Change> m_changes;
 
     std::unique_ptr<SnippetSearch> m_search; // made by the first Find, kept for the run
     QPointer<FindWindow> m_find;
