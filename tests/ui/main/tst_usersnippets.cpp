@@ -8,12 +8,12 @@
 #include "ui/main/CodeView.h"
 #include "ui/main/MainWindow.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QAbstractItemView>
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
