@@ -6,6 +6,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace verdane;
@@ -52,7 +53,12 @@ private Q_SLOTS:
         SnippetStore store(folder.path());
         CatalogueModel tree;
         QAbstractItemModelTester tester(&tree, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        // A build is one reset for the views, not one insertion per node.
+        QSignalSpy resets(&tree, &QAbstractItemModel::modelReset);
+        QSignalSpy inserts(&tree, &QAbstractItemModel::rowsInserted);
         loadCodeTree(tree, store);
+        QCOMPARE(resets.count(), 1);
+        QCOMPARE(inserts.count(), 0);
 
         verifySkeleton(tree);
         QCOMPARE(tree.nodeCount(), 9 + 4 + 2);

@@ -221,35 +221,6 @@ private Q_SLOTS:
                  QStringList{QStringLiteral("  indented")} + code.split(QStringLiteral("\r\n")));
     }
 
-    void aStoppedWeeChatIsAnError() {
-        Session s;
-        s.main().codeView()->setCode(QStringLiteral("Sub A()\r\nEnd Sub"));
-        s.main().mnuFileExportmIRCChat_Click();
-        ChatWindow* chat = s.main().chatWindow();
-        chat->findChild<QCheckBox*>(QStringLiteral("chkPrivateMessage"))->click();
-        auto* target = chat->findChild<QLineEdit*>(QStringLiteral("txtNickChannel"));
-        target->setText(QStringLiteral("vb"));
-
-        // Killed outright, WeeChat leaves its pipe behind with nobody reading it.
-        const QString pipe = m_pipe;
-        m_weechat.kill();
-        m_weechat.waitForFinished(5000);
-        QVERIFY(QFileInfo::exists(pipe));
-        const QList<std::pair<QString, QString>> services{
-            {QStringLiteral("mIRC"), QStringLiteral("start WeeChat and run /fifo enable")},
-            {pipe, QStringLiteral("the pipe %1 has no reader").arg(pipe)}};
-        for (const auto& [service, error] : services) {
-            MessageBox::clearShown();
-            settings::write(settings::ChatServiceName, service);
-            chat->cmdSend_Click();
-            QCOMPARE(MessageBox::shown().size(), 1);
-            QVERIFY2(MessageBox::shown()[0].text.contains(error), qPrintable(MessageBox::shown()[0].text));
-            QCOMPARE(MessageBox::shown()[0].icon, MessageBox::Icon::Critical);
-            QCOMPARE(target->text(), QStringLiteral("vb"));
-        }
-        QVERIFY(chat->isVisible());
-    }
-
 private:
     void startWeeChat() {
         const QString commands =
