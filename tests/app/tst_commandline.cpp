@@ -18,19 +18,19 @@ class TestCommandLine : public QObject {
 
 private Q_SLOTS:
     void helpAndVersionNeedNoDisplay() {
-        const ProgramRun help = runVerdane({QStringLiteral("--help")});
+        const ProgramRun help = runVerdane({"--help"});
         QCOMPARE(help.exitCode, 0);
         QVERIFY(help.out.contains("--data-dir <dir>"));
         QVERIFY(help.out.contains("--version"));
 
         // It ends with the two files the run would read.
         QTemporaryDir folder;
-        const ProgramRun inFolder = runVerdane({QStringLiteral("--data-dir"), folder.path(), QStringLiteral("--help")});
+        const ProgramRun inFolder = runVerdane({"--data-dir", folder.path(), "--help"});
         QVERIFY2(inFolder.out.endsWith(
                      QStringLiteral("  %1/qmvbsource.mdb\n  %1/usersource.mdb\n").arg(folder.path()).toUtf8()),
                  inFolder.out.constData());
 
-        const ProgramRun version = runVerdane({QStringLiteral("--version")});
+        const ProgramRun version = runVerdane({"--version"});
         QCOMPARE(version.exitCode, 0);
         QCOMPARE(version.out, QByteArray("verdane 1.0.0\n"));
     }
@@ -38,13 +38,12 @@ private Q_SLOTS:
     void badCommandLinesFailWithOneLine_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("mentions");
-        QTest::newRow("unknown option") << QStringList{QStringLiteral("--frobnicate")} << QStringLiteral("frobnicate");
-        QTest::newRow("missing folder") << QStringList{QStringLiteral("--data-dir"), QStringLiteral("/no/such/dir")}
-                                        << QStringLiteral("/no/such/dir");
+        QTest::newRow("unknown option") << QStringList{"--frobnicate"} << "frobnicate";
+        QTest::newRow("missing folder") << QStringList{"--data-dir", "/no/such/dir"} << "/no/such/dir";
         const QString file = qEnvironmentVariable("VERDANE_BINARY");
-        QTest::newRow("folder is a file") << QStringList{QStringLiteral("--data-dir"), file} << file;
-        QTest::newRow("no value") << QStringList{QStringLiteral("--data-dir")} << QStringLiteral("data-dir");
-        QTest::newRow("stray argument") << QStringList{QStringLiteral("library.mdb")} << QStringLiteral("library.mdb");
+        QTest::newRow("folder is a file") << QStringList{"--data-dir", file} << file;
+        QTest::newRow("no value") << QStringList{"--data-dir"} << "data-dir";
+        QTest::newRow("stray argument") << QStringList{"library.mdb"} << "library.mdb";
     }
 
     void badCommandLinesFailWithOneLine() {
@@ -53,8 +52,8 @@ private Q_SLOTS:
         const ProgramRun run = runVerdane(arguments);
         QCOMPARE(run.exitCode, 2);
         QVERIFY(run.out.isEmpty());
-        QCOMPARE(run.err.count(QLatin1Char('\n')), 1);
-        QVERIFY2(run.err.startsWith(QStringLiteral("verdane: ")), qPrintable(run.err));
+        QCOMPARE(run.err.count('\n'), 1);
+        QVERIFY2(run.err.startsWith("verdane: "), qPrintable(run.err));
         QVERIFY2(run.err.contains(mentions), qPrintable(run.err));
     }
 };

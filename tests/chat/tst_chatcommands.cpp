@@ -85,15 +85,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("buffer");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("line");
-        QTest::newRow("on a server's buffer") << weechat::serverBuffer(QStringLiteral("libera")) << "/quote x"
-                                              << QByteArray("irc.server.libera */quote x\n");
+        QTest::newRow("on a server's buffer")
+            << weechat::serverBuffer("libera") << "/quote x" << QByteArray("irc.server.libera */quote x\n");
         QTest::newRow("on the current buffer") << ""
                                                << "/quote x" << QByteArray("*/quote x\n");
         QTest::newRow("line breaks cannot start a command")
             << "irc.server.a"
             << "/quote PRIVMSG bob :a\r\n*/quit\rb" << QByteArray("irc.server.a */quote PRIVMSG bob :a  */quit b\n");
-        QTest::newRow("nor can NUL") << "irc.server.a" << QStringLiteral("x") + QChar(0) + QStringLiteral("/exec rm")
-                                     << QByteArray("irc.server.a *x /exec rm\n");
+        QTest::newRow("nor can NUL") << "irc.server.a"
+                                     << QString("x") + QChar(0) + "/exec rm" << QByteArray("irc.server.a *x /exec rm\n");
         QTest::newRow("UTF-8") << "irc.server.a"
                                << "\u00e9t\u00e9" << QByteArray("irc.server.a *\xc3\xa9t\xc3\xa9\n");
     }

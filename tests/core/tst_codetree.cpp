@@ -45,11 +45,9 @@ private Q_SLOTS:
 
     void buildsRootsGroupsThenSnippetsInOrder() {
         LibraryFolder folder;
-        folder.create({{QStringLiteral("Window"), {{QStringLiteral("W1"), QStringLiteral("w")}}},
-                       {QStringLiteral("File"),
-                        {{QStringLiteral("F2"), QStringLiteral("f")}, {QStringLiteral("F1"), QStringLiteral("f")}}},
-                       {QStringLiteral("Math"), {{QVariant(), QStringLiteral("no name")}}}},
-                      {{QStringLiteral("F1"), QStringLiteral("mine")}, {QStringLiteral("U"), QStringLiteral("u")}});
+        folder.create(
+            {{"Window", {{"W1", "w"}}}, {"File", {{"F2", "f"}, {"F1", "f"}}}, {"Math", {{QVariant(), "no name"}}}},
+            {{"F1", "mine"}, {"U", "u"}});
         SnippetStore store(folder.path());
         CatalogueModel tree;
         QAbstractItemModelTester tester(&tree, QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -66,18 +64,17 @@ private Q_SLOTS:
         for (int i = 10; i <= tree.nodeCount(); ++i)
             captions << tree.caption(i);
         // Library snippets group by group in record order, then the user's; a null name is an empty caption.
-        QCOMPARE(captions, QStringList({QStringLiteral("F2"), QStringLiteral("F1"), QString(), QStringLiteral("W1"),
-                                        QStringLiteral("F1"), QStringLiteral("U")}));
+        QCOMPARE(captions, QStringList({"F2", "F1", QString(), "W1", "F1", "U"}));
         QCOMPARE(tree.parentNode(10), 3);
         QCOMPARE(tree.parentNode(12), 4);
         QCOMPARE(tree.parentNode(13), 9);
         QCOMPARE(tree.parentNode(14), 2);
-        QCOMPARE(childCaptions(tree, 2), QStringList({QStringLiteral("F1"), QStringLiteral("U")}));
+        QCOMPARE(childCaptions(tree, 2), QStringList({"F1", "U"}));
     }
 
     void refreshRebuildsTheSameShapeAndSeesReplacedFiles() {
         LibraryFolder folder;
-        folder.create({{QStringLiteral("Math"), {{QStringLiteral("M"), QStringLiteral("m")}}}});
+        folder.create({{"Math", {{"M", "m"}}}});
         SnippetStore store(folder.path());
         CatalogueModel tree;
         loadCodeTree(tree, store);
@@ -87,9 +84,9 @@ private Q_SLOTS:
 
         store.closeDatabases();
         QFile::remove(folder.userPath());
-        DatabaseFile(folder.userPath()).table(kUserCodeTable, {{QStringLiteral("New"), QStringLiteral("n")}});
+        DatabaseFile(folder.userPath()).table(kUserCodeTable, {{"New", "n"}});
         loadCodeTree(tree, store);
-        QCOMPARE(childCaptions(tree, 2), QStringList{QStringLiteral("New")});
+        QCOMPARE(childCaptions(tree, 2), QStringList{"New"});
     }
 
     // Whatever is wrong with the files, the roots and the seven groups stand and nothing appears on disk.
@@ -113,30 +110,27 @@ private Q_SLOTS:
         QFETCH(int, expectedNodes);
         QFETCH(int, expectedUserNodes);
         LibraryFolder folder;
-        folder.create({{QStringLiteral("Math"), {{QStringLiteral("M"), QStringLiteral("m")}}}},
-                      {{QStringLiteral("U"), QStringLiteral("u")}});
+        folder.create({{"Math", {{"M", "m"}}}}, {{"U", "u"}});
         const QByteArray garbage = QByteArray("not a database at all, just some bytes").repeated(200);
-        if (damage == QLatin1String("missing both")) {
+        if (damage == "missing both") {
             QFile::remove(folder.libraryPath());
             QFile::remove(folder.userPath());
-        } else if (damage == QLatin1String("missing library")) {
+        } else if (damage == "missing library") {
             QFile::remove(folder.libraryPath());
-        } else if (damage == QLatin1String("garbage library")) {
+        } else if (damage == "garbage library") {
             writeFile(folder.libraryPath(), garbage);
-        } else if (damage == QLatin1String("garbage user")) {
+        } else if (damage == "garbage user") {
             writeFile(folder.userPath(), garbage);
-        } else if (damage == QLatin1String("empty library")) {
+        } else if (damage == "empty library") {
             writeFile(folder.libraryPath(), {});
-        } else if (damage == QLatin1String("drop Math")) {
-            DatabaseFile::exec(folder.libraryPath(), QStringLiteral("DROP TABLE Math"));
-        } else if (damage == QLatin1String("drop UserCode")) {
-            DatabaseFile::exec(folder.userPath(), QStringLiteral("DROP TABLE UserCode"));
+        } else if (damage == "drop Math") {
+            DatabaseFile::exec(folder.libraryPath(), "DROP TABLE Math");
+        } else if (damage == "drop UserCode") {
+            DatabaseFile::exec(folder.userPath(), "DROP TABLE UserCode");
         } else {
-            const bool keepName = damage.endsWith(QLatin1String("Code"));
-            DatabaseFile::exec(folder.libraryPath(), QStringLiteral("DROP TABLE Math"));
-            DatabaseFile(folder.libraryPath())
-                .table(QStringLiteral("Math"), {{QStringLiteral("M"), {}}},
-                       {keepName ? QStringLiteral("CodeName") : QStringLiteral("Title")});
+            const bool keepName = damage.endsWith("Code");
+            DatabaseFile::exec(folder.libraryPath(), "DROP TABLE Math");
+            DatabaseFile(folder.libraryPath()).table("Math", {{"M", {}}}, {keepName ? "CodeName" : "Title"});
         }
         const QStringList filesBefore = folder.fileNames();
         const QByteArray libraryBefore = fileDigest(folder.libraryPath());
@@ -159,14 +153,8 @@ private Q_SLOTS:
     // Names repeat and may look like roots or groups; every node still leads to its own record.
     void everyNodeLeadsToItsOwnRecord() {
         LibraryFolder folder;
-        folder.create({{QStringLiteral("Math"),
-                        {{QStringLiteral("Dup"), QStringLiteral("m1")},
-                         {QStringLiteral("Dup"), QStringLiteral("m2")},
-                         {QStringLiteral("Math"), QStringLiteral("m3")}}}},
-                      {{QStringLiteral("Dup"), QStringLiteral("u1")},
-                       {QStringLiteral("User Code"), QStringLiteral("u2")},
-                       {QStringLiteral("File"), QStringLiteral("u3")},
-                       {QStringLiteral("Dup"), QStringLiteral("u4")}});
+        folder.create({{"Math", {{"Dup", "m1"}, {"Dup", "m2"}, {"Math", "m3"}}}},
+                      {{"Dup", "u1"}, {"User Code", "u2"}, {"File", "u3"}, {"Dup", "u4"}});
         SnippetStore store(folder.path());
         CatalogueModel tree;
         loadCodeTree(tree, store);
@@ -180,7 +168,7 @@ private Q_SLOTS:
             QCOMPARE(tree.nodeOfRecord(snippetTableNumber(where.ref.database, where.ref.table), where.ref.record),
                      node);
             const SnippetLookup found = store.readSnippet(where.ref, where.name);
-            QCOMPARE(outcomeOf(found), QStringLiteral("found"));
+            QCOMPARE(outcomeOf(found), "found");
             codes << found.code.value_or(QString());
         }
         QCOMPARE(codes, QStringList({"m1", "m2", "m3", "u1", "u2", "u3", "u4"}));

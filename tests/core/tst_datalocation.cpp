@@ -17,10 +17,8 @@ namespace {
 // The four places of a run, as folders of a temporary tree.
 struct Places {
     QTemporaryDir root;
-    DataPlaces places{{},
-                      root.filePath(QStringLiteral("prefix/bin")),
-                      root.filePath(QStringLiteral("prefix/share/verdane")),
-                      root.filePath(QStringLiteral("home/data/Verdane"))};
+    DataPlaces places{
+        {}, root.filePath("prefix/bin"), root.filePath("prefix/share/verdane"), root.filePath("home/data/Verdane")};
 
     Places() {
         QDir().mkpath(places.programDir);
@@ -30,7 +28,7 @@ struct Places {
 
 void makeDatabase(const QString& path, const QString& table) {
     QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-    DatabaseFile(path).table(table, {{QStringLiteral("Kept"), QStringLiteral("' kept")}});
+    DatabaseFile(path).table(table, {{"Kept", "' kept"}});
 }
 
 QStringList userNames(const DataLocation& location) {
@@ -38,7 +36,7 @@ QStringList userNames(const DataLocation& location) {
     store.reopenDatabases();
     QStringList names;
     if (!store.listSnippetNames(Database::User, kUserCodeTable, [&](QString name) { names << name; }))
-        return {QStringLiteral("<unreadable>")};
+        return {"<unreadable>"};
     return names;
 }
 
@@ -79,18 +77,18 @@ private Q_SLOTS:
         Places run;
         DataPlaces& places = run.places;
         if (dataDirGiven) {
-            places.dataDir = run.root.filePath(QStringLiteral("elsewhere"));
+            places.dataDir = run.root.filePath("elsewhere");
             QVERIFY(QDir().mkpath(places.dataDir));
         }
         const QDir program(places.programDir);
-        if (besideProgram == QLatin1String("both") || besideProgram == QLatin1String("library"))
-            makeDatabase(program.filePath(kLibraryFileName), QStringLiteral("File"));
-        if (besideProgram == QLatin1String("both") || besideProgram == QLatin1String("user"))
+        if (besideProgram == "both" || besideProgram == "library")
+            makeDatabase(program.filePath(kLibraryFileName), "File");
+        if (besideProgram == "both" || besideProgram == "user")
             makeDatabase(program.filePath(kUserFileName), kUserCodeTable);
-        makeDatabase(QDir(places.shareDir).filePath(kLibraryFileName), QStringLiteral("File"));
-        if (perUser == QLatin1String("file"))
+        makeDatabase(QDir(places.shareDir).filePath(kLibraryFileName), "File");
+        if (perUser == "file")
             makeDatabase(QDir(places.userDataDir).filePath(kUserFileName), kUserCodeTable);
-        if (perUser == QLatin1String("folder"))
+        if (perUser == "folder")
             QVERIFY(QDir().mkpath(places.userDataDir));
 
         const DataLocation location = locateData(places);
@@ -102,11 +100,11 @@ private Q_SLOTS:
         QCOMPARE(location.userPath, QDir(userFolder).filePath(kUserFileName));
         QCOMPARE(location.createUserFile, created);
         // Looking makes nothing; only preparing does, and only what the location asks for.
-        QCOMPARE(QFileInfo::exists(places.userDataDir), perUser != QLatin1String("missing"));
+        QCOMPARE(QFileInfo::exists(places.userDataDir), perUser != "missing");
         const bool userFileBefore = QFileInfo::exists(location.userPath);
         QCOMPARE(prepareUserFile(location), QString());
         QCOMPARE(QFileInfo::exists(location.userPath), userFileBefore || created);
-        QCOMPARE(QFileInfo::exists(places.userDataDir), perUser != QLatin1String("missing") || created);
+        QCOMPARE(QFileInfo::exists(places.userDataDir), perUser != "missing" || created);
     }
 
     void firstRunMakesAnEmptyUserFile_data() {
@@ -121,7 +119,7 @@ private Q_SLOTS:
         QFETCH(QString, blocked);
         QFETCH(bool, made);
         Places run;
-        makeDatabase(QDir(run.places.shareDir).filePath(kLibraryFileName), QStringLiteral("File"));
+        makeDatabase(QDir(run.places.shareDir).filePath(kLibraryFileName), "File");
         if (!blocked.isEmpty()) {
             QVERIFY(QDir().mkpath(QFileInfo(run.root.filePath(blocked)).path()));
             QVERIFY(writeFile(run.root.filePath(blocked), "in the way"));
@@ -141,8 +139,8 @@ private Q_SLOTS:
         QCOMPARE(userNames(location), QStringList());
         SnippetStore store(location.libraryPath, location.userPath);
         QVERIFY(store.reopenDatabases().user.ok);
-        QVERIFY(store.addUserSnippet(QStringLiteral("Mine"), QStringLiteral("' mine")));
-        QCOMPARE(userNames(location), QStringList{QStringLiteral("Mine")});
+        QVERIFY(store.addUserSnippet("Mine", "' mine"));
+        QCOMPARE(userNames(location), QStringList{"Mine"});
         QCOMPARE(QDir(run.places.userDataDir).entryList(QDir::Files), QStringList{kUserFileName});
         // The next run finds the file and leaves it be.
         QVERIFY(!locateData(run.places).createUserFile);

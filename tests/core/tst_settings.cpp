@@ -19,7 +19,7 @@ private Q_SLOTS:
     void defaultsApplyOnlyWhileAKeyIsAbsent() {
         // Exports go to the home folder until told otherwise: the folder the file dialogs start in here.
         QCOMPARE(settings::read(settings::DefFileExportDir), QDir::homePath());
-        QCOMPARE(settings::read(settings::ChatServiceName), QStringLiteral("mIRC"));
+        QCOMPARE(settings::read(settings::ChatServiceName), "mIRC");
         QVERIFY(!settings::contains(settings::DefFileExportDir));
         QVERIFY(settings::write(settings::DefFileExportDir, QString()));
         QVERIFY(settings::contains(settings::DefFileExportDir));
@@ -27,12 +27,8 @@ private Q_SLOTS:
     }
 
     void valuesRoundTripExactlyAsText() {
-        const QStringList values{QStringLiteral("C:\\Projects\\"),
-                                 QStringLiteral("  spaced  "),
-                                 QStringLiteral("a,b;c=d"),
-                                 QStringLiteral("@Variant(odd)"),
-                                 QStringLiteral("/home/\u00e9l\u00e8ve/export"),
-                                 QStringLiteral("[Settings]")};
+        const QStringList values{
+            "C:\\Projects\\", "  spaced  ", "a,b;c=d", "@Variant(odd)", "/home/\u00e9l\u00e8ve/export", "[Settings]"};
         for (const QString& value : values) {
             QVERIFY(settings::write(settings::DefFileExportDir, value));
             QCOMPARE(settings::read(settings::DefFileExportDir), value);
@@ -45,20 +41,20 @@ private Q_SLOTS:
 
     void placementDefaultsAndParsing() {
         QCOMPARE(readPlacement(), std::optional<Placement>(Placement{1000, 1000, 6500, 6500}));
-        settings::write(settings::MainLeft, QStringLiteral("-450"));
-        settings::write(settings::MainTop, QStringLiteral(" 30 "));
-        settings::write(settings::MainWidth, QStringLiteral("9000.5"));
+        settings::write(settings::MainLeft, "-450");
+        settings::write(settings::MainTop, " 30 ");
+        settings::write(settings::MainWidth, "9000.5");
         QCOMPARE(readPlacement(), std::optional<Placement>(Placement{-450, 30, 9000.5, 6500}));
     }
 
     void placementRefusesWhatIsNotAUsableNumber_data() {
         QTest::addColumn<QString>("stored");
-        QTest::newRow("text") << QStringLiteral("wide");
+        QTest::newRow("text") << "wide";
         QTest::newRow("empty") << QString();
-        QTest::newRow("number with text") << QStringLiteral("6500px");
-        QTest::newRow("negative size") << QStringLiteral("-10");
-        QTest::newRow("not finite") << QStringLiteral("inf");
-        QTest::newRow("beyond any screen") << QStringLiteral("1e300");
+        QTest::newRow("number with text") << "6500px";
+        QTest::newRow("negative size") << "-10";
+        QTest::newRow("not finite") << "inf";
+        QTest::newRow("beyond any screen") << "1e300";
     }
 
     void placementRefusesWhatIsNotAUsableNumber() {
@@ -69,10 +65,10 @@ private Q_SLOTS:
 
     void placementIsWrittenInTwips() {
         QVERIFY(writePlacement(QRect(-20, 40, 500, 300)));
-        QCOMPARE(settings::read(settings::MainLeft), QStringLiteral("-300"));
-        QCOMPARE(settings::read(settings::MainTop), QStringLiteral("600"));
-        QCOMPARE(settings::read(settings::MainWidth), QStringLiteral("7500"));
-        QCOMPARE(settings::read(settings::MainHeight), QStringLiteral("4500"));
+        QCOMPARE(settings::read(settings::MainLeft), "-300");
+        QCOMPARE(settings::read(settings::MainTop), "600");
+        QCOMPARE(settings::read(settings::MainWidth), "7500");
+        QCOMPARE(settings::read(settings::MainHeight), "4500");
         QCOMPARE(twipsToPixels(1000), 67);
         QCOMPARE(twipsToPixels(-450), -30);
     }

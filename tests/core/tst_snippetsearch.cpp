@@ -170,19 +170,14 @@ private Q_SLOTS:
 
     void searchesOnlyTheCodeInTableOrder() {
         LibraryFolder folder;
-        folder.create({{QStringLiteral("Window"), {{QStringLiteral("W"), QStringLiteral("call Target")}}},
-                       {QStringLiteral("File"),
-                        {{QStringLiteral("Target"), QStringLiteral("no match")},
-                         {QStringLiteral("F"), QStringLiteral("TARGET here")}}}},
-                      {{QStringLiteral("F"), QStringLiteral("my target")}});
+        folder.create({{"Window", {{"W", "call Target"}}}, {"File", {{"Target", "no match"}, {"F", "TARGET here"}}}},
+                      {{"F", "my target"}});
         SnippetStore store(folder.path());
         store.reopenDatabases();
         SnippetSearch search(store);
-        QCOMPARE(fastSearch(search, QStringLiteral("target")).hits,
-                 QStringList({QStringLiteral("F"), QStringLiteral("W"), QStringLiteral("F")}));
-        QCOMPARE(fastSearch(search, QStringLiteral(" target")).hits,
-                 QStringList({QStringLiteral("W"), QStringLiteral("F")}));
-        QCOMPARE(fastSearch(search, QStringLiteral("target ")).hits, QStringList{QStringLiteral("F")});
+        QCOMPARE(fastSearch(search, "target").hits, QStringList({"F", "W", "F"}));
+        QCOMPARE(fastSearch(search, " target").hits, QStringList({"W", "F"}));
+        QCOMPARE(fastSearch(search, "target ").hits, QStringList{"F"});
     }
 
     // The copy kept in the cache file is believed only while the database is exactly the file it was made from.
@@ -200,32 +195,30 @@ private Q_SLOTS:
     void theCacheFollowsEveryChange() {
         QFETCH(QString, change);
         QTemporaryDir cache;
-        auto library = [](const QString& code, const QString& name = QStringLiteral("M")) {
-            return QMap<QString, QList<Record>>{{QStringLiteral("Math"), {{name, code}}}};
+        auto library = [](const QString& code, const QString& name = "M") {
+            return QMap<QString, QList<Record>>{{"Math", {{name, code}}}};
         };
         LibraryFolder folder;
-        folder.create(library(QStringLiteral("one needle")), {{QStringLiteral("U"), QStringLiteral("needles")}});
-        const QString needle = QStringLiteral("NEEDLE");
+        folder.create(library("one needle"), {{"U", "needles"}});
+        const QString needle = "NEEDLE";
         SnippetSearch running(folder.libraryPath(), folder.userPath(), cache.path());
         QCOMPARE(fastSearch(running, needle).hits, QStringList({"M", "U"}));
         const QString cacheFile =
             SearchSegment::cacheFilePath({folder.libraryPath(), {0, 1, 2, 3, 4, 5, 6}}, cache.path());
         QVERIFY(QFileInfo::exists(cacheFile));
 
-        if (change == QLatin1String("commit")) {
-            QVERIFY(
-                DatabaseFile::exec(folder.libraryPath(), QStringLiteral("INSERT INTO File VALUES ('F', 'a needle')")));
-        } else if (change == QLatin1String("import")) {
+        if (change == "commit") {
+            QVERIFY(DatabaseFile::exec(folder.libraryPath(), "INSERT INTO File VALUES ('F', 'a needle')"));
+        } else if (change == "import") {
             SnippetStore store(folder.path());
             store.reopenDatabases();
-            QVERIFY(store.addUserSnippet(QStringLiteral("Ours"), QStringLiteral("needle too")));
-        } else if (change == QLatin1String("replace")) {
+            QVERIFY(store.addUserSnippet("Ours", "needle too"));
+        } else if (change == "replace") {
             // Written over the old file in place: same size, same commit count, and its time set back.
             LibraryFolder other;
-            other.create(library(QStringLiteral("one needle"), QStringLiteral("N")));
-            const QString stamp = cache.filePath(QStringLiteral("stamp"));
-            QCOMPARE(QProcess::execute(QStringLiteral("touch"), {QStringLiteral("-r"), folder.libraryPath(), stamp}),
-                     0);
+            other.create(library("one needle", "N"));
+            const QString stamp = cache.filePath("stamp");
+            QCOMPARE(QProcess::execute("touch", {"-r", folder.libraryPath(), stamp}), 0);
             QFile old(folder.libraryPath());
             QFile replacement(other.libraryPath());
             QVERIFY(old.open(QIODevice::ReadOnly) && replacement.open(QIODevice::ReadOnly));
@@ -235,22 +228,21 @@ private Q_SLOTS:
             QCOMPARE(bytes.size(), old.size());
             old.close();
             QVERIFY(writeFile(folder.libraryPath(), bytes));
-            QCOMPARE(QProcess::execute(QStringLiteral("touch"), {QStringLiteral("-r"), stamp, folder.libraryPath()}),
-                     0);
+            QCOMPARE(QProcess::execute("touch", {"-r", stamp, folder.libraryPath()}), 0);
             QCOMPARE(QFileInfo(folder.libraryPath()).lastModified(), QFileInfo(stamp).lastModified());
-        } else if (change == QLatin1String("truncate")) {
+        } else if (change == "truncate") {
             QFile file(cacheFile);
             QVERIFY(file.resize(file.size() / 2));
-        } else if (change == QLatin1String("garbage")) {
+        } else if (change == "garbage") {
             QVERIFY(writeFile(cacheFile, QByteArray(int(QFileInfo(cacheFile).size()), '\x07')));
-        } else if (change == QLatin1String("foreign")) {
+        } else if (change == "foreign") {
             LibraryFolder other;
-            other.create(library(QStringLiteral("NEEDLE elsewhere")));
+            other.create(library("NEEDLE elsewhere"));
             SnippetSearch(other.libraryPath(), other.userPath(), cache.path()).find(needle, [](auto&) {});
             const QString otherCache =
                 SearchSegment::cacheFilePath({other.libraryPath(), {0, 1, 2, 3, 4, 5, 6}}, cache.path());
             QVERIFY(QFile::remove(cacheFile) && QFile::copy(otherCache, cacheFile));
-        } else if (change == QLatin1String("broken")) {
+        } else if (change == "broken") {
             QVERIFY(writeFile(folder.libraryPath(), QByteArray(4096, 'x')));
         }
 
@@ -259,38 +251,35 @@ private Q_SLOTS:
         QCOMPARE(fastSearch(running, needle), expected);
         SnippetSearch fresh(folder.libraryPath(), folder.userPath(), cache.path());
         QCOMPARE(fastSearch(fresh, needle), expected);
-        if (change == QLatin1String("broken"))
+        if (change == "broken")
             QVERIFY(!expected.unreadable.isEmpty());
     }
 
     // Where no cache file can be written, the copy lives in memory, and the search is the same.
     void anUnwritableCacheFolderFallsBackToMemory() {
         LibraryFolder folder;
-        folder.create({{QStringLiteral("Math"), {{QStringLiteral("M"), QStringLiteral("a needle")}}}});
+        folder.create({{"Math", {{"M", "a needle"}}}});
         QTemporaryDir dir;
-        QVERIFY(writeFile(dir.filePath(QStringLiteral("file")), "not a folder"));
-        const QString cacheDir = dir.filePath(QStringLiteral("file/cache"));
+        QVERIFY(writeFile(dir.filePath("file"), "not a folder"));
+        const QString cacheDir = dir.filePath("file/cache");
         SnippetSearch search(folder.libraryPath(), folder.userPath(), cacheDir);
         for (int run = 0; run < 2; ++run)
-            QCOMPARE(fastSearch(search, QStringLiteral("needle")),
-                     referenceSearch(folder.path(), QStringLiteral("needle")));
+            QCOMPARE(fastSearch(search, "needle"), referenceSearch(folder.path(), "needle"));
         QVERIFY(!QFileInfo::exists(cacheDir));
     }
 
     void aTableThatCannotBeReadIsPassedOverAndNamed() {
         LibraryFolder folder;
-        folder.create({{QStringLiteral("File"), {{QStringLiteral("F"), QStringLiteral("hit")}}},
-                       {QStringLiteral("System"), {{QStringLiteral("S"), QStringLiteral("hit")}}}},
-                      {{QStringLiteral("U"), QStringLiteral("hit")}});
-        QVERIFY(DatabaseFile::exec(folder.libraryPath(), QStringLiteral("DROP TABLE Network")));
+        folder.create({{"File", {{"F", "hit"}}}, {"System", {{"S", "hit"}}}}, {{"U", "hit"}});
+        QVERIFY(DatabaseFile::exec(folder.libraryPath(), "DROP TABLE Network"));
         SnippetStore store(folder.path());
         store.reopenDatabases();
         SnippetSearch search(store);
         for (int run = 0; run < 2; ++run) { // the second from the copy in memory
-            const Outcome outcome = fastSearch(search, QStringLiteral("hit"));
+            const Outcome outcome = fastSearch(search, "hit");
             QCOMPARE(outcome.hits, QStringList({"F", "S", "U"}));
             QCOMPARE(outcome.unreadable.size(), 1);
-            QVERIFY(outcome.unreadable.first().contains(QStringLiteral("Network")));
+            QVERIFY(outcome.unreadable.first().contains("Network"));
         }
     }
 

@@ -18,16 +18,16 @@ QStringList names(SnippetStore& store, Database db, const QString& table, Status
     return result;
 }
 
-const QString kMath = QStringLiteral("Math");
+const QString kMath = "Math";
 
 // One change of record 1, shown as "Mine" holding "mine".
-Status change(SnippetStore& store, const QString& which, const QString& newName = QStringLiteral("New")) {
-    const QString name = QStringLiteral("Mine");
-    const QString code = QStringLiteral("mine");
-    if (which == QLatin1String("rename"))
+Status change(SnippetStore& store, const QString& which, const QString& newName = "New") {
+    const QString name = "Mine";
+    const QString code = "mine";
+    if (which == "rename")
         return store.renameUserSnippet(1, name, newName);
-    if (which == QLatin1String("replace"))
-        return store.replaceUserCode(1, name, code, QStringLiteral("new"));
+    if (which == "replace")
+        return store.replaceUserCode(1, name, code, "new");
     return store.deleteUserSnippet(1, name, code);
 }
 
@@ -49,29 +49,23 @@ private Q_SLOTS:
         Status status;
         QVERIFY(names(store, Database::Library, kMath, &status).isEmpty());
         QVERIFY(!status.isOk());
-        QCOMPARE(outcomeOf(store.findSnippetCode(Database::User, kUserCodeTable, QStringLiteral("x"))),
-                 QStringLiteral("failed"));
-        QVERIFY(!store.addUserSnippet(QStringLiteral("n"), QStringLiteral("c")).isOk());
+        QCOMPARE(outcomeOf(store.findSnippetCode(Database::User, kUserCodeTable, "x")), "failed");
+        QVERIFY(!store.addUserSnippet("n", "c").isOk());
         store.closeDatabases();
         QVERIFY(folder.fileNames().isEmpty());
     }
 
     void namesComeInRecordOrderWithNullsAsEmptyText() {
         LibraryFolder folder;
-        folder.create({{kMath,
-                        {{QStringLiteral("Zeta"), QStringLiteral("z")},
-                         {QVariant(), QStringLiteral("nameless")},
-                         {QStringLiteral("Alpha"), QStringLiteral("a")},
-                         {QStringLiteral("Zeta"), QStringLiteral("second zeta")}}}});
+        folder.create({{kMath, {{"Zeta", "z"}, {QVariant(), "nameless"}, {"Alpha", "a"}, {"Zeta", "second zeta"}}}});
         SnippetStore store(folder.path());
         QVERIFY(store.reopenDatabases().library.isOk());
-        QCOMPARE(names(store, Database::Library, kMath),
-                 QStringList({QStringLiteral("Zeta"), QString(), QStringLiteral("Alpha"), QStringLiteral("Zeta")}));
+        QCOMPARE(names(store, Database::Library, kMath), QStringList({"Zeta", QString(), "Alpha", "Zeta"}));
         QVERIFY(names(store, Database::User, kUserCodeTable).isEmpty());
         Status status;
-        QVERIFY(names(store, Database::Library, QStringLiteral("NoSuchGroup"), &status).isEmpty());
+        QVERIFY(names(store, Database::Library, "NoSuchGroup", &status).isEmpty());
         QVERIFY(!status.isOk());
-        QVERIFY(status.message().contains(QStringLiteral("NoSuchGroup")));
+        QVERIFY(status.message().contains("NoSuchGroup"));
     }
 
     // The lookups behave the same whether or not a walk of the table has been seen first.
@@ -85,66 +79,59 @@ private Q_SLOTS:
         QFETCH(bool, listedFirst);
         LibraryFolder folder;
         folder.create({{kMath,
-                        {{QStringLiteral("Dup"), QStringLiteral("first")},
-                         {QStringLiteral("Other"), QStringLiteral("other")},
-                         {QStringLiteral("Dup"), QStringLiteral("second")},
-                         {QStringLiteral("NullCode"), QVariant()},
-                         {QStringLiteral(""), QStringLiteral("empty name")},
-                         {QVariant(), QStringLiteral("null name")}}}});
+                        {{"Dup", "first"},
+                         {"Other", "other"},
+                         {"Dup", "second"},
+                         {"NullCode", QVariant()},
+                         {"", "empty name"},
+                         {QVariant(), "null name"}}}});
         SnippetStore store(folder.path());
         store.reopenDatabases();
         if (listedFirst)
             names(store, Database::Library, kMath);
 
         auto find = [&](const QString& name) { return store.findSnippetCode(Database::Library, kMath, name); };
-        QCOMPARE(find(QStringLiteral("Dup")).code.value_or(QString()), QStringLiteral("first"));
-        QCOMPARE(outcomeOf(find(QStringLiteral("Dup"))), QStringLiteral("found"));
-        QCOMPARE(outcomeOf(find(QStringLiteral("dup"))), QStringLiteral("none"));
-        QCOMPARE(outcomeOf(find(QStringLiteral("Dup "))), QStringLiteral("none"));
-        QCOMPARE(outcomeOf(find(QStringLiteral("NullCode"))), QStringLiteral("failed"));
+        QCOMPARE(find("Dup").code.value_or(QString()), "first");
+        QCOMPARE(outcomeOf(find("Dup")), "found");
+        QCOMPARE(outcomeOf(find("dup")), "none");
+        QCOMPARE(outcomeOf(find("Dup ")), "none");
+        QCOMPARE(outcomeOf(find("NullCode")), "failed");
         // The empty name finds the record whose name is the empty string, never the one whose name is null.
-        QCOMPARE(find(QString()).code.value_or(QString()), QStringLiteral("empty name"));
-        QCOMPARE(outcomeOf(store.findSnippetCode(Database::Library, QStringLiteral("Gone"), QStringLiteral("Dup"))),
-                 QStringLiteral("failed"));
+        QCOMPARE(find(QString()).code.value_or(QString()), "empty name");
+        QCOMPARE(outcomeOf(store.findSnippetCode(Database::Library, "Gone", "Dup")), "failed");
     }
 
     // Another program changing the file between the tree build and a lookup must not yield stale answers.
     void lookupSeesChangesMadeByOtherPrograms() {
         LibraryFolder folder;
-        folder.create(
-            {}, {{QStringLiteral("Dup"), QStringLiteral("first")}, {QStringLiteral("Dup"), QStringLiteral("second")}});
+        folder.create({}, {{"Dup", "first"}, {"Dup", "second"}});
         SnippetStore store(folder.path());
         store.reopenDatabases();
         names(store, Database::User, kUserCodeTable);
-        QVERIFY(DatabaseFile::exec(folder.userPath(), QStringLiteral("DELETE FROM UserCode WHERE Code = 'first'")));
-        QCOMPARE(store.findSnippetCode(Database::User, kUserCodeTable, QStringLiteral("Dup")).code.value_or(QString()),
-                 QStringLiteral("second"));
-        QVERIFY(DatabaseFile::exec(folder.userPath(), QStringLiteral("INSERT INTO UserCode VALUES ('New', 'new')")));
-        QCOMPARE(store.findSnippetCode(Database::User, kUserCodeTable, QStringLiteral("New")).code.value_or(QString()),
-                 QStringLiteral("new"));
+        QVERIFY(DatabaseFile::exec(folder.userPath(), "DELETE FROM UserCode WHERE Code = 'first'"));
+        QCOMPARE(store.findSnippetCode(Database::User, kUserCodeTable, "Dup").code.value_or(QString()), "second");
+        QVERIFY(DatabaseFile::exec(folder.userPath(), "INSERT INTO UserCode VALUES ('New', 'new')"));
+        QCOMPARE(store.findSnippetCode(Database::User, kUserCodeTable, "New").code.value_or(QString()), "new");
     }
 
     void scanYieldsEveryRecordInOrderAndCanStop() {
         LibraryFolder folder;
-        folder.create({{kMath,
-                        {{QStringLiteral("A"), QStringLiteral("1")},
-                         {QStringLiteral("B"), QVariant()},
-                         {QStringLiteral("C"), QStringLiteral("3")}}}});
+        folder.create({{kMath, {{"A", "1"}, {"B", QVariant()}, {"C", "3"}}}});
         SnippetStore store(folder.path());
         store.reopenDatabases();
         QStringList seen;
         QVERIFY(store.scanSnippets(Database::Library, kMath, [&](const QString& name, const QString& code) {
-            seen << name + QLatin1Char('=') + code;
+            seen << name + '=' + code;
             return true;
         }));
-        QCOMPARE(seen, QStringList({QStringLiteral("A=1"), QStringLiteral("B="), QStringLiteral("C=3")}));
+        QCOMPARE(seen, QStringList({"A=1", "B=", "C=3"}));
         seen.clear();
         store.scanSnippets(Database::Library, kMath, [&](const QString& name, const QString&) {
             seen << name;
             return false;
         });
-        QCOMPARE(seen, QStringList{QStringLiteral("A")});
-        QVERIFY(!store.scanSnippets(Database::Library, QStringLiteral("Missing"), [](auto&, auto&) { return true; }));
+        QCOMPARE(seen, QStringList{"A"});
+        QVERIFY(!store.scanSnippets(Database::Library, "Missing", [](auto&, auto&) { return true; }));
     }
 
     void addUserSnippetNeedsCodeNameAndCodeFirst_data() {
@@ -163,45 +150,41 @@ private Q_SLOTS:
         LibraryFolder folder;
         folder.create();
         QFile::remove(folder.userPath());
-        const QList<Record> old{
-            {QStringLiteral("Old"), columns.size() > 1 ? QVariant(QStringLiteral("old")) : QVariant()}};
+        const QList<Record> old{{"Old", columns.size() > 1 ? QVariant("old") : QVariant()}};
         DatabaseFile(folder.userPath()).table(kUserCodeTable, columns.size() > 1 ? old : QList<Record>{}, columns);
         const QByteArray before = fileDigest(folder.userPath());
         SnippetStore store(folder.path());
         store.reopenDatabases();
-        const QString code = QStringLiteral("Sub Main()\r\n  MsgBox \"h\u00e9\"\r\nEnd Sub");
-        const Status status = store.addUserSnippet(QStringLiteral("  Spaced  "), code);
+        const QString code = "Sub Main()\r\n  MsgBox \"h\u00e9\"\r\nEnd Sub";
+        const Status status = store.addUserSnippet("  Spaced  ", code);
         QCOMPARE(status.isOk(), accepted);
         if (!accepted) {
-            QVERIFY2(status.message().contains(QStringLiteral("CodeName and Code")), qPrintable(status.message()));
+            QVERIFY2(status.message().contains("CodeName and Code"), qPrintable(status.message()));
             store.closeDatabases();
             QCOMPARE(fileDigest(folder.userPath()), before);
             return;
         }
-        QCOMPARE(store.findSnippetCode(Database::User, kUserCodeTable, QStringLiteral("  Spaced  "))
-                     .code.value_or(QString()),
-                 code);
+        QCOMPARE(store.findSnippetCode(Database::User, kUserCodeTable, "  Spaced  ").code.value_or(QString()), code);
     }
 
     void addedSnippetIsFoundAfterTheTableWasListed() {
         LibraryFolder folder;
-        folder.create({}, {{QStringLiteral("Old"), QStringLiteral("old")}});
+        folder.create({}, {{"Old", "old"}});
         SnippetStore store(folder.path());
         store.reopenDatabases();
         names(store, Database::User, kUserCodeTable);
-        QVERIFY(store.addUserSnippet(QStringLiteral("New"), QStringLiteral("new")));
-        QCOMPARE(store.findSnippetCode(Database::User, kUserCodeTable, QStringLiteral("New")).code.value_or(QString()),
-                 QStringLiteral("new"));
+        QVERIFY(store.addUserSnippet("New", "new"));
+        QCOMPARE(store.findSnippetCode(Database::User, kUserCodeTable, "New").code.value_or(QString()), "new");
     }
 
     void addUserSnippetFailsWithoutTheTable() {
         LibraryFolder folder;
         folder.create();
         QFile::remove(folder.userPath());
-        DatabaseFile(folder.userPath()).table(QStringLiteral("Other"), {});
+        DatabaseFile(folder.userPath()).table("Other", {});
         SnippetStore store(folder.path());
         store.reopenDatabases();
-        const Status status = store.addUserSnippet(QStringLiteral("n"), QStringLiteral("c"));
+        const Status status = store.addUserSnippet("n", "c");
         QVERIFY(!status.isOk());
         QVERIFY(status.message().contains(kUserFileName));
     }
@@ -228,44 +211,41 @@ private Q_SLOTS:
 
     void reopenPicksUpAFileReplacedOnDisk() {
         LibraryFolder folder;
-        folder.create({}, {{QStringLiteral("Before"), QStringLiteral("b")}});
+        folder.create({}, {{"Before", "b"}});
         SnippetStore store(folder.path());
         store.reopenDatabases();
-        QCOMPARE(names(store, Database::User, kUserCodeTable), QStringList{QStringLiteral("Before")});
-        const QString replacement = folder.path() + QStringLiteral("/replacement.mdb");
-        DatabaseFile(replacement).table(kUserCodeTable, {{QStringLiteral("After"), QStringLiteral("a")}});
+        QCOMPARE(names(store, Database::User, kUserCodeTable), QStringList{"Before"});
+        const QString replacement = folder.path() + "/replacement.mdb";
+        DatabaseFile(replacement).table(kUserCodeTable, {{"After", "a"}});
         QVERIFY(QFile::remove(folder.userPath()));
         QVERIFY(QFile::rename(replacement, folder.userPath()));
         store.reopenDatabases();
-        QCOMPARE(names(store, Database::User, kUserCodeTable), QStringList{QStringLiteral("After")});
-        QCOMPARE(
-            store.findSnippetCode(Database::User, kUserCodeTable, QStringLiteral("After")).code.value_or(QString()),
-            QStringLiteral("a"));
+        QCOMPARE(names(store, Database::User, kUserCodeTable), QStringList{"After"});
+        QCOMPARE(store.findSnippetCode(Database::User, kUserCodeTable, "After").code.value_or(QString()), "a");
     }
 
     void waitsForAnotherProgramsLock() {
         LibraryFolder folder;
-        folder.create({}, {{QStringLiteral("Held"), QStringLiteral("h")}});
+        folder.create({}, {{"Held", "h"}});
         SnippetStore store(folder.path(), 5000);
         store.reopenDatabases();
         {
             LockHolder lock(folder.userPath(), 600);
-            QVERIFY(store.addUserSnippet(QStringLiteral("While locked"), QStringLiteral("w")));
+            QVERIFY(store.addUserSnippet("While locked", "w"));
         }
-        QCOMPARE(names(store, Database::User, kUserCodeTable),
-                 QStringList({QStringLiteral("Held"), QStringLiteral("While locked")}));
+        QCOMPARE(names(store, Database::User, kUserCodeTable), QStringList({"Held", "While locked"}));
     }
 
     void failsWhenTheLockOutlastsTheWait() {
         LibraryFolder folder;
-        folder.create({}, {{QStringLiteral("Held"), QStringLiteral("h")}});
+        folder.create({}, {{"Held", "h"}});
         SnippetStore store(folder.path(), 100);
         store.reopenDatabases();
         LockHolder lock(folder.userPath(), 1500);
         Status status;
         QVERIFY(names(store, Database::User, kUserCodeTable, &status).isEmpty());
         QVERIFY(!status.isOk());
-        QVERIFY(!store.addUserSnippet(QStringLiteral("n"), QStringLiteral("c")).isOk());
+        QVERIFY(!store.addUserSnippet("n", "c").isOk());
     }
 
     // A change acts on the record only as the user was shown it; what another program did in between is kept.
@@ -276,10 +256,10 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("after");
         QTest::addColumn<QString>("refusal"); // what the refusal says; empty: it goes through
         const QString none;
-        const QString renamed = QStringLiteral("UPDATE UserCode SET CodeName = 'Theirs' WHERE rowid = 1");
-        const QString recoded = QStringLiteral("UPDATE UserCode SET Code = 'theirs' WHERE rowid = 1");
-        const QString removed = QStringLiteral("DELETE FROM UserCode WHERE rowid = 1");
-        const QString changed = QStringLiteral("changed or removed by another program");
+        const QString renamed = "UPDATE UserCode SET CodeName = 'Theirs' WHERE rowid = 1";
+        const QString recoded = "UPDATE UserCode SET Code = 'theirs' WHERE rowid = 1";
+        const QString removed = "DELETE FROM UserCode WHERE rowid = 1";
+        const QString changed = "changed or removed by another program";
         QTest::newRow("rename") << "rename" << none << "New" << QStringList{"New=mine", "Keep=keep"} << none;
         QTest::newRow("rename, code changed meanwhile")
             << "rename" << recoded << "New" << QStringList{"New=theirs", "Keep=keep"} << none;
@@ -313,8 +293,7 @@ private Q_SLOTS:
         QFETCH(QStringList, after);
         QFETCH(QString, refusal);
         LibraryFolder folder;
-        folder.create(
-            {}, {{QStringLiteral("Mine"), QStringLiteral("mine")}, {QStringLiteral("Keep"), QStringLiteral("keep")}});
+        folder.create({}, {{"Mine", "mine"}, {"Keep", "keep"}});
         SnippetStore store(folder.path());
         store.reopenDatabases();
         const SnippetStore::Fingerprint before = store.fingerprint();
@@ -334,13 +313,12 @@ private Q_SLOTS:
     // A change waits for another program's lock as an import does, and changes nothing when the lock stays.
     void changesWaitForALock() {
         LibraryFolder folder;
-        folder.create(
-            {}, {{QStringLiteral("Mine"), QStringLiteral("mine")}, {QStringLiteral("Keep"), QStringLiteral("keep")}});
+        folder.create({}, {{"Mine", "mine"}, {"Keep", "keep"}});
         for (const int timeoutMs : {100, 5000}) {
             SnippetStore store(folder.path(), timeoutMs);
             store.reopenDatabases();
             LockHolder lock(folder.userPath(), 300);
-            const Status status = ::change(store, QStringLiteral("delete"));
+            const Status status = ::change(store, "delete");
             QCOMPARE(status.isOk(), timeoutMs > 300);
             QVERIFY2(status.isOk() || status.message().contains(kUserFileName), qPrintable(status.message()));
             QCOMPARE(folder.userSnippets().size(), timeoutMs > 300 ? 1 : 2);
@@ -351,40 +329,36 @@ private Q_SLOTS:
     // program changed the record or took its name since.
     void undoPutsBackWhatWasThere() {
         LibraryFolder folder;
-        folder.create({}, {{QStringLiteral("A"), QStringLiteral("a")},
-                           {QStringLiteral("Dup"), QStringLiteral("d1")},
-                           {QStringLiteral("Dup"), QStringLiteral("d2")},
-                           {QStringLiteral("C"), QStringLiteral("c")}});
+        folder.create({}, {{"A", "a"}, {"Dup", "d1"}, {"Dup", "d2"}, {"C", "c"}});
         const QStringList asCreated = folder.userSnippets();
         SnippetStore store(folder.path());
         store.reopenDatabases();
         SnippetStore::PriorSnippet prior;
 
-        QVERIFY(store.renameUserSnippet(2, QStringLiteral("Dup"), QStringLiteral("Solo"), 0, &prior));
+        QVERIFY(store.renameUserSnippet(2, "Dup", "Solo", 0, &prior));
         QCOMPARE(prior.namesakes, 1);
-        QVERIFY(store.renameUserSnippet(2, QStringLiteral("Solo"), prior.name, prior.namesakes));
+        QVERIFY(store.renameUserSnippet(2, "Solo", prior.name, prior.namesakes));
         QCOMPARE(folder.userSnippets(), asCreated);
 
         qint64 record = 0;
-        QVERIFY(store.deleteUserSnippet(1, QStringLiteral("A"), QStringLiteral("a"), &prior));
+        QVERIFY(store.deleteUserSnippet(1, "A", "a", &prior));
         QVERIFY(store.restoreUserSnippet(prior, &record));
         QCOMPARE(record, 1);
         QCOMPARE(folder.userSnippets(), asCreated);
 
         // Renamed again by another program: the undo of our rename is refused.
-        QVERIFY(store.renameUserSnippet(4, QStringLiteral("C"), QStringLiteral("D"), 0, &prior));
-        QVERIFY(DatabaseFile::exec(folder.userPath(),
-                                   QStringLiteral("UPDATE UserCode SET CodeName = 'E' WHERE rowid = 4")));
-        QVERIFY(store.renameUserSnippet(4, QStringLiteral("D"), prior.name, prior.namesakes).isRefused());
+        QVERIFY(store.renameUserSnippet(4, "C", "D", 0, &prior));
+        QVERIFY(DatabaseFile::exec(folder.userPath(), "UPDATE UserCode SET CodeName = 'E' WHERE rowid = 4"));
+        QVERIFY(store.renameUserSnippet(4, "D", prior.name, prior.namesakes).isRefused());
 
         // Its name taken by another program's snippet: the deleted record stays away.
-        QVERIFY(store.deleteUserSnippet(1, QStringLiteral("A"), QStringLiteral("a"), &prior));
-        QVERIFY(DatabaseFile::exec(folder.userPath(), QStringLiteral("INSERT INTO UserCode VALUES ('A', 'theirs')")));
+        QVERIFY(store.deleteUserSnippet(1, "A", "a", &prior));
+        QVERIFY(DatabaseFile::exec(folder.userPath(), "INSERT INTO UserCode VALUES ('A', 'theirs')"));
         QVERIFY(store.restoreUserSnippet(prior).isRefused());
 
         // Its place taken: it comes back at the end.
-        QVERIFY(store.deleteUserSnippet(5, QStringLiteral("A"), QStringLiteral("theirs"), &prior));
-        QVERIFY(DatabaseFile::exec(folder.userPath(), QStringLiteral("INSERT INTO UserCode VALUES ('X', 'x')")));
+        QVERIFY(store.deleteUserSnippet(5, "A", "theirs", &prior));
+        QVERIFY(DatabaseFile::exec(folder.userPath(), "INSERT INTO UserCode VALUES ('X', 'x')"));
         QVERIFY(store.restoreUserSnippet(prior, &record));
         QCOMPARE(record, 6);
         QCOMPARE(folder.userSnippets(), QStringList({"Dup=d1", "Dup=d2", "E=c", "X=x", "A=theirs"}));
@@ -392,21 +366,21 @@ private Q_SLOTS:
 
     void libraryFileNeverChanges() {
         LibraryFolder folder;
-        folder.create({{kMath, {{QStringLiteral("A"), QStringLiteral("1")}}}});
+        folder.create({{kMath, {{"A", "1"}}}});
         const QByteArray before = fileDigest(folder.libraryPath());
         SnippetStore store(folder.path());
         for (int round = 0; round < 2; ++round) {
             store.reopenDatabases();
             for (const QString& group : groupNames())
                 names(store, Database::Library, group);
-            store.findSnippetCode(Database::Library, kMath, QStringLiteral("A"));
+            store.findSnippetCode(Database::Library, kMath, "A");
             store.scanSnippets(Database::Library, kMath, [](auto&, auto&) { return true; });
             qint64 record = 0;
             SnippetStore::PriorSnippet prior;
-            store.addUserSnippet(QStringLiteral("B"), QStringLiteral("2"), &record);
-            store.renameUserSnippet(record, QStringLiteral("B"), QStringLiteral("C"));
-            store.replaceUserCode(record, QStringLiteral("C"), QStringLiteral("2"), QStringLiteral("3"));
-            store.deleteUserSnippet(record, QStringLiteral("C"), QStringLiteral("3"), &prior);
+            store.addUserSnippet("B", "2", &record);
+            store.renameUserSnippet(record, "B", "C");
+            store.replaceUserCode(record, "C", "2", "3");
+            store.deleteUserSnippet(record, "C", "3", &prior);
             store.restoreUserSnippet(prior);
         }
         store.closeDatabases();

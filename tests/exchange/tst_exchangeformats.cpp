@@ -12,15 +12,15 @@ class TestExchangeFormats : public QObject {
 
 private Q_SLOTS:
     void classHeaderIsNineExactLines() {
-        QCOMPARE(classModuleHeader(QStringLiteral("Counter")), QByteArray("VERSION 1.0 CLASS\r\n"
-                                                                          "BEGIN\r\n"
-                                                                          "  MultiUse = -1  'True\r\n"
-                                                                          "End\r\n"
-                                                                          "Attribute VB_Name = \"Counter\"\r\n"
-                                                                          "Attribute VB_GlobalNameSpace = False\r\n"
-                                                                          "Attribute VB_Creatable = True\r\n"
-                                                                          "Attribute VB_PredeclaredId = False\r\n"
-                                                                          "Attribute VB_Exposed = False\r\n"));
+        QCOMPARE(classModuleHeader("Counter"), QByteArray("VERSION 1.0 CLASS\r\n"
+                                                          "BEGIN\r\n"
+                                                          "  MultiUse = -1  'True\r\n"
+                                                          "End\r\n"
+                                                          "Attribute VB_Name = \"Counter\"\r\n"
+                                                          "Attribute VB_GlobalNameSpace = False\r\n"
+                                                          "Attribute VB_Creatable = True\r\n"
+                                                          "Attribute VB_PredeclaredId = False\r\n"
+                                                          "Attribute VB_Exposed = False\r\n"));
     }
 
     void fileNameDecidesTheClassAndItsName_data() {
@@ -62,9 +62,8 @@ private Q_SLOTS:
                                                      << "a_b";
         QTest::newRow("nothing before the dot") << ".cls"
                                                 << "Class1";
-        QTest::newRow("longer than 40") << QString(45, QLatin1Char('x')) + ".cls" << QString(40, QLatin1Char('x'));
-        QTest::newRow("40 with the prefix")
-            << QString(45, QLatin1Char('9')) + ".cls" << QLatin1Char('C') + QString(39, QLatin1Char('9'));
+        QTest::newRow("longer than 40") << QString(45, 'x') + ".cls" << QString(40, 'x');
+        QTest::newRow("40 with the prefix") << QString(45, '9') + ".cls" << 'C' + QString(39, '9');
     }
 
     void classNamesAreVbIdentifiers() {
@@ -91,7 +90,8 @@ private Q_SLOTS:
                                                       << "C__x_y";
         QTest::newRow("wildcards and quotes") << "a*b?c\"d<e>f|g"
                                               << "a_b_c_d_e_f_g";
-        QTest::newRow("line break and NUL") << QStringLiteral("a\nb") + QChar(0) + QStringLiteral("c\td") << "a_b_c_d";
+        QTest::newRow("line break and NUL") << QString("a\nb") + QChar(0) + "c\td"
+                                            << "a_b_c_d";
         QTest::newRow("hidden") << "...x.y"
                                 << "___x.y";
     }
@@ -106,7 +106,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QString>("code");
         QTest::addColumn<QByteArray>("bytes");
-        const QByteArray header = classModuleHeader(QStringLiteral("Counter"));
+        const QByteArray header = classModuleHeader("Counter");
         const QString ownHeader = QStringLiteral("VERSION 1.0 CLASS\r\nBEGIN\r\n  MultiUse = -1  'True\r\nEnd\r\n"
                                                  "Attribute VB_Name = \"Other\"\r\n");
         QTest::newRow("module") << "module.bas"
@@ -145,11 +145,10 @@ private Q_SLOTS:
     }
 
     void windows1252RoundTrip() {
-        QCOMPARE(windows1252::encode(QStringLiteral("caf\u00e9 \u20ac5 \u201cq\u201d \u00ff")),
-                 QByteArray("caf\xe9 \x80"
-                            "5 \x93q\x94 \xff"));
+        QCOMPARE(windows1252::encode("caf\u00e9 \u20ac5 \u201cq\u201d \u00ff"), QByteArray("caf\xe9 \x80"
+                                                                                           "5 \x93q\x94 \xff"));
         // What the code page cannot hold becomes one "?" per character.
-        QCOMPARE(windows1252::encode(QStringLiteral("\u0151 \u6f22 \U0001F600 \u0100")), QByteArray("? ? ? ?"));
+        QCOMPARE(windows1252::encode("\u0151 \u6f22 \U0001F600 \u0100"), QByteArray("? ? ? ?"));
         QByteArray every;
         for (int b = 0; b < 256; ++b)
             every += char(b);
@@ -200,17 +199,17 @@ private Q_SLOTS:
     }
 
     void lineFeedsGainTheirCarriageReturns() {
-        QCOMPARE(withWindowsLineBreaks(QStringLiteral("a\nb\n")), QStringLiteral("a\r\nb\r\n"));
-        QCOMPARE(withWindowsLineBreaks(QStringLiteral("a\r\nb\r\n")), QStringLiteral("a\r\nb\r\n"));
-        QCOMPARE(withWindowsLineBreaks(QStringLiteral("a\r\nb\nc\rd")), QStringLiteral("a\r\nb\r\nc\rd"));
-        QCOMPARE(withWindowsLineBreaks(QStringLiteral("\n\n")), QStringLiteral("\r\n\r\n"));
+        QCOMPARE(withWindowsLineBreaks("a\nb\n"), "a\r\nb\r\n");
+        QCOMPARE(withWindowsLineBreaks("a\r\nb\r\n"), "a\r\nb\r\n");
+        QCOMPARE(withWindowsLineBreaks("a\r\nb\nc\rd"), "a\r\nb\r\nc\rd");
+        QCOMPARE(withWindowsLineBreaks("\n\n"), "\r\n\r\n");
     }
 
     void exportStartsInTheStoredFolderWhereItExists() {
         QTemporaryDir dir;
-        QCOMPARE(exportStartDirectory(dir.path(), QStringLiteral("/home/u")), dir.path());
-        QCOMPARE(exportStartDirectory(QStringLiteral("C:\\"), QStringLiteral("/home/u")), QStringLiteral("/home/u"));
-        QCOMPARE(exportStartDirectory(QString(), QStringLiteral("/home/u")), QString());
+        QCOMPARE(exportStartDirectory(dir.path(), "/home/u"), dir.path());
+        QCOMPARE(exportStartDirectory("C:\\", "/home/u"), "/home/u");
+        QCOMPARE(exportStartDirectory(QString(), "/home/u"), QString());
     }
 };
 

@@ -46,25 +46,25 @@ private Q_SLOTS:
         QFETCH(Outcome, outcome);
         QFETCH(QString, problem);
         QTemporaryDir dir;
-        const QString path = what.isEmpty() ? QString() : dir.filePath(QStringLiteral("input.bas"));
-        const QString target = dir.filePath(QStringLiteral("target"));
-        if (what == QLatin1String("file") || what == QLatin1String("link to file")) {
-            QVERIFY(writeFile(what == QLatin1String("file") ? path : target, "x = 1"));
-        } else if (what == QLatin1String("empty")) {
+        const QString path = what.isEmpty() ? QString() : dir.filePath("input.bas");
+        const QString target = dir.filePath("target");
+        if (what == "file" || what == "link to file") {
+            QVERIFY(writeFile(what == "file" ? path : target, "x = 1"));
+        } else if (what == "empty") {
             QVERIFY(writeFile(path, {}));
-        } else if (what == QLatin1String("huge")) {
+        } else if (what == "huge") {
             QFile huge(path);
             QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(1'000'000'001));
-        } else if (what == QLatin1String("folder")) {
-            QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("input.bas")));
-        } else if (what == QLatin1String("pipe") || what == QLatin1String("link to pipe")) {
-            QVERIFY(makeFifo(what == QLatin1String("pipe") ? path : target));
-        } else if (what == QLatin1String("device") && !makeNullDevice(path)) {
+        } else if (what == "folder") {
+            QVERIFY(QDir(dir.path()).mkdir("input.bas"));
+        } else if (what == "pipe" || what == "link to pipe") {
+            QVERIFY(makeFifo(what == "pipe" ? path : target));
+        } else if (what == "device" && !makeNullDevice(path)) {
             QSKIP("only the administrator may make a device");
         }
-        if (what.startsWith(QLatin1String("link")))
+        if (what.startsWith("link"))
             QVERIFY(QFile::link(target, path));
-        if (what == QLatin1String("loop"))
+        if (what == "loop")
             QVERIFY(QFile::link(path, path));
 
         const ImportInput input = readImportFile(path, limit);
@@ -94,7 +94,7 @@ private Q_SLOTS:
         QFETCH(qint64, limit);
         QFETCH(Outcome, outcome);
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("pipe"));
+        const QString path = dir.filePath("pipe");
         QVERIFY(makeFifo(path));
         std::thread writer([&] {
             QFile out(path);
@@ -103,31 +103,30 @@ private Q_SLOTS:
         });
         QFile in(path);
         const bool opened = in.open(QIODevice::ReadOnly);
-        const ImportInput input = readImportStream(in, QStringLiteral("The standard input"), limit);
+        const ImportInput input = readImportStream(in, "The standard input", limit);
         in.close();
         writer.join();
         QVERIFY(opened);
         QCOMPARE(input.outcome, outcome);
         QCOMPARE(input.bytes, outcome == Outcome::Read ? given : QByteArray());
-        QCOMPARE(input.status.message().startsWith(QStringLiteral("The standard input")), outcome == Outcome::TooLarge);
+        QCOMPARE(input.status.message().startsWith("The standard input"), outcome == Outcome::TooLarge);
     }
 
     void anEndlessStreamStopsAtTheLimit() {
-        QFile zeros(QStringLiteral("/dev/zero"));
+        QFile zeros("/dev/zero");
         QVERIFY(zeros.open(QIODevice::ReadOnly));
-        const ImportInput input = readImportStream(zeros, QStringLiteral("The standard input"));
+        const ImportInput input = readImportStream(zeros, "The standard input");
         QCOMPARE(input.outcome, Outcome::TooLarge);
-        QCOMPARE(input.status.message(),
-                 QStringLiteral("The standard input holds more than 64 MB, the most a snippet may hold."));
+        QCOMPARE(input.status.message(), "The standard input holds more than 64 MB, the most a snippet may hold.");
         QVERIFY(input.bytes.isEmpty());
     }
 
     void aStreamThatFailsIsAFailure() {
         QBuffer closed;
         QTest::ignoreMessage(QtWarningMsg, "QIODevice::read (QBuffer): device not open");
-        const ImportInput input = readImportStream(closed, QStringLiteral("The clipboard"));
+        const ImportInput input = readImportStream(closed, "The clipboard");
         QCOMPARE(input.outcome, Outcome::Failed);
-        QVERIFY2(input.status.message().startsWith(QStringLiteral("The clipboard could not be read")),
+        QVERIFY2(input.status.message().startsWith("The clipboard could not be read"),
                  qPrintable(input.status.message()));
     }
 };

@@ -17,9 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString code = parts.mid(2).join(QChar(0x1F));
 
     const QStringList lines = chatCommandLines(target, comments, code);
-    fuzz::require(lines.size() == 1 + (code.isEmpty() ? 0 : code.count(QStringLiteral("\r\n")) + 1),
+    fuzz::require(lines.size() == 1 + (code.isEmpty() ? 0 : code.count("\r\n") + 1),
                   "one command for the comments and one for each line");
-    const QString prefix = QStringLiteral("/quote PRIVMSG ") + target + QStringLiteral(" :");
+    const QString prefix = "/quote PRIVMSG " + target + " :";
     for (const QString& line : lines) {
         fuzz::require(line.startsWith(prefix), "every command is a message to the target");
         const QByteArray piped = weechat::pipeLine(weechat::serverBuffer(target), line);

@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const SnippetStore::ReopenResult opened = store.reopenDatabases();
     fuzz::require(bool(opened.library) == store.isOpen(Database::Library), "a database is open when it opened");
     fuzz::require(opened.library || !opened.library.message().isEmpty(), "a failure says why");
-    const QString name = QStringLiteral("x");
+    const QString name = "x";
     const QList<std::pair<Database, QStringList>> sources{{Database::Library, groupNames()},
                                                           {Database::User, {kUserCodeTable}}};
     for (const auto& [db, tables] : sources) {

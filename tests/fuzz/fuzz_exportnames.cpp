@@ -14,13 +14,11 @@ using namespace verdane;
 namespace {
 
 bool isVbIdentifier(const QString& name) {
-    auto letter = [](QChar c) {
-        return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) || (c >= QLatin1Char('A') && c <= QLatin1Char('Z'));
-    };
+    auto letter = [](QChar c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
     if (name.isEmpty() || name.size() > 40 || !letter(name[0]))
         return false;
     for (const QChar c : name) {
-        if (!letter(c) && !(c >= QLatin1Char('0') && c <= QLatin1Char('9')) && c != QLatin1Char('_'))
+        if (!letter(c) && !(c >= '0' && c <= '9') && c != '_')
             return false;
     }
     return true;
@@ -33,17 +31,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const QString proposed = proposedFileName(name);
     fuzz::require(proposed.size() == name.size(), "each character is kept or replaced by one");
-    fuzz::require(!proposed.startsWith(QLatin1Char('.')) && !proposed.startsWith(QLatin1Char('~')),
+    fuzz::require(!proposed.startsWith('.') && !proposed.startsWith('~'),
                   "the proposed name is neither hidden nor in a home folder");
     for (const QChar c : proposed) {
         fuzz::require(!QStringLiteral("/\\:*?\"<>|").contains(c) && c.category() != QChar::Other_Control,
                       "the proposed name holds no separator, wildcard, quote or control character");
     }
-    const QString folder = QStringLiteral("/export");
+    const QString folder = "/export";
     fuzz::require(proposed.isEmpty() || QFileInfo(QDir(folder).filePath(proposed)).path() == folder,
                   "the proposed file lands in the export folder");
 
-    const QString fileName = name + QStringLiteral(".cls");
+    const QString fileName = name + ".cls";
     fuzz::require(isVbIdentifier(vbIdentifier(name)) && isVbIdentifier(className(fileName)),
                   "the class name is a VB identifier");
     const QByteArray header = classModuleHeader(className(fileName));
@@ -54,7 +52,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray code = windows1252::encode(name);
     const QByteArray before = startsWithClassHeader(name) ? QByteArray() : header;
     fuzz::require(file.startsWith(before + code) && file.endsWith("\r\n"), "header, code, line break");
-    fuzz::require(file.size() == before.size() + code.size() + (name.endsWith(QStringLiteral("\r\n")) ? 0 : 2),
-                  "no second line break");
+    fuzz::require(file.size() == before.size() + code.size() + (name.endsWith("\r\n") ? 0 : 2), "no second line break");
     return 0;
 }

@@ -37,19 +37,19 @@ private Q_SLOTS:
         QFETCH(QByteArray, ircConf);
         QFETCH(QString, buffer);
         QTemporaryDir dir;
-        FifoReader reader(dir.filePath(QStringLiteral("weechat_fifo_test")));
+        FifoReader reader(dir.filePath("weechat_fifo_test"));
         if (!ircConf.isEmpty())
-            QVERIFY(writeFile(dir.filePath(QStringLiteral("irc.conf")), ircConf));
+            QVERIFY(writeFile(dir.filePath("irc.conf"), ircConf));
         WeeChatTransport transport;
         transport.closeAny();
-        transport.setLink(3000, service.replace(QStringLiteral("<pipe>"), reader.path()), QStringLiteral("COMMAND"));
+        transport.setLink(3000, service.replace("<pipe>", reader.path()), "COMMAND");
         QVERIFY2(transport.open(), qPrintable(transport.error()));
-        QVERIFY(transport.poke(QStringLiteral("/quote PRIVMSG alice :my timer")));
-        QVERIFY(transport.poke(QStringLiteral("/quote PRIVMSG alice :  a\nb")));
+        QVERIFY(transport.poke("/quote PRIVMSG alice :my timer"));
+        QVERIFY(transport.poke("/quote PRIVMSG alice :  a\nb"));
         transport.close();
         QCOMPARE(reader.lines(),
                  QStringList({buffer + " */quote PRIVMSG alice :my timer", buffer + " */quote PRIVMSG alice :  a b"}));
-        QVERIFY(!transport.poke(QStringLiteral("after close")));
+        QVERIFY(!transport.poke("after close"));
     }
 
     void errorsSayWhatToDo_data() {
@@ -77,39 +77,38 @@ private Q_SLOTS:
         QFETCH(QString, named);
         QFETCH(QString, error);
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("weechat_fifo_1"));
+        const QString path = dir.filePath("weechat_fifo_1");
         std::unique_ptr<FifoReader> pipe;
-        if (named == QLatin1String("file"))
+        if (named == "file")
             QVERIFY(writeFile(path, "x"));
-        else if (named == QLatin1String("folder"))
-            QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("weechat_fifo_1")));
-        else if (named == QLatin1String("device") && !makeNullDevice(path))
+        else if (named == "folder")
+            QVERIFY(QDir(dir.path()).mkdir("weechat_fifo_1"));
+        else if (named == "device" && !makeNullDevice(path))
             QSKIP("only the administrator may make a device");
-        else if (named.contains(QLatin1String("pipe")))
-            pipe = std::make_unique<FifoReader>(path, !named.startsWith(QLatin1String("stale")));
-        if (named.contains(QLatin1String("two servers")))
-            QVERIFY(writeFile(dir.filePath(QStringLiteral("irc.conf")), "[server]\na.addresses\nb.addresses\n"));
+        else if (named.contains("pipe"))
+            pipe = std::make_unique<FifoReader>(path, !named.startsWith("stale"));
+        if (named.contains("two servers"))
+            QVERIFY(writeFile(dir.filePath("irc.conf"), "[server]\na.addresses\nb.addresses\n"));
         WeeChatTransport transport;
-        transport.setLink(3000, named.isEmpty() ? QString() : path, QStringLiteral("COMMAND"));
+        transport.setLink(3000, named.isEmpty() ? QString() : path, "COMMAND");
         QVERIFY(!transport.open());
-        QVERIFY2(transport.error().contains(error.replace(QStringLiteral("<path>"), path)),
-                 qPrintable(transport.error()));
-        QVERIFY(!transport.poke(QStringLiteral("x")));
+        QVERIFY2(transport.error().contains(error.replace("<path>", path)), qPrintable(transport.error()));
+        QVERIFY(!transport.poke("x"));
         QVERIFY(pipe == nullptr || pipe->readAll().isEmpty());
     }
 
     void aFullPipeFailsAfterTheTimeOut() {
         QTemporaryDir dir;
-        FifoReader sleepy(dir.filePath(QStringLiteral("weechat_fifo_2"))); // opened, never read
+        FifoReader sleepy(dir.filePath("weechat_fifo_2")); // opened, never read
         WeeChatTransport transport;
-        transport.setLink(300, QStringLiteral("libera ") + sleepy.path(), QStringLiteral("COMMAND"));
+        transport.setLink(300, "libera " + sleepy.path(), "COMMAND");
         QVERIFY(transport.open());
-        const QString line = QStringLiteral("/quote PRIVMSG alice :") + QString(1000, QLatin1Char('x'));
+        const QString line = "/quote PRIVMSG alice :" + QString(1000, 'x');
         bool failed = false;
         for (int i = 0; i < 1000 && !failed; ++i)
             failed = !transport.poke(line);
         QVERIFY(failed);
-        QVERIFY(transport.error().contains(QStringLiteral("did not take")));
+        QVERIFY(transport.error().contains("did not take"));
         // What was taken before is there, whole lines first.
         QVERIFY(sleepy.readAll().startsWith("irc.server.libera */quote PRIVMSG alice :xxx"));
     }
@@ -119,7 +118,7 @@ private Q_SLOTS:
         qputenv("WEECHAT_HOME", dir.path().toUtf8());
         // Named like a WeeChat's pipe, but for a process that is not WeeChat (this test).
         FifoReader notWeeChat(dir.filePath(QStringLiteral("weechat_fifo_%1").arg(QCoreApplication::applicationPid())));
-        FifoReader deadProcess(dir.filePath(QStringLiteral("weechat_fifo_999999999")));
+        FifoReader deadProcess(dir.filePath("weechat_fifo_999999999"));
         QCOMPARE(WeeChatTransport::findPipe(), QString());
         QCOMPARE(WeeChatTransport::runtimeFolders().first(), dir.path());
         qunsetenv("WEECHAT_HOME");

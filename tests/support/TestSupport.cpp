@@ -46,15 +46,13 @@ TestEnvironment::TestEnvironment() {
 TestEnvironment::~TestEnvironment() = default;
 
 void TestEnvironment::reset() {
-    QSettings s(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Verdane"), QStringLiteral("Verdane"));
+    QSettings s(QSettings::NativeFormat, QSettings::UserScope, "Verdane", "Verdane");
     s.clear();
     s.sync();
 }
 
 QString TestEnvironment::settingsFile() const {
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Verdane"),
-                     QStringLiteral("Verdane"))
-        .fileName();
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Verdane", "Verdane").fileName();
 }
 
 DatabaseFile::DatabaseFile(QString path)
@@ -63,8 +61,8 @@ DatabaseFile::DatabaseFile(QString path)
 DatabaseFile& DatabaseFile::table(const QString& name, const QList<Record>& records, const QStringList& columns) {
     QStringList declared;
     for (const QString& c : columns)
-        declared << quoted(c) + QStringLiteral(" TEXT");
-    if (!exec(m_path, QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(name), declared.join(QStringLiteral(", ")))))
+        declared << quoted(c) + " TEXT";
+    if (!exec(m_path, QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(name), declared.join(", "))))
         qFatal("cannot create fixture table %s", qPrintable(name));
     const sqlite::Connection db = connect(m_path);
     db.exec("BEGIN");
@@ -73,11 +71,10 @@ DatabaseFile& DatabaseFile::table(const QString& name, const QList<Record>& reco
     QStringList placeholders;
     for (int i = 0; i < used; ++i) {
         targetColumns << quoted(columns[i]);
-        placeholders << QStringLiteral("?");
+        placeholders << "?";
     }
-    const QString sql =
-        QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-            .arg(quoted(name), targetColumns.join(QLatin1Char(',')), placeholders.join(QLatin1Char(',')));
+    const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                            .arg(quoted(name), targetColumns.join(','), placeholders.join(','));
     for (const Record& r : records) {
         sqlite::Statement insert = db.prepare(sql);
         bind(insert, 1, r.name);
@@ -137,7 +134,7 @@ QStringList LibraryFolder::fileNames() const {
 QStringList LibraryFolder::userSnippets() const {
     QStringList lines;
     for (const Record& r : DatabaseFile::records(userPath(), kUserCodeTable))
-        lines << r.name.toString() + QLatin1Char('=') + r.code.toString();
+        lines << r.name.toString() + '=' + r.code.toString();
     return lines;
 }
 
@@ -160,9 +157,9 @@ LockHolder::~LockHolder() {
 ProgramRun runProgram(const QString& program, const QStringList& arguments, const QByteArray& input) {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("DISPLAY"));
-    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    env.remove("QT_QPA_PLATFORM");
     process.setProcessEnvironment(env);
     process.start(program, arguments);
     process.waitForStarted();
@@ -179,8 +176,8 @@ ProgramRun runProgram(const QString& program, const QStringList& arguments, cons
 
 QString outcomeOf(const SnippetLookup& lookup) {
     if (!lookup.status)
-        return QStringLiteral("failed");
-    return lookup.code ? QStringLiteral("found") : QStringLiteral("none");
+        return "failed";
+    return lookup.code ? "found" : "none";
 }
 
 QByteArray fileDigest(const QString& path) {

@@ -20,7 +20,7 @@ namespace {
 
 void writeSource(const QDir& root, const QString& group, const QString& name, const QByteArray& text) {
     QVERIFY(root.mkpath(group));
-    QVERIFY(writeFile(root.filePath(group + QLatin1Char('/') + name), text));
+    QVERIFY(writeFile(root.filePath(group + '/' + name), text));
 }
 
 QStringList namesOf(SnippetStore& store, Database db, const QString& table) {
@@ -39,13 +39,13 @@ private Q_SLOTS:
 
     void buildsTheSameBytesFromTheSameSources() {
         QTemporaryDir dir;
-        const QDir root(dir.path() + QStringLiteral("/src"));
-        writeSource(root, QStringLiteral("Math"), QStringLiteral("beta"), "' b\nSub B()\nEnd Sub\n");
-        writeSource(root, QStringLiteral("Math"), QStringLiteral("Alpha"), "' a\r\nSub A()\r\nEnd Sub");
-        writeSource(root, QStringLiteral("Math"), QStringLiteral("Gamma"), "x");
-        writeSource(root, QStringLiteral("Window"), QStringLiteral("W"), "w\n\nw");
-        const QString first = dir.filePath(QStringLiteral("first/") + kLibraryFileName);
-        const QString second = dir.filePath(QStringLiteral("second/") + kLibraryFileName);
+        const QDir root(dir.path() + "/src");
+        writeSource(root, "Math", "beta", "' b\nSub B()\nEnd Sub\n");
+        writeSource(root, "Math", "Alpha", "' a\r\nSub A()\r\nEnd Sub");
+        writeSource(root, "Math", "Gamma", "x");
+        writeSource(root, "Window", "W", "w\n\nw");
+        const QString first = dir.filePath("first/" + kLibraryFileName);
+        const QString second = dir.filePath("second/" + kLibraryFileName);
         QDir().mkpath(QFileInfo(first).path());
         QDir().mkpath(QFileInfo(second).path());
         QCOMPARE(buildLibrary(root.path(), first), QString());
@@ -56,30 +56,25 @@ private Q_SLOTS:
         QCOMPARE(fileDigest(first), fileDigest(second));
         QCOMPARE(QDir(QFileInfo(first).path()).entryList(QDir::Files), QStringList{kLibraryFileName});
 
-        QVERIFY(makeUserDatabase(QFileInfo(first).path() + QLatin1Char('/') + kUserFileName).isEmpty());
+        QVERIFY(makeUserDatabase(QFileInfo(first).path() + '/' + kUserFileName).isEmpty());
         SnippetStore store(QFileInfo(first).path());
         store.reopenDatabases();
-        QCOMPARE(namesOf(store, Database::Library, QStringLiteral("Math")),
-                 QStringList({QStringLiteral("Alpha"), QStringLiteral("beta"), QStringLiteral("Gamma")}));
-        QVERIFY(namesOf(store, Database::Library, QStringLiteral("File")).isEmpty());
-        QCOMPARE(store.findSnippetCode(Database::Library, QStringLiteral("Math"), QStringLiteral("beta"))
-                     .code.value_or(QString()),
-                 QStringLiteral("' b\r\nSub B()\r\nEnd Sub\r\n"));
-        QCOMPARE(store.findSnippetCode(Database::Library, QStringLiteral("Math"), QStringLiteral("Alpha"))
-                     .code.value_or(QString()),
-                 QStringLiteral("' a\r\nSub A()\r\nEnd Sub"));
-        QCOMPARE(store.findSnippetCode(Database::Library, QStringLiteral("Window"), QStringLiteral("W"))
-                     .code.value_or(QString()),
-                 QStringLiteral("w\r\n\r\nw"));
+        QCOMPARE(namesOf(store, Database::Library, "Math"), QStringList({"Alpha", "beta", "Gamma"}));
+        QVERIFY(namesOf(store, Database::Library, "File").isEmpty());
+        QCOMPARE(store.findSnippetCode(Database::Library, "Math", "beta").code.value_or(QString()),
+                 "' b\r\nSub B()\r\nEnd Sub\r\n");
+        QCOMPARE(store.findSnippetCode(Database::Library, "Math", "Alpha").code.value_or(QString()),
+                 "' a\r\nSub A()\r\nEnd Sub");
+        QCOMPARE(store.findSnippetCode(Database::Library, "Window", "W").code.value_or(QString()), "w\r\n\r\nw");
     }
 
     void rebuildsOnlyWhenASourceChanged() {
         QTemporaryDir dir;
-        const QDir root(dir.path() + QStringLiteral("/src"));
-        writeSource(root, QStringLiteral("File"), QStringLiteral("One"), "1");
-        writeSource(root, QStringLiteral("File"), QStringLiteral("Two"), "2");
+        const QDir root(dir.path() + "/src");
+        writeSource(root, "File", "One", "1");
+        writeSource(root, "File", "Two", "2");
         const QString target = dir.filePath(kLibraryFileName);
-        const QString tool = root.filePath(QStringLiteral("File/One")); // stands in for the tool's own file
+        const QString tool = root.filePath("File/One"); // stands in for the tool's own file
         QVERIFY(libraryIsOutOfDate(root.path(), target, tool));
         QCOMPARE(buildLibrary(root.path(), target), QString());
         QVERIFY(!libraryIsOutOfDate(root.path(), target, tool));
@@ -89,7 +84,7 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::ReadWrite));
             QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(seconds), QFileDevice::FileModificationTime));
         };
-        age(root.filePath(QStringLiteral("File/Two")), 60);
+        age(root.filePath("File/Two"), 60);
         QVERIFY(libraryIsOutOfDate(root.path(), target, tool));
         age(target, 120);
         QVERIFY(!libraryIsOutOfDate(root.path(), target, tool));
@@ -101,7 +96,7 @@ private Q_SLOTS:
         bool created = false;
         QCOMPARE(makeUserDatabase(path, &created), QString());
         QVERIFY(created);
-        QVERIFY(DatabaseFile::exec(path, QStringLiteral("INSERT INTO UserCode VALUES ('Mine', 'kept')")));
+        QVERIFY(DatabaseFile::exec(path, "INSERT INTO UserCode VALUES ('Mine', 'kept')"));
         const QByteArray before = fileDigest(path);
         QCOMPARE(makeUserDatabase(path, &created), QString());
         QVERIFY(!created);
@@ -112,8 +107,8 @@ private Q_SLOTS:
     // The library that the build puts beside the program.
     void shippedLibraryIsComplete() {
         const QString buildDir = qEnvironmentVariable("VERDANE_BUILD_DIR");
-        QVERIFY(QFileInfo::exists(buildDir + QLatin1Char('/') + kLibraryFileName));
-        QVERIFY(QFileInfo::exists(buildDir + QLatin1Char('/') + kUserFileName));
+        QVERIFY(QFileInfo::exists(buildDir + '/' + kLibraryFileName));
+        QVERIFY(QFileInfo::exists(buildDir + '/' + kUserFileName));
         SnippetStore store(buildDir);
         const auto opened = store.reopenDatabases();
         QVERIFY2(opened.library.isOk(), qPrintable(opened.library.message()));
@@ -121,20 +116,20 @@ private Q_SLOTS:
         QVERIFY(store.scanSnippets(Database::User, kUserCodeTable, [](auto&, auto&) { return true; }));
 
         int total = 0;
-        const QRegularExpression loneLineFeed(QStringLiteral("(?<!\r)\n"));
+        const QRegularExpression loneLineFeed("(?<!\r)\n");
         for (const QString& group : groupNames()) {
             const QStringList names = namesOf(store, Database::Library, group);
             QVERIFY2(names.size() >= 18, qPrintable(group));
             QCOMPARE(QSet<QString>(names.begin(), names.end()).size(), names.size());
             total += int(names.size());
             store.scanSnippets(Database::Library, group, [&](const QString& name, const QString& code) {
-                const QString where = group + QLatin1Char('/') + name;
+                const QString where = group + '/' + name;
                 [&] {
                     QVERIFY2(!name.isEmpty() && name.size() <= 50, qPrintable(where));
-                    QVERIFY2(code.startsWith(QLatin1Char('\'')), qPrintable(where));
+                    QVERIFY2(code.startsWith('\''), qPrintable(where));
                     QVERIFY2(!loneLineFeed.match(code).hasMatch(), qPrintable(where));
-                    QVERIFY2(!code.contains(QStringLiteral("\r\r")), qPrintable(where));
-                    QVERIFY2(code.count(QStringLiteral("\r\n")) >= 3, qPrintable(where));
+                    QVERIFY2(!code.contains("\r\r"), qPrintable(where));
+                    QVERIFY2(code.count("\r\n") >= 3, qPrintable(where));
                 }();
                 return !QTest::currentTestFailed();
             });

@@ -70,7 +70,7 @@ QString report(const QList<VbFinding>& findings) {
     QStringList lines;
     for (const VbFinding& finding : findings)
         lines << describe(finding);
-    return lines.join(QLatin1Char('\n'));
+    return lines.join('\n');
 }
 
 } // namespace
@@ -106,7 +106,7 @@ private Q_SLOTS:
         QFETCH(VbFault, fault);
         QFETCH(int, line);
         QFETCH(int, count);
-        const QString text = readText(kData + QStringLiteral("/faults/") + file);
+        const QString text = readText(kData + "/faults/" + file);
         QVERIFY(!text.isEmpty());
         const QList<VbFinding> findings = checkSnippet(text);
         const QString found = report(findings);
@@ -115,7 +115,7 @@ private Q_SLOTS:
         for (const VbFinding& finding : findings)
             QVERIFY2(finding.fault == fault, qPrintable(found));
         // CR LF, as the library stores it, reads the same.
-        const QList<VbFinding> crLf = checkSnippet(QString(text).replace(QLatin1Char('\n'), QStringLiteral("\r\n")));
+        const QList<VbFinding> crLf = checkSnippet(QString(text).replace('\n', "\r\n"));
         QCOMPARE(report(crLf), found);
     }
 
@@ -125,50 +125,49 @@ private Q_SLOTS:
         for (const Planted& planted : kPlanted)
             listed << QString::fromLatin1(planted.file);
         listed.sort();
-        QCOMPARE(QDir(kData + QStringLiteral("/faults")).entryList(QDir::Files, QDir::Name), listed);
+        QCOMPARE(QDir(kData + "/faults").entryList(QDir::Files, QDir::Name), listed);
     }
 
     void soundCodeHasNoFindings_data() {
         QTest::addColumn<QString>("file");
-        for (const QString& file : QDir(kData + QStringLiteral("/sound")).entryList(QDir::Files))
+        for (const QString& file : QDir(kData + "/sound").entryList(QDir::Files))
             QTest::newRow(qPrintable(file)) << file;
     }
 
     // Continuations, quotes in strings, comments, single-line Ifs, labels and every block form, all valid VB6.
     void soundCodeHasNoFindings() {
         QFETCH(QString, file);
-        const QString text = readText(kData + QStringLiteral("/sound/") + file);
+        const QString text = readText(kData + "/sound/" + file);
         QVERIFY(!text.isEmpty());
         QVERIFY2(checkSnippet(text).isEmpty(), qPrintable(report(checkSnippet(text))));
     }
 
     // Two standard modules with one Public name cannot share a project; a class keeps its members to itself.
     void publicNameDefinedTwiceIsFound() {
-        const QList<VbSnippet> snippets = readSnippetFolder(kData + QStringLiteral("/clash"));
+        const QList<VbSnippet> snippets = readSnippetFolder(kData + "/clash");
         QCOMPARE(snippets.size(), 3);
         const QList<VbFinding> findings = checkLibrary(snippets);
         QVERIFY2(findings.size() == 1, qPrintable(report(findings)));
         QCOMPARE(findings.first().fault, VbFault::DuplicateName);
-        QCOMPARE(findings.first().where, QStringLiteral("Miscellaneous/Repeat A String Twice"));
+        QCOMPARE(findings.first().where, "Miscellaneous/Repeat A String Twice");
         QCOMPARE(findings.first().line, 2);
-        QVERIFY(findings.first().message.contains(QStringLiteral("Math/Double A Number")));
+        QVERIFY(findings.first().message.contains("Math/Double A Number"));
     }
 
     // The tree and Windows see "Foo", "foo" and " Foo" as one name; other groups may reuse it.
     void snippetNameUsedTwiceInAGroupIsFound() {
-        const QString code = QStringLiteral("' Says hello\nPrivate Sub Hello()\nEnd Sub\n");
-        const QList<VbFinding> findings = checkLibrary({{QStringLiteral("Math"), QStringLiteral("Say Hello"), code},
-                                                        {QStringLiteral("File"), QStringLiteral("Say Hello"), code},
-                                                        {QStringLiteral("Math"), QStringLiteral("say hello "), code}});
+        const QString code = "' Says hello\nPrivate Sub Hello()\nEnd Sub\n";
+        const QList<VbFinding> findings =
+            checkLibrary({{"Math", "Say Hello", code}, {"File", "Say Hello", code}, {"Math", "say hello ", code}});
         QVERIFY2(findings.size() == 1, qPrintable(report(findings)));
         QCOMPARE(findings.first().fault, VbFault::DuplicateName);
-        QCOMPARE(findings.first().where, QStringLiteral("Math/say hello "));
+        QCOMPARE(findings.first().where, "Math/say hello ");
     }
 
     void classSnippetIsToldByItsHeader() {
-        QVERIFY(isClassSnippet(readText(kData + QStringLiteral("/clash/Miscellaneous/Doubler Class"))));
-        QVERIFY(!isClassSnippet(readText(kData + QStringLiteral("/clash/Math/Double A Number"))));
-        QVERIFY(!isClassSnippet(QStringLiteral("' Helpers\nPublic Sub A()\nEnd Sub\n' Usage: the class module CA\n")));
+        QVERIFY(isClassSnippet(readText(kData + "/clash/Miscellaneous/Doubler Class")));
+        QVERIFY(!isClassSnippet(readText(kData + "/clash/Math/Double A Number")));
+        QVERIFY(!isClassSnippet("' Helpers\nPublic Sub A()\nEnd Sub\n' Usage: the class module CA\n"));
     }
 };
 

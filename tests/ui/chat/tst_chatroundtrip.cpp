@@ -55,9 +55,7 @@ public:
         send(QStringLiteral("NICK %1").arg(nick));
         send(QStringLiteral("USER %1 0 * :Test client").arg(nick));
         send(QStringLiteral("JOIN %1").arg(channel));
-        return waitFor(
-            [&] { return seen(QStringLiteral(" JOIN :") + channel) || seen(QStringLiteral(" JOIN ") + channel); },
-            10000);
+        return waitFor([&] { return seen(" JOIN :" + channel) || seen(" JOIN " + channel); }, 10000);
     }
     bool seen(const QString& part) const {
         return std::any_of(m_lines.begin(), m_lines.end(), [&](const QString& l) { return l.contains(part); });
@@ -65,7 +63,7 @@ public:
     // The texts of the messages sent to target, in the order they came.
     QStringList messagesTo(const QString& target) const {
         QStringList texts;
-        const QString marker = QStringLiteral(" PRIVMSG ") + target + QStringLiteral(" :");
+        const QString marker = " PRIVMSG " + target + " :";
         for (const QString& line : m_lines) {
             if (const qsizetype at = line.indexOf(marker); at >= 0)
                 texts << line.mid(at + marker.size());
@@ -81,8 +79,8 @@ private:
         while ((end = m_buffer.indexOf("\r\n")) >= 0) {
             const QString line = QString::fromUtf8(m_buffer.left(end));
             m_buffer.remove(0, end + 2);
-            if (line.startsWith(QStringLiteral("PING")))
-                send(QStringLiteral("PONG") + line.mid(4));
+            if (line.startsWith("PING"))
+                send("PONG" + line.mid(4));
             m_lines << line;
         }
     }
@@ -97,8 +95,8 @@ ChatWindow* openChat(Session& s, const QString& code, const QString& target, con
     s.main().codeView()->setCode(code);
     s.main().mnuFileExportmIRCChat_Click();
     ChatWindow* chat = s.main().chatWindow();
-    chat->findChild<QLineEdit*>(QStringLiteral("txtNickChannel"))->setText(target);
-    chat->findChild<QPlainTextEdit*>(QStringLiteral("txtComments"))->setPlainText(comments);
+    chat->findChild<QLineEdit*>("txtNickChannel")->setText(target);
+    chat->findChild<QPlainTextEdit*>("txtComments")->setPlainText(comments);
     return chat;
 }
 
@@ -113,23 +111,22 @@ private Q_SLOTS:
         qunsetenv("XDG_RUNTIME_DIR");
         qputenv("WEECHAT_HOME", m_weechatDir.path().toUtf8());
         m_env = std::make_unique<UiEnvironment>();
-        const QString ngircd = QStandardPaths::findExecutable(QStringLiteral("ngircd"), {"/usr/sbin", "/usr/bin"});
-        const QString weechat = QStandardPaths::findExecutable(QStringLiteral("weechat-headless"));
+        const QString ngircd = QStandardPaths::findExecutable("ngircd", {"/usr/sbin", "/usr/bin"});
+        const QString weechat = QStandardPaths::findExecutable("weechat-headless");
         QVERIFY2(!ngircd.isEmpty() && !weechat.isEmpty(),
                  "ngircd and weechat-headless are needed (scripts/test installs them)");
 
         m_port = freePort();
-        QDir(m_serverDir.path()).mkdir(QStringLiteral("include"));
-        QVERIFY(writeFile(m_serverDir.filePath(QStringLiteral("ngircd.conf")),
+        QDir(m_serverDir.path()).mkdir("include");
+        QVERIFY(writeFile(m_serverDir.filePath("ngircd.conf"),
                           QStringLiteral("[Global]\nName = irc.verdane.test\nInfo = Verdane test server\n"
                                          "Listen = 127.0.0.1\nPorts = %1\nMotdPhrase = test\n"
                                          "[Options]\nPAM = no\nIdent = no\nDNS = no\nMaxPenaltyTime = 0\n"
                                          "IncludeDir = %2\n")
                               .arg(m_port)
-                              .arg(m_serverDir.filePath(QStringLiteral("include")))
+                              .arg(m_serverDir.filePath("include"))
                               .toUtf8()));
-        m_server.start(
-            ngircd, {QStringLiteral("-n"), QStringLiteral("-f"), m_serverDir.filePath(QStringLiteral("ngircd.conf"))});
+        m_server.start(ngircd, {"-n", "-f", m_serverDir.filePath("ngircd.conf")});
         QVERIFY(m_server.waitForStarted());
         QVERIFY2(waitFor(
                      [&] {
@@ -140,7 +137,7 @@ private Q_SLOTS:
                      10000),
                  "the IRC server did not come up");
 
-        QVERIFY(m_receiver.connectAs(m_port, QStringLiteral("alice"), QStringLiteral("#vb")));
+        QVERIFY(m_receiver.connectAs(m_port, "alice", "#vb"));
         startWeeChat();
     }
 
@@ -155,42 +152,38 @@ private Q_SLOTS:
 
     void nickAndChannelReceiveTheExample() {
         Session s;
-        ChatWindow* chat =
-            openChat(s, QStringLiteral("Sub A()\r\nEnd Sub"), QStringLiteral("alice"), QStringLiteral("my timer"));
+        ChatWindow* chat = openChat(s, "Sub A()\r\nEnd Sub", "alice", "my timer");
         chat->cmdSend_Click();
         QVERIFY(MessageBox::shown().isEmpty());
-        QVERIFY2(waitFor([&] { return m_receiver.messagesTo(QStringLiteral("alice")).size() >= 3; }, 10000),
-                 qPrintable(m_receiver.messagesTo(QStringLiteral("alice")).join('|')));
-        QCOMPARE(m_receiver.messagesTo(QStringLiteral("alice")), QStringList({"my timer", "Sub A()", "End Sub"}));
+        QVERIFY2(waitFor([&] { return m_receiver.messagesTo("alice").size() >= 3; }, 10000),
+                 qPrintable(m_receiver.messagesTo("alice").join('|')));
+        QCOMPARE(m_receiver.messagesTo("alice"), QStringList({"my timer", "Sub A()", "End Sub"}));
 
-        chat->findChild<QCheckBox*>(QStringLiteral("chkPrivateMessage"))->click();
-        chat->findChild<QLineEdit*>(QStringLiteral("txtNickChannel"))->setText(QStringLiteral("vb"));
+        chat->findChild<QCheckBox*>("chkPrivateMessage")->click();
+        chat->findChild<QLineEdit*>("txtNickChannel")->setText("vb");
         chat->cmdSend_Click();
         QVERIFY(MessageBox::shown().isEmpty());
-        QCOMPARE(chat->findChild<QLineEdit*>(QStringLiteral("txtNickChannel"))->text(), QStringLiteral("#vb"));
-        QVERIFY(waitFor([&] { return m_receiver.messagesTo(QStringLiteral("#vb")).size() >= 3; }, 10000));
-        QCOMPARE(m_receiver.messagesTo(QStringLiteral("#vb")), QStringList({"my timer", "Sub A()", "End Sub"}));
+        QCOMPARE(chat->findChild<QLineEdit*>("txtNickChannel")->text(), "#vb");
+        QVERIFY(waitFor([&] { return m_receiver.messagesTo("#vb").size() >= 3; }, 10000));
+        QCOMPARE(m_receiver.messagesTo("#vb"), QStringList({"my timer", "Sub A()", "End Sub"}));
     }
 
     void aLineCanRunNothingButItsOwnMessage() {
         Session s;
         // A line break, a carriage return and a NUL inside one line of the snippet, each followed by a command.
-        const QString code = QStringLiteral("one\n*/msg alice INJECTED\r\n") + QStringLiteral("two\r/quit") + QChar(0) +
-                             QStringLiteral("/msg alice ALSO\r\nlast");
-        ChatWindow* chat = openChat(s, code, QStringLiteral("alice"), QStringLiteral("injection"));
-        const qsizetype before = m_receiver.messagesTo(QStringLiteral("alice")).size();
+        const QString code = QString("one\n*/msg alice INJECTED\r\ntwo\r/quit") + QChar(0) + "/msg alice ALSO\r\nlast";
+        ChatWindow* chat = openChat(s, code, "alice", "injection");
+        const qsizetype before = m_receiver.messagesTo("alice").size();
         chat->cmdSend_Click();
         QVERIFY(MessageBox::shown().isEmpty());
-        QVERIFY(waitFor([&] { return m_receiver.messagesTo(QStringLiteral("alice")).size() >= before + 4; }, 10000));
+        QVERIFY(waitFor([&] { return m_receiver.messagesTo("alice").size() >= before + 4; }, 10000));
         QTest::qWait(500); // anything that ran on its own would have arrived by now
-        const QStringList received = m_receiver.messagesTo(QStringLiteral("alice")).mid(before);
+        const QStringList received = m_receiver.messagesTo("alice").mid(before);
         QCOMPARE(received, QStringList({"injection", "one */msg alice INJECTED", "two /quit /msg alice ALSO", "last"}));
         // WeeChat did not quit: the next send arrives too.
-        s.main().codeView()->setCode(QStringLiteral("still here"));
+        s.main().codeView()->setCode("still here");
         chat->cmdSend_Click();
-        QVERIFY(waitFor(
-            [&] { return m_receiver.messagesTo(QStringLiteral("alice")).contains(QStringLiteral("still here")); },
-            10000));
+        QVERIFY(waitFor([&] { return m_receiver.messagesTo("alice").contains("still here"); }, 10000));
     }
 
     // Whatever buffer the user looks at in WeeChat (here its core buffer, which is not IRC's), the lines reach the
@@ -204,21 +197,19 @@ private Q_SLOTS:
 
     void indentedLinesArriveWhateverBufferIsShown() {
         QFETCH(QString, service);
-        settings::write(settings::ChatServiceName, service.replace(QStringLiteral("<pipe>"), m_pipe));
+        settings::write(settings::ChatServiceName, service.replace("<pipe>", m_pipe));
         QFile pipe(m_pipe);
         QVERIFY(pipe.open(QIODevice::WriteOnly) && pipe.write("*/buffer core.weechat\n") > 0);
         pipe.close();
         Session s;
-        const QString code =
-            QStringLiteral("Sub Tick()\r\n    If m_On Then\r\n        m_Count = m_Count + 1\r\n\tEnd If\r\nEnd Sub");
-        ChatWindow* chat = openChat(s, code, QStringLiteral("alice"), QStringLiteral("  indented"));
-        const qsizetype before = m_receiver.messagesTo(QStringLiteral("alice")).size();
+        const QString code = "Sub Tick()\r\n    If m_On Then\r\n        m_Count = m_Count + 1\r\n\tEnd If\r\nEnd Sub";
+        ChatWindow* chat = openChat(s, code, "alice", "  indented");
+        const qsizetype before = m_receiver.messagesTo("alice").size();
         chat->cmdSend_Click();
         QVERIFY2(MessageBox::shown().isEmpty(), qPrintable(MessageBox::shownTexts().join('|')));
-        QVERIFY2(waitFor([&] { return m_receiver.messagesTo(QStringLiteral("alice")).size() >= before + 6; }, 10000),
-                 qPrintable(m_receiver.messagesTo(QStringLiteral("alice")).mid(before).join('|')));
-        QCOMPARE(m_receiver.messagesTo(QStringLiteral("alice")).mid(before),
-                 QStringList{QStringLiteral("  indented")} + code.split(QStringLiteral("\r\n")));
+        QVERIFY2(waitFor([&] { return m_receiver.messagesTo("alice").size() >= before + 6; }, 10000),
+                 qPrintable(m_receiver.messagesTo("alice").mid(before).join('|')));
+        QCOMPARE(m_receiver.messagesTo("alice").mid(before), QStringList{"  indented"} + code.split("\r\n"));
     }
 
 private:
@@ -231,13 +222,11 @@ private:
                 "/server add test 127.0.0.1/%1 -notls;/set irc.server.test.autojoin #vb;/save irc;/connect test")
                 .arg(m_port);
         m_weechat.setProcessChannelMode(QProcess::MergedChannels);
-        m_weechat.start(QStringLiteral("weechat-headless"),
-                        {QStringLiteral("--dir"), m_weechatDir.path(), QStringLiteral("-r"), commands});
+        m_weechat.start("weechat-headless", {"--dir", m_weechatDir.path(), "-r", commands});
         QVERIFY(m_weechat.waitForStarted());
         m_pipe = m_weechatDir.filePath(QStringLiteral("weechat_fifo_%1").arg(m_weechat.processId()));
         QVERIFY2(waitFor([&] { return QFileInfo::exists(m_pipe); }, 10000), "WeeChat made no fifo pipe");
-        QVERIFY2(waitFor([&] { return m_receiver.seen(QStringLiteral(":vsender!")); }, 15000),
-                 "WeeChat did not join the channel");
+        QVERIFY2(waitFor([&] { return m_receiver.seen(":vsender!"); }, 15000), "WeeChat did not join the channel");
     }
 
     void stopWeeChat() {

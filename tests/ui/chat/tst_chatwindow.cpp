@@ -32,17 +32,17 @@ struct Controls {
 };
 
 Controls openChat(MainWindow& main) {
-    action(main, QStringLiteral("mnuFileExportmIRCChat"))->trigger();
+    action(main, "mnuFileExportmIRCChat")->trigger();
     ChatWindow* w = main.chatWindow();
     if (!w)
         return {};
     return {w,
-            w->findChild<QCheckBox*>(QStringLiteral("chkPrivateMessage")),
-            w->findChild<QLineEdit*>(QStringLiteral("txtNickChannel")),
-            w->findChild<QLabel*>(QStringLiteral("lblNick")),
-            w->findChild<QPlainTextEdit*>(QStringLiteral("txtComments")),
-            w->findChild<QPushButton*>(QStringLiteral("cmdSend")),
-            w->findChild<QPushButton*>(QStringLiteral("cmdClose"))};
+            w->findChild<QCheckBox*>("chkPrivateMessage"),
+            w->findChild<QLineEdit*>("txtNickChannel"),
+            w->findChild<QLabel*>("lblNick"),
+            w->findChild<QPlainTextEdit*>("txtComments"),
+            w->findChild<QPushButton*>("cmdSend"),
+            w->findChild<QPushButton*>("cmdClose")};
 }
 
 } // namespace
@@ -62,10 +62,10 @@ private Q_SLOTS:
     void opensOnlyWithCodeAndAsDesigned() {
         Session s;
         s.main().mnuFileExportmIRCChat_Click();
-        QCOMPARE(MessageBox::shownTexts(), QStringList{QStringLiteral("Please select some code to export first.")});
+        QCOMPARE(MessageBox::shownTexts(), QStringList{"Please select some code to export first."});
         QVERIFY(s.main().chatWindow() == nullptr);
 
-        s.main().codeView()->setCode(QStringLiteral("Sub A()\r\nEnd Sub"));
+        s.main().codeView()->setCode("Sub A()\r\nEnd Sub");
         Controls c = openChat(s.main());
         QVERIFY(c.window);
         QVERIFY(!c.window->isModal());
@@ -82,23 +82,23 @@ private Q_SLOTS:
         // The label follows the check box.
         const QString nick = c.nickLabel->text();
         QTest::mouseClick(c.privateMessage, Qt::LeftButton);
-        QCOMPARE(c.nickLabel->text(), QStringLiteral("Channel Name:"));
+        QCOMPARE(c.nickLabel->text(), "Channel Name:");
         QVERIFY(c.nickLabel->width() >= c.nickLabel->sizeHint().width());
         QTest::mouseClick(c.privateMessage, Qt::LeftButton);
         QCOMPARE(c.nickLabel->text(), nick);
 
         // Enter adds no line break to the comments.
         c.comments->setFocus();
-        QTest::keyClicks(c.comments, QStringLiteral("my"));
+        QTest::keyClicks(c.comments, "my");
         QTest::keyClick(c.comments, Qt::Key_Return);
         QTest::keyClick(c.comments, Qt::Key_Enter);
-        QTest::keyClicks(c.comments, QStringLiteral(" timer"));
-        QCOMPARE(c.comments->toPlainText(), QStringLiteral("my timer"));
+        QTest::keyClicks(c.comments, " timer");
+        QCOMPARE(c.comments->toPlainText(), "my timer");
 
         // One window; the tool bar's button shows the same.
-        clickToolButton(s.main(), QStringLiteral("mIRC"));
+        clickToolButton(s.main(), "mIRC");
         QCOMPARE(s.main().chatWindow(), c.window);
-        QCOMPARE(c.comments->toPlainText(), QStringLiteral("my timer"));
+        QCOMPARE(c.comments->toPlainText(), "my timer");
         QTest::keyClick(c.window, Qt::Key_Escape);
         QTRY_VERIFY(s.main().chatWindow() == nullptr);
     }
@@ -106,13 +106,13 @@ private Q_SLOTS:
     void emptyTargetSendsNothing() {
         Session s;
         QTemporaryDir dir;
-        FifoReader pipe(dir.filePath(QStringLiteral("pipe")));
+        FifoReader pipe(dir.filePath("pipe"));
         settings::write(settings::ChatServiceName, pipe.path());
-        s.main().codeView()->setCode(QStringLiteral("x = 1"));
+        s.main().codeView()->setCode("x = 1");
         Controls c = openChat(s.main());
-        c.comments->setPlainText(QStringLiteral("comments"));
+        c.comments->setPlainText("comments");
         QTest::mouseClick(c.send, Qt::LeftButton);
-        QCOMPARE(MessageBox::shownTexts(), QStringList{QStringLiteral("Enter a Nick or Channel to send code to.")});
+        QCOMPARE(MessageBox::shownTexts(), QStringList{"Enter a Nick or Channel to send code to."});
         QCOMPARE(MessageBox::shown()[0].icon, MessageBox::Icon::None);
         QVERIFY(pipe.readAll().isEmpty());
     }
@@ -120,12 +120,12 @@ private Q_SLOTS:
     void sendsEveryLineAndStaysOpen() {
         Session s;
         QTemporaryDir dir;
-        FifoReader pipe(dir.filePath(QStringLiteral("pipe")));
-        settings::write(settings::ChatServiceName, QStringLiteral("libera ") + pipe.path());
-        s.main().codeView()->setCode(QStringLiteral("Sub A()\r\nEnd Sub"));
+        FifoReader pipe(dir.filePath("pipe"));
+        settings::write(settings::ChatServiceName, "libera " + pipe.path());
+        s.main().codeView()->setCode("Sub A()\r\nEnd Sub");
         Controls c = openChat(s.main());
-        c.target->setText(QStringLiteral("alice"));
-        c.comments->setPlainText(QStringLiteral("my timer"));
+        c.target->setText("alice");
+        c.comments->setPlainText("my timer");
         QTest::mouseClick(c.send, Qt::LeftButton);
         QVERIFY(MessageBox::shown().isEmpty());
         QCOMPARE(pipe.lines(), QStringList({"irc.server.libera */quote PRIVMSG alice :my timer",
@@ -135,12 +135,12 @@ private Q_SLOTS:
 
         // In channel mode the "#" is added, once; the pane is read at the send, not at the opening.
         c.privateMessage->click();
-        c.target->setText(QStringLiteral("vb"));
-        s.main().codeView()->setCode(QStringLiteral("a\r\n\r\nb\r\n"));
+        c.target->setText("vb");
+        s.main().codeView()->setCode("a\r\n\r\nb\r\n");
         c.window->cmdSend_Click();
-        QCOMPARE(c.target->text(), QStringLiteral("#vb"));
+        QCOMPARE(c.target->text(), "#vb");
         c.window->cmdSend_Click();
-        QCOMPARE(c.target->text(), QStringLiteral("#vb"));
+        QCOMPARE(c.target->text(), "#vb");
         const QStringList channel{"irc.server.libera */quote PRIVMSG #vb :my timer",
                                   "irc.server.libera */quote PRIVMSG #vb :a",
                                   "irc.server.libera */quote PRIVMSG #vb :", "irc.server.libera */quote PRIVMSG #vb :b",
@@ -149,7 +149,7 @@ private Q_SLOTS:
 
         // A nick beginning with "#" is used as it is; an empty pane sends the comments line alone.
         c.privateMessage->click();
-        c.target->setText(QStringLiteral("#odd"));
+        c.target->setText("#odd");
         s.main().codeView()->setCode(QString());
         c.window->cmdSend_Click();
         QCOMPARE(pipe.lines(), QStringList{"irc.server.libera */quote PRIVMSG #odd :my timer"});
@@ -159,15 +159,15 @@ private Q_SLOTS:
     // What each failure says is the transport's business; the window shows it and keeps the target and itself.
     void aFailureLeavesTheTargetAndTheWindow() {
         Session s;
-        s.main().codeView()->setCode(QStringLiteral("x = 1"));
+        s.main().codeView()->setCode("x = 1");
         Controls c = openChat(s.main());
         c.privateMessage->click();
-        c.target->setText(QStringLiteral("vb"));
+        c.target->setText("vb");
         QTest::mouseClick(c.send, Qt::LeftButton);
         QCOMPARE(MessageBox::shown().size(), 1);
-        QVERIFY2(MessageBox::shown()[0].text.contains(QStringLiteral("WeeChat")), qPrintable(MessageBox::shown()[0].text));
+        QVERIFY2(MessageBox::shown()[0].text.contains("WeeChat"), qPrintable(MessageBox::shown()[0].text));
         QCOMPARE(MessageBox::shown()[0].icon, MessageBox::Icon::Critical);
-        QCOMPARE(c.target->text(), QStringLiteral("vb"));
+        QCOMPARE(c.target->text(), "vb");
         QVERIFY(c.window->isVisible() && c.send->isEnabled());
     }
 

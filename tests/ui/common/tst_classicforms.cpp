@@ -23,7 +23,7 @@ using namespace verdane::test;
 namespace {
 
 QString withoutMnemonic(QString caption) {
-    return caption.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+    return caption.remove(QRegularExpression("&(?!&)"));
 }
 
 // What the user cannot read in a window: captions cut short, and captions covered by the controls they describe.
@@ -44,15 +44,14 @@ QStringList cutCaptions(QWidget* window) {
         if (caption.isEmpty())
             continue;
         if (control->fontMetrics().horizontalAdvance(withoutMnemonic(caption)) > room)
-            problems << window->objectName() + QLatin1Char('/') + control->objectName() + QStringLiteral(" cut");
+            problems << window->objectName() + '/' + control->objectName() + " cut";
         for (QWidget* other : control->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
             const bool input = qobject_cast<QLineEdit*>(other) || qobject_cast<QAbstractScrollArea*>(other) ||
                                qobject_cast<QAbstractButton*>(other);
             // A pixel or two of the classic designs' controls overlap; that covers no text.
             const QRect overlap = other->geometry().intersected(control->geometry());
             if (other != control && input && other->isVisibleTo(window) && overlap.width() > 2 && overlap.height() > 2)
-                problems << window->objectName() + QLatin1Char('/') + control->objectName() +
-                                QStringLiteral(" covered by ") + other->objectName();
+                problems << window->objectName() + '/' + control->objectName() + " covered by " + other->objectName();
         }
     }
     return problems;
@@ -68,9 +67,9 @@ private Q_SLOTS:
     void initTestCase() { m_env = std::make_unique<UiEnvironment>(); }
 
     void everyCaptionCanBeReadWhole() {
-        Session s({{QStringLiteral("Math"), {{QStringLiteral("Sum"), QStringLiteral("Sum = a + b")}}}});
+        Session s({{"Math", {{"Sum", "Sum = a + b"}}}});
         MainWindow& main = s.main();
-        clickNode(main, findNode(main, QStringLiteral("Math"), QStringLiteral("Sum")));
+        clickNode(main, findNode(main, "Math", "Sum"));
         main.mnuFileFind_Click();
         main.mnuFileImport_Click();
         main.mnuViewOptions_Click();
@@ -83,7 +82,7 @@ private Q_SLOTS:
             QVERIFY(window && window->isVisible());
             problems += cutCaptions(window);
         }
-        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QStringLiteral(", "))));
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(", ")));
     }
 
 private:

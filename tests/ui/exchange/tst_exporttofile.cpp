@@ -21,8 +21,7 @@ using namespace verdane::test;
 
 namespace {
 
-const QString kCounter =
-    QStringLiteral("' Counts\r\nPrivate m As Long\r\nPublic Sub Add()\r\n    m = m + 1\r\nEnd Sub");
+const QString kCounter = "' Counts\r\nPrivate m As Long\r\nPublic Sub Add()\r\n    m = m + 1\r\nEnd Sub";
 
 QByteArray contents(const QString& path) {
     QFile file(path);
@@ -32,7 +31,7 @@ QByteArray contents(const QString& path) {
 // Exports the pane's code to path, as the user choosing that file in the dialog.
 void exportTo(MainWindow& main, const QString& path) {
     filedialog::setNextFileName(path);
-    action(main, QStringLiteral("mnuFileExportFile"))->trigger();
+    action(main, "mnuFileExportFile")->trigger();
 }
 
 } // namespace
@@ -47,25 +46,23 @@ private Q_SLOTS:
     // The dialog proposes the shown snippet's name, made safe, and starts in the export folder read at every
     // export; the chosen file's name (never its folder) decides whether a class module is written.
     void exportsAsTheUserExpects() {
-        Session s({{QStringLiteral("Math"), {{QStringLiteral("Counter"), kCounter}}}},
-                  {{QStringLiteral("../../etc/cron.d/job"), QStringLiteral("x = 1")}});
-        clickNode(s.main(), findNode(s.main(), kUserCodeCaption, QStringLiteral("../../etc/cron.d/job")));
+        Session s({{"Math", {{"Counter", kCounter}}}}, {{"../../etc/cron.d/job", "x = 1"}});
+        clickNode(s.main(), findNode(s.main(), kUserCodeCaption, "../../etc/cron.d/job"));
         s.main().mnuFileExportFile_Click(); // cancelled: nothing written, nothing said
-        QCOMPARE(filedialog::lastRequest().proposedName, QStringLiteral("___.._etc_cron.d_job"));
+        QCOMPARE(filedialog::lastRequest().proposedName, "___.._etc_cron.d_job");
         QCOMPARE(filedialog::lastRequest().directory, QDir::homePath());
 
         QTemporaryDir dir;
         settings::write(settings::DefFileExportDir, dir.path());
-        clickNode(s.main(), findNode(s.main(), QStringLiteral("Math"), QStringLiteral("Counter")));
+        clickNode(s.main(), findNode(s.main(), "Math", "Counter"));
         s.main().mnuViewRefresh_Click(); // no node selected any more, the pane still shows Counter
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("x.cls")));
-        exportTo(s.main(), dir.filePath(QStringLiteral("x.cls/Counter.bas")));
-        QCOMPARE(filedialog::lastRequest().proposedName, QStringLiteral("Counter"));
+        QVERIFY(QDir(dir.path()).mkdir("x.cls"));
+        exportTo(s.main(), dir.filePath("x.cls/Counter.bas"));
+        QCOMPARE(filedialog::lastRequest().proposedName, "Counter");
         QCOMPARE(filedialog::lastRequest().directory, dir.path());
-        QCOMPARE(contents(dir.filePath(QStringLiteral("x.cls/Counter.bas"))), kCounter.toLatin1() + "\r\n");
-        exportTo(s.main(), dir.filePath(QStringLiteral("Shapes.CLS")));
-        QCOMPARE(contents(dir.filePath(QStringLiteral("Shapes.CLS"))),
-                 classModuleHeader(QStringLiteral("Shapes")) + kCounter.toLatin1() + "\r\n");
+        QCOMPARE(contents(dir.filePath("x.cls/Counter.bas")), kCounter.toLatin1() + "\r\n");
+        exportTo(s.main(), dir.filePath("Shapes.CLS"));
+        QCOMPARE(contents(dir.filePath("Shapes.CLS")), classModuleHeader("Shapes") + kCounter.toLatin1() + "\r\n");
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 1);
         QVERIFY(MessageBox::shown().isEmpty());
     }
@@ -91,16 +88,16 @@ private Q_SLOTS:
         QFETCH(QByteArray, written);
         Session s;
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("out.bas"));
+        const QString path = dir.filePath("out.bas");
         QVERIFY(writeFile(path, "old"));
         s.main().codeView()->setCode(code);
         MessageBox::setNextAnswer(answer);
         exportTo(s.main(), path);
         QCOMPARE(MessageBox::shown().size(), loss.isEmpty() ? 0 : 1);
-        for (const QString& part : loss.split(QLatin1Char('\t'), Qt::SkipEmptyParts))
+        for (const QString& part : loss.split('\t', Qt::SkipEmptyParts))
             QVERIFY2(MessageBox::shown()[0].text.contains(part), qPrintable(MessageBox::shown()[0].text));
         QCOMPARE(contents(path), written);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("out.bas")});
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"out.bas"});
     }
 
     // What cannot be written is named with why, and whatever was there is left as it is.
@@ -125,26 +122,26 @@ private Q_SLOTS:
         QFETCH(QString, target);
         QFETCH(QString, reason);
         Session s;
-        s.main().codeView()->setCode(QStringLiteral("new code"));
+        s.main().codeView()->setCode("new code");
         QTemporaryDir dir;
-        QString path = dir.filePath(QStringLiteral("old.bas"));
+        QString path = dir.filePath("old.bas");
         QVERIFY(writeFile(path, "old code"));
-        if (target == QLatin1String("folder gone")) {
-            path = dir.filePath(QStringLiteral("gone/new.bas"));
-        } else if (target == QLatin1String("read-only")) {
+        if (target == "folder gone") {
+            path = dir.filePath("gone/new.bas");
+        } else if (target == "read-only") {
             QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
-        } else if (target == QLatin1String("folder")) {
-            path = dir.filePath(QStringLiteral("sub.bas"));
-            QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub.bas")));
-        } else if (target == QLatin1String("device")) {
-            path = dir.filePath(QStringLiteral("null.bas"));
+        } else if (target == "folder") {
+            path = dir.filePath("sub.bas");
+            QVERIFY(QDir(dir.path()).mkdir("sub.bas"));
+        } else if (target == "device") {
+            path = dir.filePath("null.bas");
             if (!makeNullDevice(path))
                 QSKIP("only the administrator may make a device");
         } else {
-            path = dir.filePath(QStringLiteral("target.bas"));
-            QVERIFY(makeFifo(dir.filePath(QStringLiteral("pipe"))));
-            QVERIFY(target == QLatin1String("pipe") ? QFile::rename(dir.filePath(QStringLiteral("pipe")), path)
-                                                    : QFile::link(dir.filePath(QStringLiteral("pipe")), path));
+            path = dir.filePath("target.bas");
+            QVERIFY(makeFifo(dir.filePath("pipe")));
+            QVERIFY(target == "pipe" ? QFile::rename(dir.filePath("pipe"), path)
+                                     : QFile::link(dir.filePath("pipe"), path));
         }
         const filesystem::Facts before = filesystem::facts(path);
         exportTo(s.main(), path);
@@ -152,11 +149,10 @@ private Q_SLOTS:
         const MessageBox::Shown box = MessageBox::shown()[0];
         QCOMPARE(box.icon, MessageBox::Icon::Critical);
         QVERIFY2(box.text.contains(path) && box.text.contains(reason), qPrintable(box.text));
-        QCOMPARE(contents(dir.filePath(QStringLiteral("old.bas"))), QByteArray("old code"));
+        QCOMPARE(contents(dir.filePath("old.bas")), QByteArray("old code"));
         QCOMPARE(filesystem::facts(path).kind, before.kind);
-        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("gone"))));
-        QFile::setPermissions(dir.filePath(QStringLiteral("old.bas")),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QVERIFY(!QFileInfo::exists(dir.filePath("gone")));
+        QFile::setPermissions(dir.filePath("old.bas"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
 
     void aFileWrittenOverKeepsItsLinksOwnerAndPermissions_data() {
@@ -169,14 +165,14 @@ private Q_SLOTS:
     void aFileWrittenOverKeepsItsLinksOwnerAndPermissions() {
         QFETCH(QString, kept);
         Session s;
-        s.main().codeView()->setCode(QStringLiteral("new code"));
+        s.main().codeView()->setCode("new code");
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("shared.bas"));
-        const QString otherName = dir.filePath(QStringLiteral("other name.bas"));
+        const QString path = dir.filePath("shared.bas");
+        const QString otherName = dir.filePath("other name.bas");
         QVERIFY(writeFile(path, QByteArray("a much longer old code that must go away entirely")));
-        if (kept == QLatin1String("hard link"))
+        if (kept == "hard link")
             QVERIFY(makeHardLink(path, otherName));
-        else if (kept == QLatin1String("permissions"))
+        else if (kept == "permissions")
             QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                     QFileDevice::ReadGroup | QFileDevice::ReadUser));
         else if (!runsAsRoot() || !changeOwner(path, 4242, 4343))
@@ -190,7 +186,7 @@ private Q_SLOTS:
         QCOMPARE(after.owner, before.owner);
         QCOMPARE(after.group, before.group);
         QCOMPARE(after.links, before.links);
-        if (kept == QLatin1String("hard link"))
+        if (kept == "hard link")
             QCOMPARE(contents(otherName), QByteArray("new code\r\n"));
     }
 
@@ -218,17 +214,17 @@ private Q_SLOTS:
         QFETCH(QByteArray, bytes);
         Session s;
         QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("out")));
+        QVERIFY(QDir(dir.path()).mkdir("out"));
         QVERIFY(writeFile(dir.filePath(fileName), bytes));
         s.main().mnuFileImport_Click();
         ImportWindow* import = s.main().importWindow();
-        import->findChild<QLineEdit*>(QStringLiteral("txtCodeName"))->setText(QStringLiteral("Round Trip"));
-        import->findChild<QLineEdit*>(QStringLiteral("txtFile"))->setText(dir.filePath(fileName));
+        import->findChild<QLineEdit*>("txtCodeName")->setText("Round Trip");
+        import->findChild<QLineEdit*>("txtFile")->setText(dir.filePath(fileName));
         import->cmdImport_Click();
-        clickNode(s.main(), findNode(s.main(), kUserCodeCaption, QStringLiteral("Round Trip")));
-        exportTo(s.main(), dir.filePath(QStringLiteral("out/") + fileName));
+        clickNode(s.main(), findNode(s.main(), kUserCodeCaption, "Round Trip"));
+        exportTo(s.main(), dir.filePath("out/" + fileName));
         QVERIFY2(MessageBox::shown().isEmpty(), qPrintable(MessageBox::shownTexts().join('|')));
-        QCOMPARE(contents(dir.filePath(QStringLiteral("out/") + fileName)), bytes);
+        QCOMPARE(contents(dir.filePath("out/" + fileName)), bytes);
     }
 
 private:

@@ -37,15 +37,15 @@ struct Controls {
 };
 
 Controls openImport(MainWindow& main) {
-    action(main, QStringLiteral("mnuFileImport"))->trigger();
+    action(main, "mnuFileImport")->trigger();
     ImportWindow* w = main.importWindow();
     return {w,
-            w->findChild<QLineEdit*>(QStringLiteral("txtCodeName")),
-            w->findChild<QRadioButton*>(QStringLiteral("optFile")),
-            w->findChild<QRadioButton*>(QStringLiteral("optClipboard")),
-            w->findChild<QLineEdit*>(QStringLiteral("txtFile")),
-            w->findChild<QPushButton*>(QStringLiteral("cmdBrowse")),
-            w->findChild<QPushButton*>(QStringLiteral("cmdImport"))};
+            w->findChild<QLineEdit*>("txtCodeName"),
+            w->findChild<QRadioButton*>("optFile"),
+            w->findChild<QRadioButton*>("optClipboard"),
+            w->findChild<QLineEdit*>("txtFile"),
+            w->findChild<QPushButton*>("cmdBrowse"),
+            w->findChild<QPushButton*>("cmdImport")};
 }
 
 QStringList userNodes(MainWindow& main) {
@@ -72,21 +72,21 @@ private Q_SLOTS:
     // What a user does with the window: type a name, choose the clipboard and back, browse for a file, import with
     // Enter; the tree lists the new snippet and the pane keeps what it showed.
     void aUserImportsAFile() {
-        Session s({{QStringLiteral("Math"), {{QStringLiteral("Sum"), QStringLiteral("s")}}}});
-        clickNode(s.main(), findNode(s.main(), QStringLiteral("Math"), QStringLiteral("Sum")));
+        Session s({{"Math", {{"Sum", "s"}}}});
+        clickNode(s.main(), findNode(s.main(), "Math", "Sum"));
         Controls c = openImport(s.main());
         QVERIFY(QTest::qWaitForWindowActive(c.window));
         QCOMPARE(QApplication::focusWidget(), c.name);
-        QTest::keyClicks(c.name, QStringLiteral("  ") + QString(60, QLatin1Char('n')));
+        QTest::keyClicks(c.name, "  " + QString(60, 'n'));
         QCOMPARE(c.name->text().size(), 50);
 
-        c.path->setText(QStringLiteral("typed"));
+        c.path->setText("typed");
         QTest::mouseClick(c.fromClipboard, Qt::LeftButton);
         QVERIFY(!c.path->isEnabled() && !c.browse->isEnabled());
         QTest::mouseClick(c.fromFile, Qt::LeftButton);
         QVERIFY(c.path->isEnabled() && c.browse->isEnabled());
         QTest::mouseClick(c.browse, Qt::LeftButton); // cancelled
-        QCOMPARE(c.path->text(), QStringLiteral("typed"));
+        QCOMPARE(c.path->text(), "typed");
 
         // The menu entry shows the same window again, with its inputs.
         s.main().mnuFileImport_Click();
@@ -94,7 +94,7 @@ private Q_SLOTS:
 
         // The keyboard is back in this window once the file is chosen: Enter imports.
         QTemporaryDir dir;
-        const QString chosen = dir.filePath(QStringLiteral("Module1.bas"));
+        const QString chosen = dir.filePath("Module1.bas");
         QVERIFY(writeFile(chosen, "Attribute VB_Name = \"Module1\"\nSub A()\n"));
         filedialog::setNextFileName(chosen);
         QTest::mouseClick(c.browse, Qt::LeftButton);
@@ -103,12 +103,12 @@ private Q_SLOTS:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QTRY_VERIFY(s.main().importWindow() == nullptr);
         QVERIFY(MessageBox::shown().isEmpty());
-        const QString name = QStringLiteral("  ") + QString(48, QLatin1Char('n'));
+        const QString name = "  " + QString(48, 'n');
         QCOMPARE(userNodes(s.main()), QStringList{name});
         QVERIFY(!s.main().treeView()->isExpanded(s.main().treeView()->model()->index(0, 0)));
-        QCOMPARE(paneText(s.main()), QStringLiteral("s"));
+        QCOMPARE(paneText(s.main()), "s");
         clickNode(s.main(), findNode(s.main(), kUserCodeCaption, name));
-        QCOMPARE(paneText(s.main()), QStringLiteral("Attribute VB_Name = \"Module1\"\r\nSub A()\r\n"));
+        QCOMPARE(paneText(s.main()), "Attribute VB_Name = \"Module1\"\r\nSub A()\r\n");
     }
 
     void refusalsKeepTheWindowAndItsInputs_data() {
@@ -151,28 +151,28 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(QString, source);
         QFETCH(QString, message);
-        Session s({}, {{QStringLiteral("Twin"), QStringLiteral("first")}});
+        Session s({}, {{"Twin", "first"}});
         QTemporaryDir dir;
         Controls c = openImport(s.main());
         c.name->setText(name);
-        QString path = dir.filePath(QStringLiteral("x.bas"));
-        if (source.startsWith(QLatin1String("clipboard: "))) {
+        QString path = dir.filePath("x.bas");
+        if (source.startsWith("clipboard: ")) {
             c.fromClipboard->click();
             clipboard::setText(source.mid(11));
-        } else if (source == QLatin1String("picture")) {
+        } else if (source == "picture") {
             c.fromClipboard->click();
             QImage image(4, 4, QImage::Format_RGB32);
             image.fill(Qt::red);
             QApplication::clipboard()->setImage(image);
-        } else if (source == QLatin1String("empty")) {
+        } else if (source == "empty") {
             QVERIFY(writeFile(path, {}));
-        } else if (source == QLatin1String("folder")) {
+        } else if (source == "folder") {
             path = dir.path();
-        } else if (source == QLatin1String("pipe")) {
+        } else if (source == "pipe") {
             QVERIFY(makeFifo(path));
-        } else if (source == QLatin1String("device") && !makeNullDevice(path)) {
+        } else if (source == "device" && !makeNullDevice(path)) {
             QSKIP("only the administrator may make a device");
-        } else if (source == QLatin1String("huge")) {
+        } else if (source == "huge") {
             // Over SQLite's limit for one value, and nearly all holes: nothing of it may be read.
             QFile huge(path);
             QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(1'000'000'001));
@@ -191,17 +191,17 @@ private Q_SLOTS:
 
     void storeFailuresKeepTheWindow() {
         Session s;
-        QVERIFY(DatabaseFile::exec(s.folder().userPath(), QStringLiteral("DROP TABLE UserCode")));
+        QVERIFY(DatabaseFile::exec(s.folder().userPath(), "DROP TABLE UserCode"));
         Controls c = openImport(s.main());
-        c.name->setText(QStringLiteral("Lost"));
+        c.name->setText("Lost");
         c.fromClipboard->click();
-        clipboard::setText(QStringLiteral("code"));
+        clipboard::setText("code");
         c.window->cmdImport_Click();
         QCOMPARE(MessageBox::shown().size(), 1);
         QCOMPARE(MessageBox::shown()[0].icon, MessageBox::Icon::Critical);
         QVERIFY(MessageBox::shown()[0].text.contains(kUserFileName));
         QVERIFY(c.window->isVisible());
-        QCOMPARE(c.name->text(), QStringLiteral("Lost"));
+        QCOMPARE(c.name->text(), "Lost");
 
         // The user database missing altogether: said so, and not made.
         MessageBox::clearShown();
@@ -217,24 +217,23 @@ private Q_SLOTS:
     // Clicks, searches, picks, imports, exports and refreshes read the library; none of them writes to it, and the
     // session leaves no file behind.
     void aWholeSessionLeavesTheLibraryFileAlone() {
-        Session s({{QStringLiteral("Math"), {{QStringLiteral("Sum"), QStringLiteral("Sum = a + b")}}},
-                   {QStringLiteral("File"), {{QStringLiteral("Read"), QStringLiteral("Open f For Input As #1")}}}});
+        Session s({{"Math", {{"Sum", "Sum = a + b"}}}, {"File", {{"Read", "Open f For Input As #1"}}}});
         const QByteArray before = fileDigest(s.folder().libraryPath());
         for (int node = 1; node <= s.main().catalogue().nodeCount(); ++node)
             clickNode(s.main(), node);
         s.main().mnuFileFind_Click();
         FindWindow* find = s.main().findWindow();
-        find->findChild<QLineEdit*>(QStringLiteral("txtFind"))->setText(QStringLiteral("a"));
+        find->findChild<QLineEdit*>("txtFind")->setText("a");
         QVERIFY(search(find));
-        auto* list = find->findChild<QAbstractItemView*>(QStringLiteral("lstFound"));
+        auto* list = find->findChild<QAbstractItemView*>("lstFound");
         list->setCurrentIndex(list->model()->index(0, 0));
         Controls c = openImport(s.main());
-        c.name->setText(QStringLiteral("Mine"));
+        c.name->setText("Mine");
         c.fromClipboard->click();
-        clipboard::setText(QStringLiteral("x = 1"));
+        clipboard::setText("x = 1");
         c.window->cmdImport_Click();
         QTemporaryDir dir;
-        filedialog::setNextFileName(dir.filePath(QStringLiteral("out.cls")));
+        filedialog::setNextFileName(dir.filePath("out.cls"));
         s.main().mnuFileExportFile_Click();
         s.main().mnuViewRefresh_Click();
         QVERIFY(search(find));

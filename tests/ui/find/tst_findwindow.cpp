@@ -24,20 +24,13 @@ namespace {
 
 QMap<QString, QList<Record>> library() {
     return {
-        {QStringLiteral("File"),
-         {{QStringLiteral("Show Box"), QStringLiteral("MsgBox \"File\"")},
-          {QStringLiteral("Quiet"), QStringLiteral("x = 1")}}},
-        {QStringLiteral("Math"),
-         {{QStringLiteral("Shared"), QStringLiteral("msgbox  twice")},
-          {QStringLiteral("Named MsgBox"), QStringLiteral("nothing here")},
-          {QStringLiteral("Empty"), QStringLiteral("")},
-          {QStringLiteral("Null"), QVariant()}}},
-        {QStringLiteral("Window"), {{QStringLiteral("File"), QStringLiteral("' a snippet called File\r\nMSGBOX")}}}};
+        {"File", {{"Show Box", "MsgBox \"File\""}, {"Quiet", "x = 1"}}},
+        {"Math", {{"Shared", "msgbox  twice"}, {"Named MsgBox", "nothing here"}, {"Empty", ""}, {"Null", QVariant()}}},
+        {"Window", {{"File", "' a snippet called File\r\nMSGBOX"}}}};
 }
 
 QList<Record> userSnippets() {
-    return {{QStringLiteral("Shared"), QStringLiteral("MsgBox mine")},
-            {QStringLiteral("Mine"), QStringLiteral("Msgbox")}};
+    return {{"Shared", "MsgBox mine"}, {"Mine", "Msgbox"}};
 }
 
 // Records every caption the window shows, so the one shown while searching is seen too.
@@ -64,16 +57,16 @@ private Q_SLOTS:
 
     void opensOnceModelessWithItsControls() {
         Session s(library());
-        action(s.main(), QStringLiteral("mnuFileFind"))->trigger();
+        action(s.main(), "mnuFileFind")->trigger();
         FindWindow* find = s.main().findWindow();
         QVERIFY(find);
         QVERIFY(find->isVisible());
         QVERIFY(!find->isModal());
-        auto* cmdFind = find->findChild<QPushButton*>(QStringLiteral("cmdFind"));
-        auto* cmdClose = find->findChild<QPushButton*>(QStringLiteral("cmdClose"));
+        auto* cmdFind = find->findChild<QPushButton*>("cmdFind");
+        auto* cmdClose = find->findChild<QPushButton*>("cmdClose");
         QVERIFY(cmdFind->isDefault());
-        auto* txtFind = find->findChild<QLineEdit*>(QStringLiteral("txtFind"));
-        auto* list = find->findChild<QAbstractItemView*>(QStringLiteral("lstFound"));
+        auto* txtFind = find->findChild<QLineEdit*>("txtFind");
+        auto* list = find->findChild<QAbstractItemView*>("lstFound");
         find->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(find));
         QCOMPARE(QApplication::focusWidget(), txtFind);
@@ -83,21 +76,21 @@ private Q_SLOTS:
         }
 
         // The menu entry and the tool bar button show the same window, with what it held.
-        txtFind->setText(QStringLiteral("msgbox"));
+        txtFind->setText("msgbox");
         QTest::keyClick(txtFind, Qt::Key_Return);
         QVERIFY(searchEnded(find));
         const QStringList results = find->results();
         QVERIFY(!results.isEmpty());
-        clickToolButton(s.main(), QStringLiteral("Find"));
-        action(s.main(), QStringLiteral("mnuFileFind"))->trigger();
+        clickToolButton(s.main(), "Find");
+        action(s.main(), "mnuFileFind")->trigger();
         QCOMPARE(s.main().findWindow(), find);
-        QCOMPARE(txtFind->text(), QStringLiteral("msgbox"));
+        QCOMPARE(txtFind->text(), "msgbox");
         QCOMPARE(find->results(), results);
         // Esc is Cancel: the window goes, and the next one starts empty.
         QTest::keyClick(txtFind, Qt::Key_Escape);
         QTRY_VERIFY(s.main().findWindow() == nullptr);
         s.main().mnuFileFind_Click();
-        QCOMPARE(s.main().findWindow()->findChild<QLineEdit*>(QStringLiteral("txtFind"))->text(), QString());
+        QCOMPARE(s.main().findWindow()->findChild<QLineEdit*>("txtFind")->text(), QString());
         QVERIFY(s.main().findWindow()->results().isEmpty());
     }
 
@@ -118,8 +111,8 @@ private Q_SLOTS:
         FindWindow* find = s.main().findWindow();
         TitleRecorder titles;
         find->installEventFilter(&titles);
-        find->findChild<QLineEdit*>(QStringLiteral("txtFind"))->setText(text);
-        auto* cmdFind = find->findChild<QPushButton*>(QStringLiteral("cmdFind"));
+        find->findChild<QLineEdit*>("txtFind")->setText(text);
+        auto* cmdFind = find->findChild<QPushButton*>("cmdFind");
         QTest::mouseClick(cmdFind, Qt::LeftButton);
         QVERIFY(searchEnded(find));
         QCOMPARE(find->results(), expected);
@@ -128,21 +121,21 @@ private Q_SLOTS:
         QTest::mouseClick(cmdFind, Qt::LeftButton);
         QVERIFY(searchEnded(find));
         QCOMPARE(find->results(), expected);
-        QCOMPARE(find->findChild<QAbstractItemView*>(QStringLiteral("lstFound"))->model()->rowCount(), expected.size());
+        QCOMPARE(find->findChild<QAbstractItemView*>("lstFound")->model()->rowCount(), expected.size());
         QVERIFY(MessageBox::shown().isEmpty());
     }
 
     void pickingShowsTheVeryRecordThatMatched() {
         Session s(library(), userSnippets());
-        const QString shownBefore = QStringLiteral("x = 1");
-        clickNode(s.main(), findNode(s.main(), QStringLiteral("File"), QStringLiteral("Quiet")));
+        const QString shownBefore = "x = 1";
+        clickNode(s.main(), findNode(s.main(), "File", "Quiet"));
         s.main().mnuFileFind_Click();
         FindWindow* find = s.main().findWindow();
         QVERIFY(QTest::qWaitForWindowActive(find));
-        find->findChild<QLineEdit*>(QStringLiteral("txtFind"))->setText(QStringLiteral("msgbox"));
+        find->findChild<QLineEdit*>("txtFind")->setText("msgbox");
         QVERIFY(search(find));
         QCOMPARE(find->results(), QStringList({"Show Box", "Shared", "File", "Shared", "Mine"}));
-        auto* list = find->findChild<QAbstractItemView*>(QStringLiteral("lstFound"));
+        auto* list = find->findChild<QAbstractItemView*>("lstFound");
         auto pick = [&](int row) {
             list->scrollTo(list->model()->index(row, 0));
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
@@ -150,7 +143,7 @@ private Q_SLOTS:
         };
 
         // Tabbing into the list picks nothing.
-        auto* close = find->findChild<QPushButton*>(QStringLiteral("cmdClose"));
+        auto* close = find->findChild<QPushButton*>("cmdClose");
         close->setFocus();
         QTest::keyClick(close, Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), list);
@@ -158,48 +151,47 @@ private Q_SLOTS:
 
         // The user's "Shared" shows the user's record, not the library's of the same name.
         pick(3);
-        QCOMPARE(s.main().selectedNode(), findNode(s.main(), kUserCodeCaption, QStringLiteral("Shared")));
-        QCOMPARE(paneText(s.main()), QStringLiteral("MsgBox mine"));
+        QCOMPARE(s.main().selectedNode(), findNode(s.main(), kUserCodeCaption, "Shared"));
+        QCOMPARE(paneText(s.main()), "MsgBox mine");
 
         // The arrow keys pick as well.
         QTest::keyClick(list, Qt::Key_Down);
-        QCOMPARE(s.main().selectedNode(), findNode(s.main(), kUserCodeCaption, QStringLiteral("Mine")));
-        QCOMPARE(paneText(s.main()), QStringLiteral("Msgbox"));
+        QCOMPARE(s.main().selectedNode(), findNode(s.main(), kUserCodeCaption, "Mine"));
+        QCOMPARE(paneText(s.main()), "Msgbox");
 
         // A snippet called "File" is a snippet, not the group of that name.
         pick(2);
-        QCOMPARE(s.main().selectedNode(), findNode(s.main(), QStringLiteral("Window"), QStringLiteral("File")));
-        QCOMPARE(paneText(s.main()), QStringLiteral("' a snippet called File\r\nMSGBOX"));
+        QCOMPARE(s.main().selectedNode(), findNode(s.main(), "Window", "File"));
+        QCOMPARE(paneText(s.main()), "' a snippet called File\r\nMSGBOX");
         QVERIFY(MessageBox::shown().isEmpty());
 
         // A record gone from the database since the search changes nothing.
         const int selected = s.main().selectedNode();
-        QVERIFY(
-            DatabaseFile::exec(s.folder().userPath(), QStringLiteral("DELETE FROM UserCode WHERE CodeName='Mine'")));
+        QVERIFY(DatabaseFile::exec(s.folder().userPath(), "DELETE FROM UserCode WHERE CodeName='Mine'"));
         pick(4);
         QCOMPARE(s.main().selectedNode(), selected);
-        QCOMPARE(paneText(s.main()), QStringLiteral("' a snippet called File\r\nMSGBOX"));
+        QCOMPARE(paneText(s.main()), "' a snippet called File\r\nMSGBOX");
         QVERIFY(MessageBox::shown().isEmpty());
     }
 
     void tablesThatCannotBeReadAreNamedOnceAfterTheSearch() {
         Session s(library(), userSnippets());
-        QVERIFY(DatabaseFile::exec(s.folder().libraryPath(), QStringLiteral("DROP TABLE File")));
+        QVERIFY(DatabaseFile::exec(s.folder().libraryPath(), "DROP TABLE File"));
         s.main().mnuFileFind_Click();
         FindWindow* find = s.main().findWindow();
-        find->findChild<QLineEdit*>(QStringLiteral("txtFind"))->setText(QStringLiteral("msgbox"));
+        find->findChild<QLineEdit*>("txtFind")->setText("msgbox");
         QVERIFY(search(find));
-        QCOMPARE(find->windowTitle(), QStringLiteral("Verdane - Find"));
+        QCOMPARE(find->windowTitle(), "Verdane - Find");
         QCOMPARE(find->results(), QStringList({"Shared", "File", "Shared", "Mine"}));
         QCOMPARE(MessageBox::shown().size(), 1);
-        QVERIFY(MessageBox::shown()[0].text.contains(QStringLiteral("\"File\" of qmvbsource.mdb")));
+        QVERIFY(MessageBox::shown()[0].text.contains("\"File\" of qmvbsource.mdb"));
 
         // A table that breaks after the search: picking from it is the viewer's failure, shown as such.
         MessageBox::clearShown();
-        QVERIFY(DatabaseFile::exec(s.folder().libraryPath(), QStringLiteral("DROP TABLE Math")));
-        auto* list = find->findChild<QAbstractItemView*>(QStringLiteral("lstFound"));
+        QVERIFY(DatabaseFile::exec(s.folder().libraryPath(), "DROP TABLE Math"));
+        auto* list = find->findChild<QAbstractItemView*>("lstFound");
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(0, 0)).center());
-        QCOMPARE(MessageBox::shownTexts(), QStringList{QStringLiteral("Error")});
+        QCOMPARE(MessageBox::shownTexts(), QStringList{"Error"});
     }
 
     // The search runs beside the window: here it waits for another program's lock on the library, and the window
@@ -208,30 +200,30 @@ private Q_SLOTS:
         Session s(library(), userSnippets());
         s.main().mnuFileFind_Click();
         FindWindow* find = s.main().findWindow();
-        auto* txtFind = find->findChild<QLineEdit*>(QStringLiteral("txtFind"));
-        auto* cancel = find->findChild<QPushButton*>(QStringLiteral("cmdClose"));
+        auto* txtFind = find->findChild<QLineEdit*>("txtFind");
+        auto* cancel = find->findChild<QPushButton*>("cmdClose");
         QElapsedTimer clock;
         clock.start();
         {
             LockHolder lock(s.folder().libraryPath(), 4000);
-            txtFind->setText(QStringLiteral("msgbox"));
+            txtFind->setText("msgbox");
             find->cmdFind_Click();
             QTest::qWait(100);
             QVERIFY(find->isSearching());
-            QCOMPARE(find->windowTitle(), QStringLiteral("Verdane - Find - Working..."));
-            QTest::keyClicks(txtFind, QStringLiteral(" mine"));
-            QCOMPARE(txtFind->text(), QStringLiteral("msgbox mine"));
+            QCOMPARE(find->windowTitle(), "Verdane - Find - Working...");
+            QTest::keyClicks(txtFind, " mine");
+            QCOMPARE(txtFind->text(), "msgbox mine");
 
             QTest::mouseClick(cancel, Qt::LeftButton);
             QVERIFY(QTest::qWaitFor([&] { return !find->isSearching(); }, 1000));
             QVERIFY(clock.elapsed() < 3000);
             QVERIFY(find->isVisible());
-            QCOMPARE(find->windowTitle(), QStringLiteral("Verdane - Find"));
+            QCOMPARE(find->windowTitle(), "Verdane - Find");
 
             // Replaced before it could find anything: only the second search's hits are listed.
-            txtFind->setText(QStringLiteral("x = 1"));
+            txtFind->setText("x = 1");
             find->cmdFind_Click();
-            txtFind->setText(QStringLiteral("msgbox"));
+            txtFind->setText("msgbox");
             find->cmdFind_Click();
         }
         QVERIFY(searchEnded(find));
@@ -246,16 +238,16 @@ private Q_SLOTS:
         Session s(library(), userSnippets());
         s.main().mnuFileFind_Click();
         FindWindow* find = s.main().findWindow();
-        find->findChild<QLineEdit*>(QStringLiteral("txtFind"))->setText(QStringLiteral("fresh"));
+        find->findChild<QLineEdit*>("txtFind")->setText("fresh");
         QVERIFY(search(find));
         QVERIFY(find->results().isEmpty());
-        QVERIFY(s.main().store().addUserSnippet(QStringLiteral("Fresh"), QStringLiteral("a fresh one")));
+        QVERIFY(s.main().store().addUserSnippet("Fresh", "a fresh one"));
         s.main().LoadCodeTree();
         // Results are not refreshed by themselves...
         QVERIFY(find->results().isEmpty());
         // ...but the next search sees the new snippet.
         QVERIFY(search(find));
-        QCOMPARE(find->results(), QStringList{QStringLiteral("Fresh")});
+        QCOMPARE(find->results(), QStringList{"Fresh"});
     }
 
 private:

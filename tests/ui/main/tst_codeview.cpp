@@ -21,7 +21,7 @@ using namespace verdane::test;
 namespace {
 
 // Every kind of line break, a tab, accented letters and a character beyond the Basic Multilingual Plane.
-const QString kMixed = QStringLiteral("a\r\n\tb\u00e9\r\n\r\nlone\rcr lone\nlf \U0001F600 end\r\n");
+const QString kMixed = "a\r\n\tb\u00e9\r\n\r\nlone\rcr lone\nlf \U0001F600 end\r\n";
 
 // Selects as a user does with the keyboard: from the start, Right skip times, then Shift+Right take times.
 void selectWithKeys(CodeView* pane, int skip, int take) {
@@ -73,17 +73,17 @@ private Q_SLOTS:
     void initTestCase() { m_env = std::make_unique<UiEnvironment>(); }
     void init() {
         m_env->reset();
-        clipboard::setText(QStringLiteral("before"));
+        clipboard::setText("before");
     }
 
     void keepsTheStoredTextExactly_data() {
         QTest::addColumn<int>("skip");
         QTest::addColumn<int>("take");
         QTest::addColumn<QString>("selected");
-        QTest::newRow("CR LF pairs and a tab") << 3 << 6 << QStringLiteral("b\u00e9\r\n\r\nlo");
-        QTest::newRow("a lone CR") << 10 << 3 << QStringLiteral("e\rc");
-        QTest::newRow("a lone LF") << 18 << 3 << QStringLiteral("e\nl");
-        QTest::newRow("a character of two UTF-16 units") << 23 << 1 << QStringLiteral("\U0001F600");
+        QTest::newRow("CR LF pairs and a tab") << 3 << 6 << "b\u00e9\r\n\r\nlo";
+        QTest::newRow("a lone CR") << 10 << 3 << "e\rc";
+        QTest::newRow("a lone LF") << 18 << 3 << "e\nl";
+        QTest::newRow("a character of two UTF-16 units") << 23 << 1 << "\U0001F600";
         QTest::newRow("everything") << 0 << 100 << kMixed;
         QTest::newRow("nothing") << 5 << 0 << QString();
     }
@@ -102,7 +102,7 @@ private Q_SLOTS:
         QCOMPARE(pane->selectedCode(), selected);
         // The window's Ctrl+C copies the selection; without one the clipboard keeps what it held.
         QTest::keyClick(pane, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(clipboard::text(), selected.isEmpty() ? QStringLiteral("before") : selected);
+        QCOMPARE(clipboard::text(), selected.isEmpty() ? "before" : selected);
         // Ctrl+A is Copy All: the whole text goes to the clipboard and the selection stays as it was.
         QTest::keyClick(pane, Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(clipboard::text(), kMixed);
@@ -121,7 +121,7 @@ private Q_SLOTS:
         Session s;
         CodeView* pane = s.main().codeView();
         pane->setCode(kMixed);
-        clipboard::setText(QStringLiteral("pasted"));
+        clipboard::setText("pasted");
         selectWithKeys(pane, 3, 2);
         QTest::keySequence(pane, keys);
         QCOMPARE(pane->text(), kMixed);
@@ -133,7 +133,7 @@ private Q_SLOTS:
         CodeView* pane = s.main().codeView();
         pane->setCode(kMixed);
         QMimeData dragged;
-        dragged.setText(QStringLiteral("dropped"));
+        dragged.setText("dropped");
         const QPoint at(5, 5);
         QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &dragged, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(pane->viewport(), &enter);
@@ -145,7 +145,7 @@ private Q_SLOTS:
 
     void ctrlPPrintsFromThePane() {
         QTemporaryDir dir;
-        const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+        const QString pdf = dir.filePath("out.pdf");
         printer::printToPdfForTests(pdf);
         Session s;
         CodeView* pane = s.main().codeView();
@@ -174,11 +174,9 @@ private Q_SLOTS:
             if (!entry->isSeparator())
                 commands << entry;
         }
-        QCOMPARE(commands, QList<QAction*>({action(s.main(), QStringLiteral("mnuFileCopy")),
-                                            action(s.main(), QStringLiteral("mnuFileCopyAll")),
-                                            action(s.main(), QStringLiteral("mnuFileEditCode")),
-                                            action(s.main(), QStringLiteral("mnuFileSaveCode")),
-                                            action(s.main(), QStringLiteral("mnuFileCancelEdit"))}));
+        QCOMPARE(commands, QList<QAction*>({action(s.main(), "mnuFileCopy"), action(s.main(), "mnuFileCopyAll"),
+                                            action(s.main(), "mnuFileEditCode"), action(s.main(), "mnuFileSaveCode"),
+                                            action(s.main(), "mnuFileCancelEdit")}));
     }
 
     void coloursAsTheVbIde_data() {
@@ -208,7 +206,7 @@ private Q_SLOTS:
         Session s;
         CodeView* pane = s.main().codeView();
         pane->setHighlighting(highlighting);
-        const QString code = QStringLiteral("Dim x\r\n") + line + QStringLiteral("\r\nEnd Sub\r\n");
+        const QString code = "Dim x\r\n" + line + "\r\nEnd Sub\r\n";
         showStyled(pane, code);
         const Look look = lookAt(pane, code.indexOf(word));
         QCOMPARE(look.colour, colour);
@@ -220,19 +218,19 @@ private Q_SLOTS:
     }
 
     void theHighlightingChoiceIsRemembered() {
-        const QString code = QStringLiteral("Public Sub Hello()");
+        const QString code = "Public Sub Hello()";
         const QColor keyword(0x00, 0x00, 0x80);
         for (const bool wasOn : {true, false}) {
             Session s;
             CodeView* pane = s.main().codeView();
-            QAction* entry = action(s.main(), QStringLiteral("mnuViewSyntaxHighlighting"));
+            QAction* entry = action(s.main(), "mnuViewSyntaxHighlighting");
             QCOMPARE(entry->isChecked(), wasOn);
             showStyled(pane, code);
             QCOMPARE(lookAt(pane, 7).colour == keyword, wasOn);
             entry->trigger();
             showStyled(pane, code);
             QCOMPARE(lookAt(pane, 7).colour == keyword, !wasOn);
-            QCOMPARE(settings::read(settings::SyntaxHighlighting), wasOn ? QStringLiteral("0") : QStringLiteral("1"));
+            QCOMPARE(settings::read(settings::SyntaxHighlighting), wasOn ? "0" : "1");
         }
     }
 
@@ -243,8 +241,8 @@ private Q_SLOTS:
             return pane->SendScintilla(QsciScintillaBase::SCI_TEXTWIDTH, QsciScintillaBase::STYLE_DEFAULT, text);
         };
         QCOMPARE(width("iiii"), width("WWWW"));
-        const QString longLine = QStringLiteral("Dim x ' ") + QString(2000, QLatin1Char('x'));
-        showStyled(pane, longLine + QStringLiteral("\r\nEnd"));
+        const QString longLine = "Dim x ' " + QString(2000, 'x');
+        showStyled(pane, longLine + "\r\nEnd");
         QCOMPARE(pane->SendScintilla(QsciScintillaBase::SCI_WRAPCOUNT, 0UL), 1);
         QTRY_VERIFY(pane->horizontalScrollBar()->maximum() > width("x") * 1500);
     }

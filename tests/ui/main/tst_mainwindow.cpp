@@ -30,27 +30,21 @@ using namespace verdane::test;
 
 namespace {
 
-const QString kMath = QStringLiteral("Math");
-const QString kSumCode =
-    QStringLiteral("' Adds two numbers\r\nPublic Function Sum(a, b)\r\n    Sum = a + b\r\nEnd Function");
+const QString kMath = "Math";
+const QString kSumCode = "' Adds two numbers\r\nPublic Function Sum(a, b)\r\n    Sum = a + b\r\nEnd Function";
 
 QMap<QString, QList<Record>> library() {
-    return {{kMath,
-             {{QStringLiteral("Sum"), kSumCode},
-              {QStringLiteral("Twice"), QStringLiteral("first\r\ncode")},
-              {QStringLiteral("Twice"), QStringLiteral("second")},
-              {QStringLiteral("Broken"), QVariant()}}},
-            {QStringLiteral("File"), {{QStringLiteral("Read"), QStringLiteral("Open f For Input As #1")}}}};
+    return {{kMath, {{"Sum", kSumCode}, {"Twice", "first\r\ncode"}, {"Twice", "second"}, {"Broken", QVariant()}}},
+            {"File", {{"Read", "Open f For Input As #1"}}}};
 }
 
 QList<Record> userSnippets() {
-    return {{QStringLiteral("Sum"), QStringLiteral("' my own sum")},
-            {QStringLiteral("User Code"), QStringLiteral("' named like the root")}};
+    return {{"Sum", "' my own sum"}, {"User Code", "' named like the root"}};
 }
 
 QString pdfText(const QString& path) {
     QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    p.start("pdftotext", {"-layout", path, "-"});
     p.waitForFinished(20000);
     return QString::fromUtf8(p.readAllStandardOutput());
 }
@@ -68,7 +62,7 @@ private Q_SLOTS:
     void init() {
         m_env->reset();
         m_opened.clear();
-        clipboard::setText(QStringLiteral("before"));
+        clipboard::setText("before");
     }
 
     void clickingShowsWhatTheNodeHolds_data() {
@@ -94,7 +88,7 @@ private Q_SLOTS:
         QFETCH(int, nth);
         QFETCH(QString, expected);
         Session s(library(), userSnippets());
-        s.main().codeView()->setCode(QStringLiteral("shown before"));
+        s.main().codeView()->setCode("shown before");
         const int node = findNode(s.main(), parent, caption, nth);
         clickNode(s.main(), node);
         QCOMPARE(paneText(s.main()), expected);
@@ -108,22 +102,22 @@ private Q_SLOTS:
         Session s(library(), userSnippets());
         MainWindow& main = s.main();
         QTreeView* tree = main.treeView();
-        const int read = findNode(main, QStringLiteral("File"), QStringLiteral("Read"));
+        const int read = findNode(main, "File", "Read");
         clickNode(main, read);
-        QVERIFY(DatabaseFile::exec(s.folder().libraryPath(), QStringLiteral("UPDATE File SET Code='changed'")));
+        QVERIFY(DatabaseFile::exec(s.folder().libraryPath(), "UPDATE File SET Code='changed'"));
         clickNode(main, read);
-        QCOMPARE(paneText(main), QStringLiteral("changed"));
+        QCOMPARE(paneText(main), "changed");
 
-        clickNode(main, findNode(main, kMath, QStringLiteral("Sum")));
+        clickNode(main, findNode(main, kMath, "Sum"));
         tree->setFocus();
         QTest::keyClick(tree, Qt::Key_Down);
-        QCOMPARE(paneText(main), QStringLiteral("first\r\ncode"));
+        QCOMPARE(paneText(main), "first\r\ncode");
         QTest::keyClick(tree, Qt::Key_Down);
-        QCOMPARE(paneText(main), QStringLiteral("second"));
+        QCOMPARE(paneText(main), "second");
 
         const int count = main.catalogue().nodeCount();
-        QVERIFY(DatabaseFile::exec(s.folder().userPath(), QStringLiteral("INSERT INTO UserCode VALUES ('New', 'n')")));
-        action(main, QStringLiteral("mnuViewRefresh"))->trigger();
+        QVERIFY(DatabaseFile::exec(s.folder().userPath(), "INSERT INTO UserCode VALUES ('New', 'n')"));
+        action(main, "mnuViewRefresh")->trigger();
         QCOMPARE(main.catalogue().nodeCount(), count + 1);
         QVERIFY(!tree->isExpanded(tree->model()->index(0, 0)));
         QWidget other;
@@ -137,8 +131,8 @@ private Q_SLOTS:
         QTest::keyClick(tree, Qt::Key_Tab);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
         QCOMPARE(QApplication::focusWidget(), tree);
-        QCOMPARE(paneText(main), QStringLiteral("second"));
-        QCOMPARE(main.shownSnippet().name, QStringLiteral("Twice"));
+        QCOMPARE(paneText(main), "second");
+        QCOMPARE(main.shownSnippet().name, "Twice");
 
         // From there the keyboard picks: the user root, below the library root that the focus made current.
         QTest::keyClick(tree, Qt::Key_Down);
@@ -148,61 +142,61 @@ private Q_SLOTS:
 
     void failuresKeepThePane() {
         Session s(library());
-        clickNode(s.main(), findNode(s.main(), QStringLiteral("File"), QStringLiteral("Read")));
+        clickNode(s.main(), findNode(s.main(), "File", "Read"));
         const QString shown = paneText(s.main());
         // A record without code is a failure: the error box, and the pane as it was.
-        clickNode(s.main(), findNode(s.main(), kMath, QStringLiteral("Broken")));
-        QCOMPARE(MessageBox::shownTexts(), QStringList{QStringLiteral("Error")});
+        clickNode(s.main(), findNode(s.main(), kMath, "Broken"));
+        QCOMPARE(MessageBox::shownTexts(), QStringList{"Error"});
         QCOMPARE(MessageBox::shown()[0].icon, MessageBox::Icon::Critical);
         QCOMPARE(paneText(s.main()), shown);
         // A record deleted by another program since the tree was built: nothing shown, nothing said.
         MessageBox::clearShown();
-        QVERIFY(DatabaseFile::exec(s.folder().libraryPath(), QStringLiteral("DELETE FROM Math WHERE CodeName='Sum'")));
-        clickNode(s.main(), findNode(s.main(), kMath, QStringLiteral("Sum")));
+        QVERIFY(DatabaseFile::exec(s.folder().libraryPath(), "DELETE FROM Math WHERE CodeName='Sum'"));
+        clickNode(s.main(), findNode(s.main(), kMath, "Sum"));
         QCOMPARE(paneText(s.main()), shown);
         QVERIFY(MessageBox::shown().isEmpty());
         // A table gone: the error box.
-        QVERIFY(DatabaseFile::exec(s.folder().libraryPath(), QStringLiteral("DROP TABLE Math")));
-        clickNode(s.main(), findNode(s.main(), kMath, QStringLiteral("Twice")));
-        QCOMPARE(MessageBox::shownTexts(), QStringList{QStringLiteral("Error")});
+        QVERIFY(DatabaseFile::exec(s.folder().libraryPath(), "DROP TABLE Math"));
+        clickNode(s.main(), findNode(s.main(), kMath, "Twice"));
+        QCOMPARE(MessageBox::shownTexts(), QStringList{"Error"});
         QCOMPARE(paneText(s.main()), shown);
     }
 
     // Copy, Copy All, Print and the two exports, from the menu, the tool bar and the keyboard.
     void commandsTakeTheShownCode() {
         QTemporaryDir dir;
-        const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+        const QString pdf = dir.filePath("out.pdf");
         printer::printToPdfForTests(pdf);
         Session s(library());
         MainWindow& main = s.main();
         CodeView* pane = main.codeView();
-        const QString refusal = QStringLiteral("Please select some code to export first.");
+        const QString refusal = "Please select some code to export first.";
         auto exportsRefused = [&] {
             MessageBox::clearShown();
-            action(main, QStringLiteral("mnuFileExportFile"))->trigger();
-            clickToolButton(main, QStringLiteral("mIRC"));
+            action(main, "mnuFileExportFile")->trigger();
+            clickToolButton(main, "mIRC");
             return MessageBox::shownTexts() == QStringList(2, refusal);
         };
 
         // One character is too little to print or export.
-        pane->setCode(QStringLiteral("x"));
-        clickToolButton(main, QStringLiteral("Print"));
+        pane->setCode("x");
+        clickToolButton(main, "Print");
         QVERIFY(!QFileInfo::exists(pdf));
         QVERIFY(exportsRefused());
 
-        clickNode(main, findNode(main, kMath, QStringLiteral("Sum")));
+        clickNode(main, findNode(main, kMath, "Sum"));
         QVERIFY(!exportsRefused());
         main.chatWindow()->close();
         // No selection: Copy leaves the clipboard as it was; Ctrl+A copies everything and keeps the selection.
-        action(main, QStringLiteral("mnuFileCopy"))->trigger();
-        QCOMPARE(clipboard::text(), QStringLiteral("before"));
+        action(main, "mnuFileCopy")->trigger();
+        QCOMPARE(clipboard::text(), "before");
         pane->setSelection(0, 2, 0, 6);
         pane->setFocus();
         QTest::keyClick(pane, Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(clipboard::text(), kSumCode);
-        QCOMPARE(pane->selectedCode(), QStringLiteral("Adds"));
+        QCOMPARE(pane->selectedCode(), "Adds");
         QTest::keyClick(pane, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(clipboard::text(), QStringLiteral("Adds"));
+        QCOMPARE(clipboard::text(), "Adds");
 
         // Printing: every line, page after page, in the fixed-pitch face.
         QString longCode;
@@ -212,10 +206,10 @@ private Q_SLOTS:
         pane->setCode(longCode);
         QTest::keyClick(pane, Qt::Key_P, Qt::ControlModifier);
         const QString printed = pdfText(pdf);
-        QVERIFY(printed.contains(QStringLiteral("Line 1 of the listing")));
-        QVERIFY(printed.contains(QStringLiteral("Line 120 of the listing")));
-        QVERIFY(printed.count(QLatin1Char('\f')) >= 2);
-        QVERIFY(printed.contains(QStringLiteral("far too long")));
+        QVERIFY(printed.contains("Line 1 of the listing"));
+        QVERIFY(printed.contains("Line 120 of the listing"));
+        QVERIFY(printed.count('\f') >= 2);
+        QVERIFY(printed.contains("far too long"));
         QFile pdfFile(pdf);
         QVERIFY(pdfFile.open(QIODevice::ReadOnly));
         QVERIFY(pdfFile.readAll().contains("LiberationMono")); // Courier New's metric twin
@@ -223,7 +217,7 @@ private Q_SLOTS:
         // No printer installed here: the user is told so, and the window goes on.
         MessageBox::clearShown();
         if (QPrinterInfo::defaultPrinter().isNull()) {
-            action(main, QStringLiteral("mnuFilePrint"))->trigger();
+            action(main, "mnuFilePrint")->trigger();
             QCOMPARE(MessageBox::shown().size(), 1);
         }
 
@@ -243,7 +237,7 @@ private Q_SLOTS:
             QStringList keys;
             for (QAction* a : menu->actions()) {
                 entries << a;
-                const QRegularExpressionMatch key = QRegularExpression(QStringLiteral("&(\\w)")).match(a->text());
+                const QRegularExpressionMatch key = QRegularExpression("&(\\w)").match(a->text());
                 if (key.hasMatch()) {
                     QVERIFY2(!keys.contains(key.captured(1).toLower()), qPrintable(a->text()));
                     keys << key.captured(1).toLower();
@@ -270,20 +264,19 @@ private Q_SLOTS:
             link->trigger();
             QCOMPARE(m_opened.size(), 1);
             const QUrl url = m_opened.first();
-            QVERIFY2(url.host() == QLatin1String("www.quillmere.example") || url.scheme() == QLatin1String("mailto"),
-                     qPrintable(url.toString()));
+            QVERIFY2(url.host() == "www.quillmere.example" || url.scheme() == "mailto", qPrintable(url.toString()));
             addresses << url.toString();
         }
         QCOMPARE(addresses.size(), main.actions().links.size());
         m_opened.clear();
-        clickToolButton(main, QStringLiteral("Help"));
+        clickToolButton(main, "Help");
         main.actions().helpContents->trigger();
         QCOMPARE(m_opened.size(), 2);
         QCOMPARE(m_opened[0], m_opened[1]);
 
-        action(main, QStringLiteral("mnuHelpDisclaimer"))->trigger();
+        action(main, "mnuHelpDisclaimer")->trigger();
         QCOMPARE(MessageBox::shown().size(), 1);
-        QCOMPARE(MessageBox::shown()[0].text.split(QStringLiteral("\r\n\r\n")).size(), 2);
+        QCOMPARE(MessageBox::shown()[0].text.split("\r\n\r\n").size(), 2);
     }
 
     void windowLaysItselfOut() {
@@ -296,8 +289,8 @@ private Q_SLOTS:
 
         // A drag released at 600 twips draws the bar there and lays the panes out at the 1500 limit.
         main.resize(600, 400);
-        auto* strip = main.findChild<SplitterStrip*>(QStringLiteral("imgSplitter"));
-        auto* bar = main.findChild<QWidget*>(QStringLiteral("picSplitter"));
+        auto* strip = main.findChild<SplitterStrip*>("imgSplitter");
+        auto* bar = main.findChild<QWidget*>("picSplitter");
         const QPoint grab(1, strip->height() / 2);
         QTest::mousePress(strip, Qt::LeftButton, {}, grab);
         QVERIFY(bar->isVisible());
@@ -315,10 +308,10 @@ private Q_SLOTS:
         QCOMPARE(main.layout(), before);
 
         // Hiding the tool bar moves the panes up; showing it again puts everything back.
-        action(main, QStringLiteral("mnuViewToolBar"))->trigger();
+        action(main, "mnuViewToolBar")->trigger();
         QVERIFY(!main.toolBar()->isVisible());
         QCOMPARE(main.treeView()->y(), twipsToPixels(300));
-        action(main, QStringLiteral("mnuViewToolBar"))->trigger();
+        action(main, "mnuViewToolBar")->trigger();
         QVERIFY(main.toolBar()->isVisible());
         QCOMPARE(main.layout(), before);
     }
@@ -328,7 +321,7 @@ private Q_SLOTS:
         StatusBar* bar = s.main().statusBar();
         bar->showMoment(QDateTime(QDate(2031, 2, 3), QTime(14, 5, 59)));
         QCOMPARE(bar->dateText(), QLocale().toString(QDate(2031, 2, 3), QLocale::ShortFormat));
-        QVERIFY(bar->timeText().contains(QStringLiteral("14:05")) || bar->timeText().contains(QStringLiteral("2:05")));
+        QVERIFY(bar->timeText().contains("14:05") || bar->timeText().contains("2:05"));
     }
 
 private:

@@ -34,7 +34,7 @@ void withAboutBox(MainWindow& main, const std::function<void(AboutBox*)>& check)
         if (box->isVisible())
             box->reject();
     });
-    action(main, QStringLiteral("mnuHelpAbout"))->trigger();
+    action(main, "mnuHelpAbout")->trigger();
     QVERIFY(checked);
 }
 
@@ -72,7 +72,7 @@ private Q_SLOTS:
         QCOMPARE(databaseSizeText(bytes, QLocale::c()), text);
         // The user's decimal separator, and still no grouping.
         QLocale german(QLocale::German, QLocale::Germany);
-        QCOMPARE(databaseSizeText(bytes, german), QString(text).replace(QLatin1Char('.'), QLatin1Char(',')));
+        QCOMPARE(databaseSizeText(bytes, german), QString(text).replace('.', ','));
     }
 
     // The box as a user meets it: the library's size and the files in use, the address that opens the home page,
@@ -82,26 +82,25 @@ private Q_SLOTS:
         QVERIFY(writeFile(s.folder().libraryPath(), QByteArray(1536, 'x')));
         withAboutBox(s.main(), [&](AboutBox* box) {
             QVERIFY(box->isModal());
-            QCOMPARE(label(box, "lblDatabaseInfo"), QStringLiteral("Database Size: 1.5Kb"));
-            const QString files = box->findChild<QLabel*>(QStringLiteral("lblDatabaseInfo"))->toolTip();
+            QCOMPARE(label(box, "lblDatabaseInfo"), "Database Size: 1.5Kb");
+            const QString files = box->findChild<QLabel*>("lblDatabaseInfo")->toolTip();
             QVERIFY2(files.contains(s.folder().libraryPath()) && files.contains(s.folder().userPath()),
                      qPrintable(files));
-            QVERIFY(
-                label(box, "lblVersion").contains(QRegularExpression(QStringLiteral("^Version \\d+\\.\\d+\\.\\d+$"))));
-            QTest::mouseClick(box->findChild<QLabel*>(QStringLiteral("lblLabel1")), Qt::LeftButton);
+            QVERIFY(label(box, "lblVersion").contains(QRegularExpression("^Version \\d+\\.\\d+\\.\\d+$")));
+            QTest::mouseClick(box->findChild<QLabel*>("lblLabel1"), Qt::LeftButton);
             QTest::keyClick(box, Qt::Key_Return);
             QVERIFY(!box->isVisible());
         });
-        action(s.main(), QStringLiteral("mnuViewBrowser"))->trigger();
+        action(s.main(), "mnuViewBrowser")->trigger();
         QCOMPARE(m_opened.size(), 2);
         QCOMPARE(m_opened[0], m_opened[1]);
         QVERIFY(MessageBox::shown().isEmpty());
 
         QVERIFY(QFile::remove(s.folder().libraryPath()));
         withAboutBox(s.main(), [&](AboutBox* box) {
-            QCOMPARE(MessageBox::shownTexts(), QStringList{QStringLiteral("Error")});
-            QVERIFY(label(box, "lblVersion").startsWith(QStringLiteral("Version ")));
-            QCOMPARE(label(box, "lblDatabaseInfo"), QStringLiteral("Database Info"));
+            QCOMPARE(MessageBox::shownTexts(), QStringList{"Error"});
+            QVERIFY(label(box, "lblVersion").startsWith("Version "));
+            QCOMPARE(label(box, "lblDatabaseInfo"), "Database Info");
             QTest::keyClick(box, Qt::Key_Escape);
             QVERIFY(!box->isVisible());
         });
@@ -114,16 +113,15 @@ private Q_SLOTS:
     void systemInfoStartsTheFirstAlternativeOnThePath() {
         // Real programs on a temporary PATH; the second of the list is there, and leaves a mark when it runs.
         QTemporaryDir bin;
-        const QString mark = bin.filePath(QStringLiteral("ran"));
-        QVERIFY(writeFile(bin.filePath(QStringLiteral("kinfocenter")),
-                          QStringLiteral("#!/bin/sh\n: > '%1'\n").arg(mark).toUtf8()));
-        QVERIFY(QFile::setPermissions(bin.filePath(QStringLiteral("kinfocenter")),
+        const QString mark = bin.filePath("ran");
+        QVERIFY(writeFile(bin.filePath("kinfocenter"), QStringLiteral("#!/bin/sh\n: > '%1'\n").arg(mark).toUtf8()));
+        QVERIFY(QFile::setPermissions(bin.filePath("kinfocenter"),
                                       QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::WriteOwner));
         const QByteArray oldPath = qgetenv("PATH");
         qputenv("PATH", bin.path().toUtf8());
         Session s;
         withAboutBox(s.main(), [&](AboutBox* box) {
-            QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("cmdSysInfo")), Qt::LeftButton);
+            QTest::mouseClick(box->findChild<QPushButton*>("cmdSysInfo"), Qt::LeftButton);
             QVERIFY(box->isVisible());
         });
         QVERIFY(MessageBox::shown().isEmpty());
@@ -133,8 +131,7 @@ private Q_SLOTS:
         qputenv("PATH", m_emptyPath.path().toUtf8());
         withAboutBox(s.main(), [&](AboutBox* box) {
             box->cmdSysInfo_Click();
-            QCOMPARE(MessageBox::shownTexts(),
-                     QStringList{QStringLiteral("System Information Is Unavailable At This Time")});
+            QCOMPARE(MessageBox::shownTexts(), QStringList{"System Information Is Unavailable At This Time"});
             QCOMPARE(MessageBox::shown()[0].icon, MessageBox::Icon::None);
             QVERIFY(box->isVisible());
         });

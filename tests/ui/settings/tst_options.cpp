@@ -24,12 +24,10 @@ struct Controls {
 };
 
 Controls openOptions(MainWindow& main) {
-    action(main, QStringLiteral("mnuViewOptions"))->trigger();
+    action(main, "mnuViewOptions")->trigger();
     OptionsWindow* w = main.optionsWindow();
-    return {w, w->findChild<QLineEdit*>(QStringLiteral("txtmIRCService")),
-            w->findChild<QLineEdit*>(QStringLiteral("txtDefaultFileExportDir")),
-            w->findChild<QPushButton*>(QStringLiteral("cmdOK")),
-            w->findChild<QPushButton*>(QStringLiteral("cmdCancel"))};
+    return {w, w->findChild<QLineEdit*>("txtmIRCService"), w->findChild<QLineEdit*>("txtDefaultFileExportDir"),
+            w->findChild<QPushButton*>("cmdOK"), w->findChild<QPushButton*>("cmdCancel")};
 }
 } // namespace
 
@@ -44,7 +42,7 @@ private Q_SLOTS:
         Session s;
         Controls c = openOptions(s.main());
         QVERIFY(!c.window->isModal());
-        QCOMPARE(c.service->text(), QStringLiteral("mIRC"));
+        QCOMPARE(c.service->text(), "mIRC");
         QCOMPARE(c.folder->text(), QDir::homePath());
 
         c.window->activateWindow();
@@ -66,50 +64,50 @@ private Q_SLOTS:
         QCOMPARE(settings::read(settings::DefFileExportDir), QDir::homePath());
 
         c = openOptions(s.main());
-        c.service->setText(QStringLiteral(" /run/weechat_fifo_1 "));
+        c.service->setText(" /run/weechat_fifo_1 ");
         c.folder->clear();
         QTest::keyClick(c.folder, Qt::Key_Return); // Enter is OK
         QTRY_VERIFY(s.main().optionsWindow() == nullptr);
-        QCOMPARE(settings::read(settings::ChatServiceName), QStringLiteral(" /run/weechat_fifo_1 "));
+        QCOMPARE(settings::read(settings::ChatServiceName), " /run/weechat_fifo_1 ");
         QCOMPARE(settings::read(settings::DefFileExportDir), QString());
         // An empty folder stays empty when read again.
         c = openOptions(s.main());
         QCOMPARE(c.folder->text(), QString());
-        QCOMPARE(c.service->text(), QStringLiteral(" /run/weechat_fifo_1 "));
+        QCOMPARE(c.service->text(), " /run/weechat_fifo_1 ");
     }
 
     void cancelAndCloseWriteNothing() {
         Session s;
-        settings::write(settings::DefFileExportDir, QStringLiteral("/stored"));
+        settings::write(settings::DefFileExportDir, "/stored");
         Controls c = openOptions(s.main());
-        c.folder->setText(QStringLiteral("/edited"));
-        c.service->setText(QStringLiteral("edited"));
+        c.folder->setText("/edited");
+        c.service->setText("edited");
         QTest::mouseClick(c.cancel, Qt::LeftButton);
         QTRY_VERIFY(s.main().optionsWindow() == nullptr);
-        QCOMPARE(settings::read(settings::DefFileExportDir), QStringLiteral("/stored"));
+        QCOMPARE(settings::read(settings::DefFileExportDir), "/stored");
         QVERIFY(!settings::contains(settings::ChatServiceName));
 
         c = openOptions(s.main());
-        QCOMPARE(c.folder->text(), QStringLiteral("/stored"));
-        c.folder->setText(QStringLiteral("/edited again"));
+        QCOMPARE(c.folder->text(), "/stored");
+        c.folder->setText("/edited again");
         c.window->close(); // the title bar's close
         QTRY_VERIFY(s.main().optionsWindow() == nullptr);
-        QCOMPARE(settings::read(settings::DefFileExportDir), QStringLiteral("/stored"));
+        QCOMPARE(settings::read(settings::DefFileExportDir), "/stored");
 
         c = openOptions(s.main());
-        c.folder->setText(QStringLiteral("/escaped"));
+        c.folder->setText("/escaped");
         QTest::keyClick(c.folder, Qt::Key_Escape);
         QTRY_VERIFY(s.main().optionsWindow() == nullptr);
-        QCOMPARE(settings::read(settings::DefFileExportDir), QStringLiteral("/stored"));
+        QCOMPARE(settings::read(settings::DefFileExportDir), "/stored");
     }
 
     void reopeningWhileOpenKeepsTheEdits() {
         Session s;
         Controls c = openOptions(s.main());
-        c.folder->setText(QStringLiteral("/not yet saved"));
+        c.folder->setText("/not yet saved");
         s.main().mnuViewOptions_Click();
         QCOMPARE(s.main().optionsWindow(), c.window);
-        QCOMPARE(c.folder->text(), QStringLiteral("/not yet saved"));
+        QCOMPARE(c.folder->text(), "/not yet saved");
         QVERIFY(!settings::contains(settings::DefFileExportDir));
     }
 

@@ -25,7 +25,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (seen.isNull() && event->type() == QEvent::ChildAdded && qobject_cast<MainWindow*>(watched)) {
             for (QWidget* window : QApplication::topLevelWidgets()) {
-                if (window->objectName() != QLatin1String("frmSplash") || !window->isVisible())
+                if (window->objectName() != "frmSplash" || !window->isVisible())
                     continue;
                 const QRect r = window->geometry();
                 seen = QGuiApplication::primaryScreen()->grabWindow(0, r.x(), r.y(), r.width(), r.height()).toImage();
@@ -61,10 +61,10 @@ class TestSplash : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
-        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        if (QGuiApplication::platformName() != "xcb")
             QSKIP("needs an X server");
         m_env = std::make_unique<UiEnvironment>();
-        m_windowManager.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+        m_windowManager.start("openbox", {"--sm-disable"});
         QVERIFY2(m_windowManager.waitForStarted(), "openbox is not installed");
         // The window manager is ready once it has announced itself on the root window.
         QTRY_VERIFY_WITH_TIMEOUT(managerAnnounced(), 10000);
@@ -91,7 +91,7 @@ private Q_SLOTS:
 private:
     static bool managerAnnounced() {
         QProcess xprop;
-        xprop.start(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
+        xprop.start("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"});
         xprop.waitForFinished();
         return xprop.readAllStandardOutput().contains("window id");
     }

@@ -41,9 +41,9 @@ protected:
         if (!events.isEmpty() && events.last() == what)
             return false;
         events << what;
-        if (widget->objectName() == QLatin1String("frmSplash") && event->type() == QEvent::Show) {
+        if (widget->objectName() == "frmSplash" && event->type() == QEvent::Show) {
             splashOnTopWhenShown = widget->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-            auto* image = widget->findChild<QLabel*>(QStringLiteral("imgSplash"));
+            auto* image = widget->findChild<QLabel*>("imgSplash");
             splashCovered = image && image->geometry() == widget->rect() && !image->pixmap().isNull();
         }
         if (auto* main = qobject_cast<MainWindow*>(widget); main && event->type() == QEvent::Show)
@@ -80,8 +80,7 @@ private Q_SLOTS:
     void init() {
         m_env->reset();
         m_folder = std::make_unique<LibraryFolder>();
-        m_folder->create({{QStringLiteral("Math"), {{QStringLiteral("Sum"), QStringLiteral("s")}}}},
-                         {{QStringLiteral("Mine"), QStringLiteral("m")}});
+        m_folder->create({{"Math", {{"Sum", "s"}}}}, {{"Mine", "m"}});
     }
 
     void firstRunShowsSplashThenTheWindowAtTheDefaults() {
@@ -91,21 +90,20 @@ private Q_SLOTS:
         MainWindow& main = startup.Main();
         qApp->removeEventFilter(&recorder);
 
-        QCOMPARE(recorder.events, QStringList({QStringLiteral("frmSplash shown"), QStringLiteral("frmSplash hidden"),
-                                               QStringLiteral("frmMain shown")}));
+        QCOMPARE(recorder.events, QStringList({"frmSplash shown", "frmSplash hidden", "frmMain shown"}));
         QVERIFY(recorder.splashOnTopWhenShown);
         QVERIFY(recorder.splashCovered);
         QCOMPARE(recorder.nodesWhenMainShown, 11);
         QVERIFY(qApp->findChild<SplashWindow*>() == nullptr);
         for (QWidget* w : QApplication::topLevelWidgets())
-            QVERIFY(w->objectName() != QLatin1String("frmSplash") || !w->isVisible());
+            QVERIFY(w->objectName() != "frmSplash" || !w->isVisible());
 
         QVERIFY(main.isVisible());
-        QCOMPARE(main.windowTitle(), QStringLiteral("Verdane - ") + kPublisherLabel);
+        QCOMPARE(main.windowTitle(), "Verdane - " + kPublisherLabel);
         // 1000 and 6500 twips at 15 twips to the pixel.
         QCOMPARE(main.frameGeometry(), QRect(67, 67, 433, 433));
         QVERIFY(MessageBox::shown().isEmpty());
-        auto* tree = main.findChild<QTreeView*>(QStringLiteral("tvTreeView"));
+        auto* tree = main.findChild<QTreeView*>("tvTreeView");
         QVERIFY(tree);
         QCOMPARE(tree->model()->rowCount(), 2);
         QVERIFY(!tree->isExpanded(tree->model()->index(0, 0)));
@@ -121,13 +119,13 @@ private Q_SLOTS:
             main.resize(520, 410);
             outer = main.frameGeometry();
             QCOMPARE(outer.topLeft(), QPoint(-30, 12));
-            main.findChild<QAction*>(QStringLiteral("mnuFileClose"))->trigger();
+            main.findChild<QAction*>("mnuFileClose")->trigger();
             QVERIFY(!main.isVisible());
             QVERIFY(!startup.store().isOpen(Database::Library));
             QVERIFY(!startup.store().isOpen(Database::User));
         }
-        QCOMPARE(settings::read(settings::MainLeft), QStringLiteral("-450"));
-        QCOMPARE(settings::read(settings::MainTop), QStringLiteral("180"));
+        QCOMPARE(settings::read(settings::MainLeft), "-450");
+        QCOMPARE(settings::read(settings::MainTop), "180");
         // The outer size, frame included.
         QCOMPARE(settings::read(settings::MainWidth), QString::number(outer.width() * 15));
         QCOMPARE(settings::read(settings::MainHeight), QString::number(outer.height() * 15));
@@ -137,14 +135,14 @@ private Q_SLOTS:
     }
 
     void closingWhileMinimizedKeepsThePreviousPlacement() {
-        settings::write(settings::MainWidth, QStringLiteral("9000"));
+        settings::write(settings::MainWidth, "9000");
         Startup startup(m_folder->path());
         MainWindow& main = startup.Main();
         main.resize(300, 300);
         main.showMinimized();
         QVERIFY(main.isMinimized());
         main.close();
-        QCOMPARE(settings::read(settings::MainWidth), QStringLiteral("9000"));
+        QCOMPARE(settings::read(settings::MainWidth), "9000");
         QVERIFY(!settings::contains(settings::MainLeft));
         QVERIFY(!startup.store().isOpen(Database::User));
     }
@@ -198,13 +196,13 @@ private Q_SLOTS:
     }
 
     void unusableStoredPlacementShowsErrorAndTheDesignGeometry() {
-        settings::write(settings::MainHeight, QStringLiteral("tall"));
+        settings::write(settings::MainHeight, "tall");
         Startup startup(m_folder->path());
         MainWindow& main = startup.Main();
         QCOMPARE(MessageBox::shown().size(), 1);
-        QCOMPARE(MessageBox::shown()[0].text, QStringLiteral("Error"));
+        QCOMPARE(MessageBox::shown()[0].text, "Error");
         QCOMPARE(MessageBox::shown()[0].icon, MessageBox::Icon::Critical);
-        QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Verdane"));
+        QCOMPARE(MessageBox::shown()[0].title, "Verdane");
         QCOMPARE(main.size(), QSize(640, 480));
         // The run goes on normally: the tree is there, and the next close overwrites the bad value.
         QCOMPARE(main.catalogue().nodeCount(), 11);
@@ -216,14 +214,14 @@ private Q_SLOTS:
         Startup startup(m_folder->path());
         MainWindow& main = startup.Main();
         QStringList closed;
-        Secondary find(QStringLiteral("find"), &closed);
-        Secondary options(QStringLiteral("options"), &closed);
+        Secondary find("find", &closed);
+        Secondary options("options", &closed);
         find.show();
         options.show();
         main.registerLoadedWindow(&find);
         main.registerLoadedWindow(&options);
         main.close();
-        QCOMPARE(closed, QStringList({QStringLiteral("options"), QStringLiteral("find")}));
+        QCOMPARE(closed, QStringList({"options", "find"}));
         QVERIFY(!find.isVisible());
         QVERIFY(!options.isVisible());
     }
