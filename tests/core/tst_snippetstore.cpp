@@ -18,17 +18,18 @@ QStringList names(SnippetStore& store, Database db, const QString& table, Status
     return result;
 }
 
-const QString kMath = "Math";
+QString code(SnippetStore& store, const QString& name, Database db = Database::User,
+             const QString& table = kUserCodeTable) {
+    return store.findSnippetCode(db, table, name).code.value_or("(none)");
+}
 
 // One change of record 1, shown as "Mine" holding "mine".
 Status change(SnippetStore& store, const QString& which, const QString& newName = "New") {
-    const QString name = "Mine";
-    const QString code = "mine";
     if (which == "rename")
-        return store.renameUserSnippet(1, name, newName);
+        return store.renameUserSnippet(1, "Mine", newName);
     if (which == "replace")
-        return store.replaceUserCode(1, name, code, "new");
-    return store.deleteUserSnippet(1, name, code);
+        return store.replaceUserCode(1, "Mine", "mine", "new");
+    return store.deleteUserSnippet(1, "Mine", "mine");
 }
 
 } // namespace
@@ -39,46 +40,55 @@ class TestSnippetStore : public QObject {
 private Q_SLOTS:
     void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
 
-    void missingFilesFailWithoutCreatingAnything() {
+    // A file missing or no database fails to open, is never created nor written, and every operation on it fails.
+    void unusableFiles_data() {
+        QTest::addColumn<bool>("garbage"); // the library file holds bytes that are no database; else both are missing
+        QTest::newRow("missing") << false;
+        QTest::newRow("no database") << true;
+    }
+
+    void unusableFiles() {
+        QFETCH(bool, garbage);
         LibraryFolder folder;
+        QByteArray bytes;
+        if (garbage) {
+            folder.create();
+            for (int i = 0; i < 8192; ++i)
+                bytes.append(char((i * 7919 + 13) % 251));
+            QVERIFY(writeFile(folder.libraryPath(), bytes));
+        }
         SnippetStore store(folder.path());
         const auto opened = store.reopenDatabases();
         QVERIFY(!opened.library.isOk());
-        QVERIFY(!opened.user.isOk());
         QVERIFY(opened.library.message().contains(kLibraryFileName));
+        QCOMPARE(opened.user.isOk(), garbage);
         Status status;
-        QVERIFY(names(store, Database::Library, kMath, &status).isEmpty());
+        QVERIFY(names(store, Database::Library, "Math", &status).isEmpty());
         QVERIFY(!status.isOk());
-        QCOMPARE(outcomeOf(store.findSnippetCode(Database::User, kUserCodeTable, "x")), "failed");
-        QVERIFY(!store.addUserSnippet("n", "c").isOk());
+        QCOMPARE(outcomeOf(store.findSnippetCode(Database::Library, "Math", "x")), "failed");
+        QCOMPARE(store.addUserSnippet("n", "c").isOk(), garbage);
         store.closeDatabases();
-        QVERIFY(folder.fileNames().isEmpty());
+        if (garbage) {
+            QFile file(folder.libraryPath());
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), bytes);
+        } else {
+            QVERIFY(folder.fileNames().isEmpty());
+        }
     }
 
-    void namesComeInRecordOrderWithNullsAsEmptyText() {
-        LibraryFolder folder;
-        folder.create({{kMath, {{"Zeta", "z"}, {QVariant(), "nameless"}, {"Alpha", "a"}, {"Zeta", "second zeta"}}}});
-        SnippetStore store(folder.path());
-        QVERIFY(store.reopenDatabases().library.isOk());
-        QCOMPARE(names(store, Database::Library, kMath), QStringList({"Zeta", QString(), "Alpha", "Zeta"}));
-        QVERIFY(names(store, Database::User, kUserCodeTable).isEmpty());
-        Status status;
-        QVERIFY(names(store, Database::Library, "NoSuchGroup", &status).isEmpty());
-        QVERIFY(!status.isOk());
-        QVERIFY(status.message().contains("NoSuchGroup"));
-    }
-
-    // The lookups behave the same whether or not a walk of the table has been seen first.
-    void lookup_data() {
+    // Names and scans come in record order, a null name as the empty text; a lookup finds the first record of
+    // exactly that name, whether or not the table was walked first.
+    void reads_data() {
         QTest::addColumn<bool>("listedFirst");
         QTest::newRow("fresh") << false;
         QTest::newRow("after listing") << true;
     }
 
-    void lookup() {
+    void reads() {
         QFETCH(bool, listedFirst);
         LibraryFolder folder;
-        folder.create({{kMath,
+        folder.create({{"Math",
                         {{"Dup", "first"},
                          {"Other", "other"},
                          {"Dup", "second"},
@@ -86,166 +96,93 @@ private Q_SLOTS:
                          {"", "empty name"},
                          {QVariant(), "null name"}}}});
         SnippetStore store(folder.path());
-        store.reopenDatabases();
+        QVERIFY(store.reopenDatabases().library.isOk());
         if (listedFirst)
-            names(store, Database::Library, kMath);
-
-        auto find = [&](const QString& name) { return store.findSnippetCode(Database::Library, kMath, name); };
-        QCOMPARE(find("Dup").code.value_or(QString()), "first");
-        QCOMPARE(outcomeOf(find("Dup")), "found");
+            QCOMPARE(names(store, Database::Library, "Math"), QStringList({"Dup", "Other", "Dup", "NullCode", "", ""}));
+        auto find = [&](const QString& name) { return store.findSnippetCode(Database::Library, "Math", name); };
+        QCOMPARE(code(store, "Dup", Database::Library, "Math"), "first");
         QCOMPARE(outcomeOf(find("dup")), "none");
         QCOMPARE(outcomeOf(find("Dup ")), "none");
         QCOMPARE(outcomeOf(find("NullCode")), "failed");
         // The empty name finds the record whose name is the empty string, never the one whose name is null.
-        QCOMPARE(find(QString()).code.value_or(QString()), "empty name");
+        QCOMPARE(find("").code.value_or(""), "empty name");
         QCOMPARE(outcomeOf(store.findSnippetCode(Database::Library, "Gone", "Dup")), "failed");
+        Status status;
+        QVERIFY(names(store, Database::Library, "NoSuchGroup", &status).isEmpty());
+        QVERIFY(status.message().contains("NoSuchGroup"));
+
+        QStringList seen;
+        QVERIFY(store.scanSnippets(Database::Library, "Math", [&](const QString& name, const QString& code) {
+            seen << name + '=' + code;
+            return seen.size() < 4;
+        }));
+        QCOMPARE(seen, QStringList({"Dup=first", "Other=other", "Dup=second", "NullCode="}));
+        QVERIFY(!store.scanSnippets(Database::Library, "Missing", [](auto&, auto&) { return true; }));
     }
 
-    // Another program changing the file between the tree build and a lookup must not yield stale answers.
-    void lookupSeesChangesMadeByOtherPrograms() {
+    // Another program changing the file, or replacing it, between the tree build and a lookup yields no stale
+    // answer; a record read by its number must still bear the name it was shown under.
+    void seesChangesMadeByOtherPrograms() {
         LibraryFolder folder;
         folder.create({}, {{"Dup", "first"}, {"Dup", "second"}});
         SnippetStore store(folder.path());
         store.reopenDatabases();
         names(store, Database::User, kUserCodeTable);
+        const SnippetRef second{Database::User, kUserCodeTable, 2};
+        QCOMPARE(store.readSnippet(second, "Dup").code.value_or("(none)"), "second");
         QVERIFY(DatabaseFile::exec(folder.userPath(), "DELETE FROM UserCode WHERE Code = 'first'"));
-        QCOMPARE(store.findSnippetCode(Database::User, kUserCodeTable, "Dup").code.value_or(QString()), "second");
+        QCOMPARE(code(store, "Dup"), "second");
+        QVERIFY(DatabaseFile::exec(folder.userPath(), "UPDATE UserCode SET CodeName = 'Theirs' WHERE rowid = 2"));
+        QCOMPARE(outcomeOf(store.readSnippet(second, "Dup")), "none");
         QVERIFY(DatabaseFile::exec(folder.userPath(), "INSERT INTO UserCode VALUES ('New', 'new')"));
-        QCOMPARE(store.findSnippetCode(Database::User, kUserCodeTable, "New").code.value_or(QString()), "new");
-    }
+        QCOMPARE(code(store, "New"), "new");
+        QVERIFY(store.addUserSnippet("Ours", "ours"));
+        QCOMPARE(code(store, "Ours"), "ours");
 
-    void scanYieldsEveryRecordInOrderAndCanStop() {
-        LibraryFolder folder;
-        folder.create({{kMath, {{"A", "1"}, {"B", QVariant()}, {"C", "3"}}}});
-        SnippetStore store(folder.path());
+        const QString replacement = folder.path() + "/replacement.mdb";
+        DatabaseFile(replacement).table(kUserCodeTable, {{"After", "a"}});
+        QVERIFY(QFile::remove(folder.userPath()) && QFile::rename(replacement, folder.userPath()));
         store.reopenDatabases();
-        QStringList seen;
-        QVERIFY(store.scanSnippets(Database::Library, kMath, [&](const QString& name, const QString& code) {
-            seen << name + '=' + code;
-            return true;
-        }));
-        QCOMPARE(seen, QStringList({"A=1", "B=", "C=3"}));
-        seen.clear();
-        store.scanSnippets(Database::Library, kMath, [&](const QString& name, const QString&) {
-            seen << name;
-            return false;
-        });
-        QCOMPARE(seen, QStringList{"A"});
-        QVERIFY(!store.scanSnippets(Database::Library, "Missing", [](auto&, auto&) { return true; }));
+        QCOMPARE(names(store, Database::User, kUserCodeTable), QStringList{"After"});
+        QCOMPARE(code(store, "After"), "a");
     }
 
+    // The user's table must begin with CodeName and Code, in any letter case; a table that does not is refused
+    // without a byte written, and the message says why.
     void addUserSnippetNeedsCodeNameAndCodeFirst_data() {
+        QTest::addColumn<QString>("table");
         QTest::addColumn<QStringList>("columns");
         QTest::addColumn<bool>("accepted");
-        QTest::newRow("the two, then more") << QStringList{"CodeName", "Code", "Extra"} << true;
-        QTest::newRow("in other letter case") << QStringList{"codename", "CODE"} << true;
-        QTest::newRow("swapped") << QStringList{"Code", "CodeName"} << false;
-        QTest::newRow("other names") << QStringList{"Title", "Body"} << false;
-        QTest::newRow("one column") << QStringList{"CodeName"} << false;
+        QTest::newRow("the two, then more") << kUserCodeTable << QStringList{"CodeName", "Code", "Extra"} << true;
+        QTest::newRow("in other letter case") << kUserCodeTable << QStringList{"codename", "CODE"} << true;
+        QTest::newRow("swapped") << kUserCodeTable << QStringList{"Code", "CodeName"} << false;
+        QTest::newRow("other names") << kUserCodeTable << QStringList{"Title", "Body"} << false;
+        QTest::newRow("one column") << kUserCodeTable << QStringList{"CodeName"} << false;
+        QTest::newRow("no table") << "Other" << QStringList{"CodeName", "Code"} << false;
     }
 
     void addUserSnippetNeedsCodeNameAndCodeFirst() {
+        QFETCH(QString, table);
         QFETCH(QStringList, columns);
         QFETCH(bool, accepted);
         LibraryFolder folder;
         folder.create();
         QFile::remove(folder.userPath());
-        const QList<Record> old{{"Old", columns.size() > 1 ? QVariant("old") : QVariant()}};
-        DatabaseFile(folder.userPath()).table(kUserCodeTable, columns.size() > 1 ? old : QList<Record>{}, columns);
+        DatabaseFile(folder.userPath()).table(table, {{"Old", columns.size() > 1 ? "old" : QVariant()}}, columns);
         const QByteArray before = fileDigest(folder.userPath());
         SnippetStore store(folder.path());
         store.reopenDatabases();
-        const QString code = "Sub Main()\r\n  MsgBox \"h\u00e9\"\r\nEnd Sub";
-        const Status status = store.addUserSnippet("  Spaced  ", code);
+        const QString text = "Sub Main()\r\n  MsgBox \"h\u00e9\"\r\nEnd Sub";
+        const Status status = store.addUserSnippet("  Spaced  ", text);
         QCOMPARE(status.isOk(), accepted);
-        if (!accepted) {
-            QVERIFY2(status.message().contains("CodeName and Code"), qPrintable(status.message()));
-            store.closeDatabases();
-            QCOMPARE(fileDigest(folder.userPath()), before);
+        if (accepted) {
+            QCOMPARE(code(store, "  Spaced  "), text);
             return;
         }
-        QCOMPARE(store.findSnippetCode(Database::User, kUserCodeTable, "  Spaced  ").code.value_or(QString()), code);
-    }
-
-    void addedSnippetIsFoundAfterTheTableWasListed() {
-        LibraryFolder folder;
-        folder.create({}, {{"Old", "old"}});
-        SnippetStore store(folder.path());
-        store.reopenDatabases();
-        names(store, Database::User, kUserCodeTable);
-        QVERIFY(store.addUserSnippet("New", "new"));
-        QCOMPARE(store.findSnippetCode(Database::User, kUserCodeTable, "New").code.value_or(QString()), "new");
-    }
-
-    void addUserSnippetFailsWithoutTheTable() {
-        LibraryFolder folder;
-        folder.create();
-        QFile::remove(folder.userPath());
-        DatabaseFile(folder.userPath()).table("Other", {});
-        SnippetStore store(folder.path());
-        store.reopenDatabases();
-        const Status status = store.addUserSnippet("n", "c");
-        QVERIFY(!status.isOk());
-        QVERIFY(status.message().contains(kUserFileName));
-    }
-
-    void garbageFileIsNotADatabaseAndStaysUntouched() {
-        LibraryFolder folder;
-        folder.create();
-        QByteArray garbage;
-        for (int i = 0; i < 8192; ++i)
-            garbage.append(char((i * 7919 + 13) % 251));
-        QVERIFY(writeFile(folder.libraryPath(), garbage));
-        SnippetStore store(folder.path());
-        const auto opened = store.reopenDatabases();
-        QVERIFY(!opened.library.isOk());
-        QVERIFY(opened.user.isOk());
-        Status status;
-        QVERIFY(names(store, Database::Library, kMath, &status).isEmpty());
-        QVERIFY(!status.isOk());
+        QVERIFY2(status.message().contains(table == kUserCodeTable ? "CodeName and Code" : kUserFileName),
+                 qPrintable(status.message()));
         store.closeDatabases();
-        QFile file(folder.libraryPath());
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), garbage);
-    }
-
-    void reopenPicksUpAFileReplacedOnDisk() {
-        LibraryFolder folder;
-        folder.create({}, {{"Before", "b"}});
-        SnippetStore store(folder.path());
-        store.reopenDatabases();
-        QCOMPARE(names(store, Database::User, kUserCodeTable), QStringList{"Before"});
-        const QString replacement = folder.path() + "/replacement.mdb";
-        DatabaseFile(replacement).table(kUserCodeTable, {{"After", "a"}});
-        QVERIFY(QFile::remove(folder.userPath()));
-        QVERIFY(QFile::rename(replacement, folder.userPath()));
-        store.reopenDatabases();
-        QCOMPARE(names(store, Database::User, kUserCodeTable), QStringList{"After"});
-        QCOMPARE(store.findSnippetCode(Database::User, kUserCodeTable, "After").code.value_or(QString()), "a");
-    }
-
-    void waitsForAnotherProgramsLock() {
-        LibraryFolder folder;
-        folder.create({}, {{"Held", "h"}});
-        SnippetStore store(folder.path(), 5000);
-        store.reopenDatabases();
-        {
-            LockHolder lock(folder.userPath(), 600);
-            QVERIFY(store.addUserSnippet("While locked", "w"));
-        }
-        QCOMPARE(names(store, Database::User, kUserCodeTable), QStringList({"Held", "While locked"}));
-    }
-
-    void failsWhenTheLockOutlastsTheWait() {
-        LibraryFolder folder;
-        folder.create({}, {{"Held", "h"}});
-        SnippetStore store(folder.path(), 100);
-        store.reopenDatabases();
-        LockHolder lock(folder.userPath(), 1500);
-        Status status;
-        QVERIFY(names(store, Database::User, kUserCodeTable, &status).isEmpty());
-        QVERIFY(!status.isOk());
-        QVERIFY(!store.addUserSnippet("n", "c").isOk());
+        QCOMPARE(fileDigest(folder.userPath()), before);
     }
 
     // A change acts on the record only as the user was shown it; what another program did in between is kept.
@@ -255,35 +192,27 @@ private Q_SLOTS:
         QTest::addColumn<QString>("newName");
         QTest::addColumn<QStringList>("after");
         QTest::addColumn<QString>("refusal"); // what the refusal says; empty: it goes through
-        const QString none;
-        const QString renamed = "UPDATE UserCode SET CodeName = 'Theirs' WHERE rowid = 1";
-        const QString recoded = "UPDATE UserCode SET Code = 'theirs' WHERE rowid = 1";
-        const QString removed = "DELETE FROM UserCode WHERE rowid = 1";
-        const QString changed = "changed or removed by another program";
+        const QString none, renamed = "UPDATE UserCode SET CodeName = 'Theirs' WHERE rowid = 1",
+                            recoded = "UPDATE UserCode SET Code = 'theirs' WHERE rowid = 1",
+                            removed = "DELETE FROM UserCode WHERE rowid = 1",
+                            changed = "changed or removed by another program";
+        const QStringList theirName{"Theirs=mine", "Keep=keep"}, theirCode{"Mine=theirs", "Keep=keep"},
+            gone{"Keep=keep"}, unchanged{"Mine=mine", "Keep=keep"};
         QTest::newRow("rename") << "rename" << none << "New" << QStringList{"New=mine", "Keep=keep"} << none;
         QTest::newRow("rename, code changed meanwhile")
             << "rename" << recoded << "New" << QStringList{"New=theirs", "Keep=keep"} << none;
-        QTest::newRow("rename, renamed meanwhile")
-            << "rename" << renamed << "New" << QStringList{"Theirs=mine", "Keep=keep"} << changed;
-        QTest::newRow("rename, removed meanwhile")
-            << "rename" << removed << "New" << QStringList{"Keep=keep"} << changed;
-        QTest::newRow("rename to a name held")
-            << "rename" << none << "Keep" << QStringList{"Mine=mine", "Keep=keep"} << "already holds";
-        QTest::newRow("rename to its own name")
-            << "rename" << none << "Mine" << QStringList{"Mine=mine", "Keep=keep"} << none;
+        QTest::newRow("rename, renamed meanwhile") << "rename" << renamed << "New" << theirName << changed;
+        QTest::newRow("rename, removed meanwhile") << "rename" << removed << "New" << gone << changed;
+        QTest::newRow("rename to a name held") << "rename" << none << "Keep" << unchanged << "already holds";
+        QTest::newRow("rename to its own name") << "rename" << none << "Mine" << unchanged << none;
         QTest::newRow("replace") << "replace" << none << "" << QStringList{"Mine=new", "Keep=keep"} << none;
-        QTest::newRow("replace, code changed meanwhile")
-            << "replace" << recoded << "" << QStringList{"Mine=theirs", "Keep=keep"} << changed;
-        QTest::newRow("replace, renamed meanwhile")
-            << "replace" << renamed << "" << QStringList{"Theirs=mine", "Keep=keep"} << changed;
-        QTest::newRow("replace, removed meanwhile")
-            << "replace" << removed << "" << QStringList{"Keep=keep"} << changed;
-        QTest::newRow("delete") << "delete" << none << "" << QStringList{"Keep=keep"} << none;
-        QTest::newRow("delete, code changed meanwhile")
-            << "delete" << recoded << "" << QStringList{"Mine=theirs", "Keep=keep"} << changed;
-        QTest::newRow("delete, renamed meanwhile")
-            << "delete" << renamed << "" << QStringList{"Theirs=mine", "Keep=keep"} << changed;
-        QTest::newRow("delete, removed meanwhile") << "delete" << removed << "" << QStringList{"Keep=keep"} << changed;
+        QTest::newRow("replace, code changed meanwhile") << "replace" << recoded << "" << theirCode << changed;
+        QTest::newRow("replace, renamed meanwhile") << "replace" << renamed << "" << theirName << changed;
+        QTest::newRow("replace, removed meanwhile") << "replace" << removed << "" << gone << changed;
+        QTest::newRow("delete") << "delete" << none << "" << gone << none;
+        QTest::newRow("delete, code changed meanwhile") << "delete" << recoded << "" << theirCode << changed;
+        QTest::newRow("delete, renamed meanwhile") << "delete" << renamed << "" << theirName << changed;
+        QTest::newRow("delete, removed meanwhile") << "delete" << removed << "" << gone << changed;
     }
 
     void changesActOnlyOnWhatWasShown() {
@@ -310,19 +239,36 @@ private Q_SLOTS:
         }
     }
 
-    // A change waits for another program's lock as an import does, and changes nothing when the lock stays.
-    void changesWaitForALock() {
+    // Reads and writes wait for another program's lock, and fail, changing nothing, when it outlasts the wait.
+    void locksAreWaitedFor_data() {
+        QTest::addColumn<QString>("operation");
+        QTest::addColumn<int>("timeoutMs");
+        for (const char* operation : {"list", "add", "delete"}) {
+            QTest::addRow("%s, waited for", operation) << QString(operation) << 5000;
+            QTest::addRow("%s, outlasting the wait", operation) << QString(operation) << 100;
+        }
+    }
+
+    void locksAreWaitedFor() {
+        QFETCH(QString, operation);
+        QFETCH(int, timeoutMs);
         LibraryFolder folder;
         folder.create({}, {{"Mine", "mine"}, {"Keep", "keep"}});
-        for (const int timeoutMs : {100, 5000}) {
-            SnippetStore store(folder.path(), timeoutMs);
-            store.reopenDatabases();
-            LockHolder lock(folder.userPath(), 300);
-            const Status status = ::change(store, "delete");
-            QCOMPARE(status.isOk(), timeoutMs > 300);
-            QVERIFY2(status.isOk() || status.message().contains(kUserFileName), qPrintable(status.message()));
-            QCOMPARE(folder.userSnippets().size(), timeoutMs > 300 ? 1 : 2);
-        }
+        SnippetStore store(folder.path(), timeoutMs);
+        store.reopenDatabases();
+        LockHolder lock(folder.userPath(), 400);
+        Status status;
+        if (operation == "list")
+            QCOMPARE(names(store, Database::User, kUserCodeTable, &status).size(), timeoutMs > 400 ? 2 : 0);
+        else
+            status = operation == "add" ? store.addUserSnippet("While locked", "w") : ::change(store, operation);
+        QCOMPARE(status.isOk(), timeoutMs > 400);
+        QVERIFY2(status.isOk() || status.message().contains(kUserFileName), qPrintable(status.message()));
+        const QStringList expected = operation == "list"  ? QStringList{"Mine=mine", "Keep=keep"}
+                                     : timeoutMs < 400    ? QStringList{"Mine=mine", "Keep=keep"}
+                                     : operation == "add" ? QStringList{"Mine=mine", "Keep=keep", "While locked=w"}
+                                                          : QStringList{"Keep=keep"};
+        QCOMPARE(folder.userSnippets(), expected);
     }
 
     // Undo puts a name or a record back where it was, beside the namesakes it had, and is refused where another
@@ -364,17 +310,18 @@ private Q_SLOTS:
         QCOMPARE(folder.userSnippets(), QStringList({"Dup=d1", "Dup=d2", "E=c", "X=x", "A=theirs"}));
     }
 
+    // Whatever the store does, the library's file keeps every byte and no other file appears beside the two.
     void libraryFileNeverChanges() {
         LibraryFolder folder;
-        folder.create({{kMath, {{"A", "1"}}}});
+        folder.create({{"Math", {{"A", "1"}}}});
         const QByteArray before = fileDigest(folder.libraryPath());
         SnippetStore store(folder.path());
         for (int round = 0; round < 2; ++round) {
             store.reopenDatabases();
             for (const QString& group : groupNames())
                 names(store, Database::Library, group);
-            store.findSnippetCode(Database::Library, kMath, "A");
-            store.scanSnippets(Database::Library, kMath, [](auto&, auto&) { return true; });
+            store.findSnippetCode(Database::Library, "Math", "A");
+            store.scanSnippets(Database::Library, "Math", [](auto&, auto&) { return true; });
             qint64 record = 0;
             SnippetStore::PriorSnippet prior;
             store.addUserSnippet("B", "2", &record);

@@ -1,17 +1,14 @@
 #include "core/Settings.h"
 #include "platform/Clipboard.h"
 #include "support/UiSupport.h"
-#include "ui/common/Printer.h"
 #include "ui/main/CodeView.h"
 #include "ui/main/MainWindow.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -33,28 +30,21 @@ void selectWithKeys(CodeView* pane, int skip, int take) {
         QTest::keyClick(pane, Qt::Key_Right, Qt::ShiftModifier);
 }
 
-// What the pane shows at a position of its text: the style Scintilla painted it in.
-struct Look {
-    QColor colour;
-    QColor paper;
-    QByteArray font;
-    double points;
-    bool bold;
-};
+// A property of the style Scintilla painted a position of the pane's text in.
+long styleAt(const CodeView* pane, long position, int property) {
+    return pane->SendScintilla(property, pane->SendScintilla(QsciScintillaBase::SCI_GETSTYLEAT, position));
+}
 
-QColor fromScintilla(long bgr) {
+QColor colourAt(const CodeView* pane, long position, int property = QsciScintillaBase::SCI_STYLEGETFORE) {
+    const long bgr = styleAt(pane, position, property);
     return QColor(int(bgr & 0xff), int((bgr >> 8) & 0xff), int((bgr >> 16) & 0xff));
 }
 
-Look lookAt(const CodeView* pane, long position) {
-    const unsigned long style = pane->SendScintilla(QsciScintillaBase::SCI_GETSTYLEAT, position);
+QByteArray fontAt(const CodeView* pane, long position) {
     QByteArray font(64, '\0');
-    pane->SendScintilla(QsciScintillaBase::SCI_STYLEGETFONT, style, font.data());
-    return {fromScintilla(pane->SendScintilla(QsciScintillaBase::SCI_STYLEGETFORE, style)),
-            fromScintilla(pane->SendScintilla(QsciScintillaBase::SCI_STYLEGETBACK, style)),
-            QByteArray(font.constData()),
-            pane->SendScintilla(QsciScintillaBase::SCI_STYLEGETSIZEFRACTIONAL, style) / 100.0,
-            pane->SendScintilla(QsciScintillaBase::SCI_STYLEGETBOLD, style) != 0};
+    pane->SendScintilla(QsciScintillaBase::SCI_STYLEGETFONT,
+                        pane->SendScintilla(QsciScintillaBase::SCI_GETSTYLEAT, position), font.data());
+    return font.constData();
 }
 
 // Shows code and waits until the pane has given all of it its styles, as painting and idle time do.
@@ -109,11 +99,12 @@ private Q_SLOTS:
         QCOMPARE(pane->selectedCode(), selected);
     }
 
+    // Neither keys nor a drop change what the pane shows.
     void takesNoInput_data() {
         QTest::addColumn<QKeySequence>("keys");
         for (const char* keys : {"x", "Return", "Backspace", "Del", "Tab", "Ctrl+V", "Shift+Ins", "Ctrl+X",
-                                 "Ctrl+Shift+L", "Ctrl+D", "Ctrl+Shift+U"})
-            QTest::newRow(keys) << QKeySequence(QString::fromLatin1(keys));
+                                 "Ctrl+Shift+L", "Ctrl+D", "Ctrl+Shift+U", ""})
+            QTest::newRow(*keys ? keys : "a drop") << QKeySequence(QString(keys));
     }
 
     void takesNoInput() {
@@ -123,57 +114,34 @@ private Q_SLOTS:
         pane->setCode(kMixed);
         clipboard::setText("pasted");
         selectWithKeys(pane, 3, 2);
+        if (keys.isEmpty()) {
+            QMimeData dragged;
+            dragged.setText("dropped");
+            QDragEnterEvent enter({5, 5}, Qt::CopyAction | Qt::MoveAction, &dragged, Qt::LeftButton, {});
+            QApplication::sendEvent(pane->viewport(), &enter);
+            QVERIFY(!enter.isAccepted());
+            QDropEvent drop({5, 5}, Qt::CopyAction | Qt::MoveAction, &dragged, Qt::LeftButton, {});
+            QApplication::sendEvent(pane->viewport(), &drop);
+        }
         QTest::keySequence(pane, keys);
         QCOMPARE(pane->text(), kMixed);
         QCOMPARE(pane->code(), kMixed);
     }
 
-    void takesNoDrop() {
-        Session s;
-        CodeView* pane = s.main().codeView();
-        pane->setCode(kMixed);
-        QMimeData dragged;
-        dragged.setText("dropped");
-        const QPoint at(5, 5);
-        QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &dragged, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(pane->viewport(), &enter);
-        QVERIFY(!enter.isAccepted());
-        QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, &dragged, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(pane->viewport(), &drop);
-        QCOMPARE(pane->text(), kMixed);
-    }
-
-    void ctrlPPrintsFromThePane() {
-        QTemporaryDir dir;
-        const QString pdf = dir.filePath("out.pdf");
-        printer::printToPdfForTests(pdf);
-        Session s;
-        CodeView* pane = s.main().codeView();
-        pane->setCode(kMixed);
-        pane->setFocus();
-        QTest::keyClick(pane, Qt::Key_P, Qt::ControlModifier);
-        printer::printToPdfForTests(QString());
-        QVERIFY(QFileInfo::exists(pdf));
-        QCOMPARE(pane->text(), kMixed);
-    }
-
     void contextMenuHoldsTheCopyAndEditCommands() {
         Session s;
         CodeView* pane = s.main().codeView();
-        QList<QAction*> shown;
-        QTimer::singleShot(0, this, [&shown] {
+        QList<QAction*> commands;
+        QTimer::singleShot(0, this, [&commands] {
             if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-                shown = menu->actions();
+                for (QAction* entry : menu->actions())
+                    commands << (entry->isSeparator() ? nullptr : entry);
                 menu->close();
             }
         });
         QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), pane->viewport()->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(pane->viewport(), &event);
-        QList<QAction*> commands;
-        for (QAction* entry : std::as_const(shown)) {
-            if (!entry->isSeparator())
-                commands << entry;
-        }
+        commands.removeAll(nullptr);
         QCOMPARE(commands, QList<QAction*>({action(s.main(), "mnuFileCopy"), action(s.main(), "mnuFileCopyAll"),
                                             action(s.main(), "mnuFileEditCode"), action(s.main(), "mnuFileSaveCode"),
                                             action(s.main(), "mnuFileCancelEdit")}));
@@ -208,12 +176,12 @@ private Q_SLOTS:
         pane->setHighlighting(highlighting);
         const QString code = "Dim x\r\n" + line + "\r\nEnd Sub\r\n";
         showStyled(pane, code);
-        const Look look = lookAt(pane, code.indexOf(word));
-        QCOMPARE(look.colour, colour);
-        QCOMPARE(look.paper, QColor(Qt::white));
-        QCOMPARE(look.font, QByteArray("Courier New"));
-        QCOMPARE(look.points, 9.75);
-        QVERIFY(!look.bold);
+        const long at = code.indexOf(word);
+        QCOMPARE(colourAt(pane, at), colour);
+        QCOMPARE(colourAt(pane, at, QsciScintillaBase::SCI_STYLEGETBACK), QColor(Qt::white));
+        QCOMPARE(fontAt(pane, at), "Courier New");
+        QCOMPARE(styleAt(pane, at, QsciScintillaBase::SCI_STYLEGETSIZEFRACTIONAL), 975);
+        QCOMPARE(styleAt(pane, at, QsciScintillaBase::SCI_STYLEGETBOLD), 0);
         QCOMPARE(pane->code(), code);
     }
 
@@ -226,10 +194,10 @@ private Q_SLOTS:
             QAction* entry = action(s.main(), "mnuViewSyntaxHighlighting");
             QCOMPARE(entry->isChecked(), wasOn);
             showStyled(pane, code);
-            QCOMPARE(lookAt(pane, 7).colour == keyword, wasOn);
+            QCOMPARE(colourAt(pane, 7) == keyword, wasOn);
             entry->trigger();
             showStyled(pane, code);
-            QCOMPARE(lookAt(pane, 7).colour == keyword, !wasOn);
+            QCOMPARE(colourAt(pane, 7) == keyword, !wasOn);
             QCOMPARE(settings::read(settings::SyntaxHighlighting), wasOn ? "0" : "1");
         }
     }
