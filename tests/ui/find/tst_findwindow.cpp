@@ -55,123 +55,83 @@ private Q_SLOTS:
     void initTestCase() { m_env = std::make_unique<UiEnvironment>(); }
     void init() { m_env->reset(); }
 
-    void opensOnceModelessWithItsControls() {
-        Session s(library());
-        action(s.main(), "mnuFileFind")->trigger();
-        FindWindow* find = s.main().findWindow();
-        QVERIFY(find);
-        QVERIFY(find->isVisible());
-        QVERIFY(!find->isModal());
-        auto* cmdFind = find->findChild<QPushButton*>("cmdFind");
-        auto* cmdClose = find->findChild<QPushButton*>("cmdClose");
-        QVERIFY(cmdFind->isDefault());
-        auto* txtFind = find->findChild<QLineEdit*>("txtFind");
-        auto* list = find->findChild<QAbstractItemView*>("lstFound");
-        find->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(find));
-        QCOMPARE(QApplication::focusWidget(), txtFind);
-        for (QWidget* next : std::initializer_list<QWidget*>{cmdFind, cmdClose, list, txtFind}) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QCOMPARE(QApplication::focusWidget(), next);
-        }
-
-        // The menu entry and the tool bar button show the same window, with what it held.
-        txtFind->setText("msgbox");
-        QTest::keyClick(txtFind, Qt::Key_Return);
-        QVERIFY(searchEnded(find));
-        const QStringList results = find->results();
-        QVERIFY(!results.isEmpty());
-        clickToolButton(s.main(), "Find");
-        action(s.main(), "mnuFileFind")->trigger();
-        QCOMPARE(s.main().findWindow(), find);
-        QCOMPARE(txtFind->text(), "msgbox");
-        QCOMPARE(find->results(), results);
-        // Esc is Cancel: the window goes, and the next one starts empty.
-        QTest::keyClick(txtFind, Qt::Key_Escape);
-        QTRY_VERIFY(s.main().findWindow() == nullptr);
-        s.main().mnuFileFind_Click();
-        QCOMPARE(s.main().findWindow()->findChild<QLineEdit*>("txtFind")->text(), QString());
-        QVERIFY(s.main().findWindow()->results().isEmpty());
-    }
-
-    void searchListsNamesAsDefined_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("expected");
-        QTest::newRow("any letter case, groups in order, then the user's")
-            << "msgbox" << QStringList{"Show Box", "Shared", "File", "Shared", "Mine"};
-        QTest::newRow("empty text lists every snippet with code")
-            << "" << QStringList{"Show Box", "Quiet", "Shared", "Named MsgBox", "File", "Shared", "Mine"};
-    }
-
-    void searchListsNamesAsDefined() {
-        QFETCH(QString, text);
-        QFETCH(QStringList, expected);
+    // What a user does with Find: open it, type, search, pick from the list, search again, close it.
+    void findAndPick() {
         Session s(library(), userSnippets());
-        s.main().mnuFileFind_Click();
+        const QStringList matches{"Show Box", "Shared", "File", "Shared", "Mine"};
+        clickNode(s.main(), findNode(s.main(), "File", "Quiet"));
+        action(s.main(), "mnuFileFind")->trigger();
         FindWindow* find = s.main().findWindow();
+        QVERIFY(find && find->isVisible() && !find->isModal());
         TitleRecorder titles;
         find->installEventFilter(&titles);
-        find->findChild<QLineEdit*>("txtFind")->setText(text);
         auto* cmdFind = find->findChild<QPushButton*>("cmdFind");
-        QTest::mouseClick(cmdFind, Qt::LeftButton);
+        auto* cmdClose = find->findChild<QPushButton*>("cmdClose");
+        auto* txtFind = find->findChild<QLineEdit*>("txtFind");
+        auto* list = find->findChild<QAbstractItemView*>("lstFound");
+        QVERIFY(QTest::qWaitForWindowActive(find));
+        QCOMPARE(QApplication::focusWidget(), txtFind);
+        QTest::keyClicks(txtFind, "msgbox");
+        QTest::keyClick(txtFind, Qt::Key_Return);
         QVERIFY(searchEnded(find));
-        QCOMPARE(find->results(), expected);
+        // Any letter case, the groups in order, then the user's.
+        QCOMPARE(find->results(), matches);
         QCOMPARE(titles.titles, QStringList({"Verdane - Find - Working...", "Verdane - Find"}));
         // The list is cleared first: a second search gives the same list once.
         QTest::mouseClick(cmdFind, Qt::LeftButton);
         QVERIFY(searchEnded(find));
-        QCOMPARE(find->results(), expected);
-        QCOMPARE(find->findChild<QAbstractItemView*>("lstFound")->model()->rowCount(), expected.size());
-        QVERIFY(MessageBox::shown().isEmpty());
-    }
+        QCOMPARE(list->model()->rowCount(), matches.size());
 
-    void pickingShowsTheVeryRecordThatMatched() {
-        Session s(library(), userSnippets());
-        const QString shownBefore = "x = 1";
-        clickNode(s.main(), findNode(s.main(), "File", "Quiet"));
-        s.main().mnuFileFind_Click();
-        FindWindow* find = s.main().findWindow();
-        QVERIFY(QTest::qWaitForWindowActive(find));
-        find->findChild<QLineEdit*>("txtFind")->setText("msgbox");
-        QVERIFY(search(find));
-        QCOMPARE(find->results(), QStringList({"Show Box", "Shared", "File", "Shared", "Mine"}));
-        auto* list = find->findChild<QAbstractItemView*>("lstFound");
+        // Tabbing round the window and into the list picks nothing.
+        for (QWidget* next : std::initializer_list<QWidget*>{cmdClose, list}) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), next);
+        }
+        QCOMPARE(paneText(s.main()), "x = 1");
         auto pick = [&](int row) {
             list->scrollTo(list->model()->index(row, 0));
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                               list->visualRect(list->model()->index(row, 0)).center());
         };
-
-        // Tabbing into the list picks nothing.
-        auto* close = find->findChild<QPushButton*>("cmdClose");
-        close->setFocus();
-        QTest::keyClick(close, Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), list);
-        QCOMPARE(paneText(s.main()), shownBefore);
-
-        // The user's "Shared" shows the user's record, not the library's of the same name.
+        // The user's "Shared" shows the user's record, not the library's of the same name; the arrow keys pick too.
         pick(3);
         QCOMPARE(s.main().selectedNode(), findNode(s.main(), kUserCodeCaption, "Shared"));
         QCOMPARE(paneText(s.main()), "MsgBox mine");
-
-        // The arrow keys pick as well.
         QTest::keyClick(list, Qt::Key_Down);
         QCOMPARE(s.main().selectedNode(), findNode(s.main(), kUserCodeCaption, "Mine"));
         QCOMPARE(paneText(s.main()), "Msgbox");
-
         // A snippet called "File" is a snippet, not the group of that name.
         pick(2);
         QCOMPARE(s.main().selectedNode(), findNode(s.main(), "Window", "File"));
         QCOMPARE(paneText(s.main()), "' a snippet called File\r\nMSGBOX");
-        QVERIFY(MessageBox::shown().isEmpty());
-
         // A record gone from the database since the search changes nothing.
         const int selected = s.main().selectedNode();
         QVERIFY(DatabaseFile::exec(s.folder().userPath(), "DELETE FROM UserCode WHERE CodeName='Mine'"));
         pick(4);
         QCOMPARE(s.main().selectedNode(), selected);
         QCOMPARE(paneText(s.main()), "' a snippet called File\r\nMSGBOX");
+
+        // An import is not listed by itself, but the next search sees it; empty text lists every snippet with code.
+        QVERIFY(s.main().store().addUserSnippet("Fresh", "a fresh one"));
+        s.main().LoadCodeTree();
+        QCOMPARE(find->results(), matches);
+        txtFind->clear();
+        QVERIFY(search(find));
+        QCOMPARE(find->results(),
+                 QStringList({"Show Box", "Quiet", "Shared", "Named MsgBox", "File", "Shared", "Fresh"}));
         QVERIFY(MessageBox::shown().isEmpty());
+
+        // The menu entry and the tool bar button show the same window, with what it held; Esc is Cancel, and the
+        // next one starts empty.
+        clickToolButton(s.main(), "Find");
+        action(s.main(), "mnuFileFind")->trigger();
+        QCOMPARE(s.main().findWindow(), find);
+        QCOMPARE(find->results().size(), 7);
+        QTest::keyClick(txtFind, Qt::Key_Escape);
+        QTRY_VERIFY(s.main().findWindow() == nullptr);
+        s.main().mnuFileFind_Click();
+        QCOMPARE(s.main().findWindow()->findChild<QLineEdit*>("txtFind")->text(), "");
+        QVERIFY(s.main().findWindow()->results().isEmpty());
     }
 
     void tablesThatCannotBeReadAreNamedOnceAfterTheSearch() {
@@ -232,22 +192,6 @@ private Q_SLOTS:
         // With no search running, Cancel closes the window.
         QTest::mouseClick(cancel, Qt::LeftButton);
         QTRY_VERIFY(s.main().findWindow() == nullptr);
-    }
-
-    void aRefreshOrImportIsSeenByTheNextSearch() {
-        Session s(library(), userSnippets());
-        s.main().mnuFileFind_Click();
-        FindWindow* find = s.main().findWindow();
-        find->findChild<QLineEdit*>("txtFind")->setText("fresh");
-        QVERIFY(search(find));
-        QVERIFY(find->results().isEmpty());
-        QVERIFY(s.main().store().addUserSnippet("Fresh", "a fresh one"));
-        s.main().LoadCodeTree();
-        // Results are not refreshed by themselves...
-        QVERIFY(find->results().isEmpty());
-        // ...but the next search sees the new snippet.
-        QVERIFY(search(find));
-        QCOMPARE(find->results(), QStringList{"Fresh"});
     }
 
 private:
