@@ -65,37 +65,6 @@ private Q_SLOTS:
         clipboard::setText("before");
     }
 
-    void clickingShowsWhatTheNodeHolds_data() {
-        QTest::addColumn<QString>("parent");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<int>("nth"); // of the nodes with that caption under that parent
-        QTest::addColumn<QString>("expected");
-        const QString root = kPublisherLabel;
-        QTest::newRow("library snippet") << kMath << "Sum" << 1 << kSumCode;
-        QTest::newRow("first of two equal names") << kMath << "Twice" << 1 << "first\r\ncode";
-        QTest::newRow("second of two equal names") << kMath << "Twice" << 2 << "second";
-        QTest::newRow("user snippet named like a library one") << kUserCodeCaption << "Sum" << 1 << "' my own sum";
-        QTest::newRow("group with snippets") << root << "Math" << 1 << "";
-        QTest::newRow("empty group") << root << "Window" << 1 << "";
-        QTest::newRow("library root") << "" << root << 1 << "";
-        QTest::newRow("user snippet named User Code")
-            << kUserCodeCaption << "User Code" << 1 << "' named like the root";
-    }
-
-    void clickingShowsWhatTheNodeHolds() {
-        QFETCH(QString, parent);
-        QFETCH(QString, caption);
-        QFETCH(int, nth);
-        QFETCH(QString, expected);
-        Session s(library(), userSnippets());
-        s.main().codeView()->setCode("shown before");
-        const int node = findNode(s.main(), parent, caption, nth);
-        clickNode(s.main(), node);
-        QCOMPARE(paneText(s.main()), expected);
-        QVERIFY(MessageBox::shown().isEmpty());
-        QCOMPARE(s.main().selectedNode(), node);
-    }
-
     // Only the user picks: clicks and the arrow keys show what they land on, a click again reads the record again;
     // a rebuild, the window coming back to the front or Tab never change what the pane shows.
     void onlyTheUsersPicksChangeThePane() {
@@ -107,6 +76,10 @@ private Q_SLOTS:
         QVERIFY(DatabaseFile::exec(s.folder().libraryPath(), "UPDATE File SET Code='changed'"));
         clickNode(main, read);
         QCOMPARE(paneText(main), "changed");
+        clickNode(main, findNode(main, kUserCodeCaption, "User Code"));
+        QCOMPARE(paneText(main), "' named like the root");
+        clickNode(main, findNode(main, kPublisherLabel, "File"));
+        QCOMPARE(paneText(main), "");
 
         clickNode(main, findNode(main, kMath, "Sum"));
         tree->setFocus();

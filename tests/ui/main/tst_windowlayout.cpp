@@ -45,17 +45,6 @@ private Q_SLOTS:
         QCOMPARE(l.codePane.width, 12000 - 4100 - 140.0);
     }
 
-    void hidingTheToolBarMovesTheStripAndGrowsThePanes() {
-        const Layout shown = SizeControls(input(2500, 9000, 6000, true), Layout{});
-        const Layout hidden = SizeControls(input(2500, 9000, 6000, false), shown);
-        QCOMPARE(hidden.titleStrip.top, 1.0);
-        QCOMPARE(hidden.tree.top, 300.0);
-        QCOMPARE(hidden.codePane.top, 300.0);
-        QCOMPARE(hidden.tree.height, shown.tree.height + TB - 1);
-        QCOMPARE(hidden.codePane.height, hidden.tree.height);
-        QCOMPARE(SizeControls(input(2500, 9000, 6000, true), hidden), shown);
-    }
-
     void aLengthThatWouldBeNegativeKeepsItsPreviousValue() {
         const Layout tall = SizeControls(input(2500, 9000, 6000), Layout{});
         const Layout shortWindow = SizeControls(input(2500, 9000, 500), tall);
