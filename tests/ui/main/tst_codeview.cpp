@@ -5,12 +5,9 @@
 #include "ui/main/MainWindow.h"
 
 #include <QApplication>
-#include <QContextMenuEvent>
-#include <QMenu>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTest>
-#include <QTimer>
 
 using namespace verdane;
 using namespace verdane::test;
@@ -130,18 +127,9 @@ private Q_SLOTS:
 
     void contextMenuHoldsTheCopyAndEditCommands() {
         Session s;
-        CodeView* pane = s.main().codeView();
-        QList<QAction*> commands;
-        QTimer::singleShot(0, this, [&commands] {
-            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-                for (QAction* entry : menu->actions())
-                    commands << (entry->isSeparator() ? nullptr : entry);
-                menu->close();
-            }
-        });
-        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), pane->viewport()->mapToGlobal(QPoint(5, 5)));
-        QApplication::sendEvent(pane->viewport(), &event);
-        commands.removeAll(nullptr);
+        QCOMPARE(s.main().codeView()->contextMenuPolicy(), Qt::ActionsContextMenu);
+        QList<QAction*> commands = s.main().codeView()->actions();
+        commands.removeIf([](QAction* a) { return a->isSeparator(); });
         QCOMPARE(commands, QList<QAction*>({action(s.main(), "mnuFileCopy"), action(s.main(), "mnuFileCopyAll"),
                                             action(s.main(), "mnuFileEditCode"), action(s.main(), "mnuFileSaveCode"),
                                             action(s.main(), "mnuFileCancelEdit")}));
