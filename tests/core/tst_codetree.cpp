@@ -72,23 +72,6 @@ private Q_SLOTS:
         QCOMPARE(childCaptions(tree, 2), QStringList({"F1", "U"}));
     }
 
-    void refreshRebuildsTheSameShapeAndSeesReplacedFiles() {
-        LibraryFolder folder;
-        folder.create({{"Math", {{"M", "m"}}}});
-        SnippetStore store(folder.path());
-        CatalogueModel tree;
-        loadCodeTree(tree, store);
-        loadCodeTree(tree, store);
-        QCOMPARE(tree.nodeCount(), 10);
-        QVERIFY(childCaptions(tree, 2).isEmpty());
-
-        store.closeDatabases();
-        QFile::remove(folder.userPath());
-        DatabaseFile(folder.userPath()).table(kUserCodeTable, {{"New", "n"}});
-        loadCodeTree(tree, store);
-        QCOMPARE(childCaptions(tree, 2), QStringList{"New"});
-    }
-
     // Whatever is wrong with the files, the roots and the seven groups stand and nothing appears on disk.
     void badFiles_data() {
         QTest::addColumn<QString>("damage");
