@@ -135,7 +135,8 @@ private Q_SLOTS:
         QTest::newRow("the two, then more") << kUserCodeTable << QStringList{"CodeName", "Code", "Extra"} << true;
         QTest::newRow("in other letter case") << kUserCodeTable << QStringList{"codename", "CODE"} << true;
         QTest::newRow("swapped") << kUserCodeTable << QStringList{"Code", "CodeName"} << false;
-        QTest::newRow("other names") << kUserCodeTable << QStringList{"Title", "Body"} << false;
+        QTest::newRow("another name first") << kUserCodeTable << QStringList{"Title", "Code"} << false;
+        QTest::newRow("another code column") << kUserCodeTable << QStringList{"CodeName", "Body"} << false;
         QTest::newRow("one column") << kUserCodeTable << QStringList{"CodeName"} << false;
         QTest::newRow("no table") << "Other" << QStringList{"CodeName", "Code"} << false;
     }
