@@ -28,11 +28,19 @@ sqlite::Connection connect(const QString& path) {
     return db;
 }
 
-void bind(sqlite::Statement& statement, int position, const QVariant& value) {
-    if (value.isNull())
-        statement.bindNull(position);
-    else
-        statement.bind(position, value.toString());
+// Runs sql with values bound in turn, a null QVariant as NULL.
+bool run(const sqlite::Connection& db, const QString& sql, const QVariantList& values) {
+    sqlite::Statement statement = db.prepare(sql);
+    for (int i = 0; i < values.size(); ++i) {
+        if (values[i].isNull())
+            statement.bindNull(i + 1);
+        else
+            statement.bind(i + 1, values[i].toString());
+    }
+    const bool ok = statement.run();
+    if (!ok)
+        qWarning("fixture SQL failed: %s: %s", qPrintable(sql), qPrintable(statement.error()));
+    return ok;
 }
 
 } // namespace
@@ -59,52 +67,34 @@ DatabaseFile::DatabaseFile(QString path)
     : m_path(std::move(path)) {}
 
 DatabaseFile& DatabaseFile::table(const QString& name, const QList<Record>& records, const QStringList& columns) {
+    const sqlite::Connection db = connect(m_path);
     QStringList declared;
     for (const QString& c : columns)
         declared << quoted(c) + " TEXT";
-    if (!exec(m_path, QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(name), declared.join(", "))))
+    if (!run(db, "CREATE TABLE " + quoted(name) + " (" + declared.join(", ") + ")", {}))
         qFatal("cannot create fixture table %s", qPrintable(name));
-    const sqlite::Connection db = connect(m_path);
+    const bool both = columns.size() > 1;
+    const QString insert = "INSERT INTO " + quoted(name) + " (" + quoted(columns[0]) +
+                           (both ? ", " + quoted(columns[1]) + ") VALUES (?, ?)" : ") VALUES (?)");
     db.exec("BEGIN");
-    const int used = int(qMin<qsizetype>(2, columns.size()));
-    QStringList targetColumns;
-    QStringList placeholders;
-    for (int i = 0; i < used; ++i) {
-        targetColumns << quoted(columns[i]);
-        placeholders << "?";
-    }
-    const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                            .arg(quoted(name), targetColumns.join(','), placeholders.join(','));
     for (const Record& r : records) {
-        sqlite::Statement insert = db.prepare(sql);
-        bind(insert, 1, r.name);
-        if (used > 1)
-            bind(insert, 2, r.code);
-        if (!insert.run())
-            qFatal("fixture insert failed: %s", qPrintable(insert.error()));
+        if (!run(db, insert, both ? QVariantList{r.name, r.code} : QVariantList{r.name}))
+            qFatal("fixture insert failed");
     }
     db.exec("COMMIT");
     return *this;
 }
 
 bool DatabaseFile::exec(const QString& path, const QString& sql, const QVariantList& values) {
-    const sqlite::Connection db = connect(path);
-    sqlite::Statement query = db.prepare(sql);
-    for (int i = 0; i < values.size(); ++i)
-        bind(query, i + 1, values[i]);
-    const bool ok = query.run();
-    if (!ok)
-        qWarning("fixture SQL failed: %s: %s", qPrintable(sql), qPrintable(query.error()));
-    return ok;
+    return run(connect(path), sql, values);
 }
 
-QList<Record> DatabaseFile::records(const QString& path, const QString& table) {
+QStringList DatabaseFile::lines(const QString& path, const QString& table) {
     const sqlite::Connection db = connect(path);
-    sqlite::Statement query = db.prepare(QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(quoted(table)));
-    QList<Record> result;
-    auto value = [&](int column) { return query.isNull(column) ? QVariant() : QVariant(query.text(column)); };
+    sqlite::Statement query = db.prepare("SELECT * FROM " + quoted(table) + " ORDER BY rowid");
+    QStringList result;
     while (query.next())
-        result.append(Record{value(0), value(1)});
+        result << query.text(0) + '=' + query.text(1);
     return result;
 }
 
@@ -132,10 +122,7 @@ QStringList LibraryFolder::fileNames() const {
 }
 
 QStringList LibraryFolder::userSnippets() const {
-    QStringList lines;
-    for (const Record& r : DatabaseFile::records(userPath(), kUserCodeTable))
-        lines << r.name.toString() + '=' + r.code.toString();
-    return lines;
+    return DatabaseFile::lines(userPath(), kUserCodeTable);
 }
 
 LockHolder::LockHolder(const QString& path, int holdMs) {

@@ -45,7 +45,8 @@ public:
                         const QStringList& columns = {QStringLiteral("CodeName"), QStringLiteral("Code")});
     // Runs SQL on the file from a connection of its own, as another program would.
     static bool exec(const QString& path, const QString& sql, const QVariantList& values = {});
-    static QList<Record> records(const QString& path, const QString& table);
+    // The table as name=code lines, in record order.
+    static QStringList lines(const QString& path, const QString& table);
 
 private:
     QString m_path;

@@ -101,7 +101,7 @@ private Q_SLOTS:
         QCOMPARE(makeUserDatabase(path, &created), QString());
         QVERIFY(!created);
         QCOMPARE(fileDigest(path), before);
-        QCOMPARE(DatabaseFile::records(path, kUserCodeTable).size(), 1);
+        QCOMPARE(DatabaseFile::lines(path, kUserCodeTable).size(), 1);
     }
 
     // The library that the build puts beside the program.
