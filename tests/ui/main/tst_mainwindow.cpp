@@ -223,8 +223,6 @@ private Q_SLOTS:
                 continue;
             ++buttons;
             QVERIFY2(entries.contains(b->defaultAction()), qPrintable(b->objectName()));
-            QVERIFY(b->autoRaise());
-            QVERIFY(!b->icon().pixmap(16, 16).isNull());
         }
         QCOMPARE(buttons, 6);
 
@@ -246,10 +244,8 @@ private Q_SLOTS:
         main.actions().helpContents->trigger();
         QCOMPARE(m_opened.size(), 2);
         QCOMPARE(m_opened[0], m_opened[1]);
-
         action(main, "mnuHelpDisclaimer")->trigger();
         QCOMPARE(MessageBox::shown().size(), 1);
-        QCOMPARE(MessageBox::shown()[0].text.split("\r\n\r\n").size(), 2);
     }
 
     void windowLaysItselfOut() {
