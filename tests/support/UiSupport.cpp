@@ -9,6 +9,7 @@
 #include "ui/main/MainWindow.h"
 #include "ui/startup/Startup.h"
 
+#include <QAction>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeView>
@@ -68,19 +69,12 @@ bool search(FindWindow* find) {
     return searchEnded(find);
 }
 
-QAction* action(MainWindow& main, const QString& name) {
-    QAction* found = main.findChild<QAction*>(name);
-    if (!found)
-        qWarning("no action %s", qPrintable(name));
-    return found;
+QAction* action(MainWindow& main, const char* name) {
+    return child<QAction>(&main, name);
 }
 
-void clickToolButton(MainWindow& main, const QString& key) {
-    auto* button = main.findChild<QToolButton*>(key);
-    if (!button)
-        qWarning("no tool button %s", qPrintable(key));
-    else
-        QTest::mouseClick(button, Qt::LeftButton);
+void clickToolButton(MainWindow& main, const char* key) {
+    QTest::mouseClick(child<QToolButton>(&main, key), Qt::LeftButton);
 }
 
 QString paneText(MainWindow& main) {

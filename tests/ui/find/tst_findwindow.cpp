@@ -65,10 +65,10 @@ private Q_SLOTS:
         QVERIFY(find && find->isVisible() && !find->isModal());
         TitleRecorder titles;
         find->installEventFilter(&titles);
-        auto* cmdFind = find->findChild<QPushButton*>("cmdFind");
-        auto* cmdClose = find->findChild<QPushButton*>("cmdClose");
-        auto* txtFind = find->findChild<QLineEdit*>("txtFind");
-        auto* list = find->findChild<QAbstractItemView*>("lstFound");
+        auto* cmdFind = child<QPushButton>(find, "cmdFind");
+        auto* cmdClose = child<QPushButton>(find, "cmdClose");
+        auto* txtFind = child<QLineEdit>(find, "txtFind");
+        auto* list = child<QAbstractItemView>(find, "lstFound");
         QVERIFY(QTest::qWaitForWindowActive(find));
         QCOMPARE(QApplication::focusWidget(), txtFind);
         QTest::keyClicks(txtFind, "msgbox");
@@ -130,7 +130,7 @@ private Q_SLOTS:
         QTest::keyClick(txtFind, Qt::Key_Escape);
         QTRY_VERIFY(s.main().findWindow() == nullptr);
         s.main().mnuFileFind_Click();
-        QCOMPARE(s.main().findWindow()->findChild<QLineEdit*>("txtFind")->text(), "");
+        QCOMPARE(child<QLineEdit>(s.main().findWindow(), "txtFind")->text(), "");
         QVERIFY(s.main().findWindow()->results().isEmpty());
     }
 
@@ -139,7 +139,7 @@ private Q_SLOTS:
         QVERIFY(DatabaseFile::exec(s.folder().libraryPath(), "DROP TABLE File"));
         s.main().mnuFileFind_Click();
         FindWindow* find = s.main().findWindow();
-        find->findChild<QLineEdit*>("txtFind")->setText("msgbox");
+        child<QLineEdit>(find, "txtFind")->setText("msgbox");
         QVERIFY(search(find));
         QCOMPARE(find->windowTitle(), "Verdane - Find");
         QCOMPARE(find->results(), QStringList({"Shared", "File", "Shared", "Mine"}));
@@ -149,7 +149,7 @@ private Q_SLOTS:
         // A table that breaks after the search: picking from it is the viewer's failure, shown as such.
         MessageBox::clearShown();
         QVERIFY(DatabaseFile::exec(s.folder().libraryPath(), "DROP TABLE Math"));
-        auto* list = find->findChild<QAbstractItemView*>("lstFound");
+        auto* list = child<QAbstractItemView>(find, "lstFound");
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(0, 0)).center());
         QCOMPARE(MessageBox::shownTexts(), QStringList{"Error"});
     }
@@ -160,8 +160,8 @@ private Q_SLOTS:
         Session s(library(), userSnippets());
         s.main().mnuFileFind_Click();
         FindWindow* find = s.main().findWindow();
-        auto* txtFind = find->findChild<QLineEdit*>("txtFind");
-        auto* cancel = find->findChild<QPushButton*>("cmdClose");
+        auto* txtFind = child<QLineEdit>(find, "txtFind");
+        auto* cancel = child<QPushButton>(find, "cmdClose");
         QElapsedTimer clock;
         clock.start();
         {

@@ -258,8 +258,8 @@ private Q_SLOTS:
 
         // A drag released at 600 twips draws the bar there and lays the panes out at the 1500 limit.
         main.resize(600, 400);
-        auto* strip = main.findChild<SplitterStrip*>("imgSplitter");
-        auto* bar = main.findChild<QWidget*>("picSplitter");
+        auto* strip = child<SplitterStrip>(&main, "imgSplitter");
+        auto* bar = child<QWidget>(&main, "picSplitter");
         const QPoint grab(1, strip->height() / 2);
         QTest::mousePress(strip, Qt::LeftButton, {}, grab);
         QVERIFY(bar->isVisible());

@@ -58,7 +58,7 @@ struct Own : Session {
     FindWindow* find(const QString& text) {
         trigger("mnuFileFind");
         FindWindow* window = main().findWindow();
-        window->findChild<QLineEdit*>("txtFind")->setText(text);
+        child<QLineEdit>(window, "txtFind")->setText(text);
         if (!search(window))
             qWarning("the search did not end");
         return window;
@@ -169,7 +169,7 @@ private Q_SLOTS:
     void editSavesWhatThePaneHolds() {
         Own s;
         CodeView* pane = s.main().codeView();
-        auto* caption = s.main().findChild<QLabel*>("lblTitle1");
+        auto* caption = child<QLabel>(&s.main(), "lblTitle1");
         const QString readCaption = caption->text();
         clickNode(s.main(), s.node("Beta"));
         s.trigger("mnuFileEditCode");
@@ -247,7 +247,7 @@ private Q_SLOTS:
             s.main().treeView()->setFocus();
             s.key(Qt::Key_Down);
         } else if (way == "Find") {
-            auto* list = find->findChild<QAbstractItemView*>("lstFound");
+            auto* list = child<QAbstractItemView>(find, "lstFound");
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                               list->visualRect(list->model()->index(0, 0)).center());
         } else if (way == "Refresh") {
