@@ -10,168 +10,66 @@ class TestChatCommands : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void linesAreCommentsThenEveryCodeLine_data() {
-        QTest::addColumn<QString>("target");
-        QTest::addColumn<QString>("comments");
-        QTest::addColumn<QString>("code");
-        QTest::addColumn<QStringList>("lines");
-        QTest::newRow("the nick example")
-            << "alice"
-            << "my timer"
-            << "Sub A()\r\nEnd Sub"
-            << QStringList{"/quote PRIVMSG alice :my timer", "/quote PRIVMSG alice :Sub A()",
-                           "/quote PRIVMSG alice :End Sub"};
-        QTest::newRow("the channel example")
-            << "#vb"
-            << "my timer"
-            << "Sub A()\r\nEnd Sub"
-            << QStringList{"/quote PRIVMSG #vb :my timer", "/quote PRIVMSG #vb :Sub A()",
-                           "/quote PRIVMSG #vb :End Sub"};
-        QTest::newRow("empty comments") << "bob"
-                                        << ""
-                                        << "x" << QStringList{"/quote PRIVMSG bob :", "/quote PRIVMSG bob :x"};
-        QTest::newRow("empty code sends the comments alone") << "bob"
-                                                             << "hi"
-                                                             << "" << QStringList{"/quote PRIVMSG bob :hi"};
-        QTest::newRow("one-letter lines")
-            << "bob"
-            << ""
-            << "a\r\nb" << QStringList{"/quote PRIVMSG bob :", "/quote PRIVMSG bob :a", "/quote PRIVMSG bob :b"};
-        QTest::newRow("starts with a line break")
-            << "bob"
-            << "c"
-            << "\r\nx" << QStringList{"/quote PRIVMSG bob :c", "/quote PRIVMSG bob :", "/quote PRIVMSG bob :x"};
-        QTest::newRow("ends with a line break")
-            << "bob"
-            << "c"
-            << "x\r\n"
-            << QStringList{"/quote PRIVMSG bob :c", "/quote PRIVMSG bob :x", "/quote PRIVMSG bob :"};
-        QTest::newRow("two breaks in a row") << "bob"
-                                             << "c"
-                                             << "x\r\n\r\ny"
-                                             << QStringList{"/quote PRIVMSG bob :c", "/quote PRIVMSG bob :x",
-                                                            "/quote PRIVMSG bob :", "/quote PRIVMSG bob :y"};
-        QTest::newRow("lone CR and LF stay in their line")
-            << "bob"
-            << "c"
-            << "a\rb\nc\r\nd"
-            << QStringList{"/quote PRIVMSG bob :c", "/quote PRIVMSG bob :a\rb\nc", "/quote PRIVMSG bob :d"};
-        QTest::newRow("indentation kept")
-            << "bob"
-            << ""
-            << "If a Then\r\n    b\r\n\tc\r\nEnd If"
-            << QStringList{"/quote PRIVMSG bob :", "/quote PRIVMSG bob :If a Then", "/quote PRIVMSG bob :    b",
-                           "/quote PRIVMSG bob :\tc", "/quote PRIVMSG bob :End If"};
-        QTest::newRow("nothing trimmed") << " b "
-                                         << " c "
-                                         << "  x  "
-                                         << QStringList{"/quote PRIVMSG  b  : c ", "/quote PRIVMSG  b  :  x  "};
-        QTest::newRow("only a line break")
-            << "bob"
-            << "c"
-            << "\r\n"
-            << QStringList{"/quote PRIVMSG bob :c", "/quote PRIVMSG bob :", "/quote PRIVMSG bob :"};
-    }
-
+    // The comments line first, then one line for every CR LF-ended line of the code, as it is.
     void linesAreCommentsThenEveryCodeLine() {
-        QFETCH(QString, target);
-        QFETCH(QString, comments);
-        QFETCH(QString, code);
-        QFETCH(QStringList, lines);
-        QCOMPARE(chatCommandLines(target, comments, code), lines);
+        auto lines = [](const QString& target, const QStringList& texts) {
+            QStringList lines;
+            for (const QString& text : texts)
+                lines << "/quote PRIVMSG " + target + " :" + text;
+            return lines;
+        };
+        QCOMPARE(chatCommandLines("alice", "my timer", "Sub A()\r\nEnd Sub"),
+                 lines("alice", {"my timer", "Sub A()", "End Sub"}));
+        QCOMPARE(chatCommandLines("bob", "", "x"), lines("bob", {"", "x"}));
+        QCOMPARE(chatCommandLines("bob", "hi", ""), lines("bob", {"hi"}));
+        QCOMPARE(chatCommandLines("bob", "c", "\r\nx\r\n\r\ny\r\n"), lines("bob", {"c", "", "x", "", "y", ""}));
+        QCOMPARE(chatCommandLines("bob", "c", "\r\n"), lines("bob", {"c", "", ""}));
+        QCOMPARE(chatCommandLines("bob", "c", "a\rb\nc\r\nd"), lines("bob", {"c", "a\rb\nc", "d"}));
+        QCOMPARE(chatCommandLines(" b ", " c ", "If a Then\r\n    b\r\n\tc  "),
+                 lines(" b ", {" c ", "If a Then", "    b", "\tc  "}));
     }
 
-    void eachTextIsOneLineOfThePipe_data() {
-        QTest::addColumn<QString>("buffer");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QByteArray>("line");
-        QTest::newRow("on a server's buffer")
-            << weechat::serverBuffer("libera") << "/quote x" << QByteArray("irc.server.libera */quote x\n");
-        QTest::newRow("on the current buffer") << ""
-                                               << "/quote x" << QByteArray("*/quote x\n");
-        QTest::newRow("line breaks cannot start a command")
-            << "irc.server.a"
-            << "/quote PRIVMSG bob :a\r\n*/quit\rb" << QByteArray("irc.server.a */quote PRIVMSG bob :a  */quit b\n");
-        QTest::newRow("nor can NUL") << "irc.server.a"
-                                     << QString("x") + QChar(0) + "/exec rm" << QByteArray("irc.server.a *x /exec rm\n");
-        QTest::newRow("UTF-8") << "irc.server.a"
-                               << "\u00e9t\u00e9" << QByteArray("irc.server.a *\xc3\xa9t\xc3\xa9\n");
-    }
-
+    // CR, LF and NUL would each end the line and run what follows as a command of its own.
     void eachTextIsOneLineOfThePipe() {
-        QFETCH(QString, buffer);
-        QFETCH(QString, text);
-        QFETCH(QByteArray, line);
-        QCOMPARE(weechat::pipeLine(buffer, text), line);
-    }
-
-    void serviceNamesNameAPipeAServerOrBoth_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("server");
-        QTest::addColumn<QString>("pipe");
-        const QString home = QDir::homePath();
-        QTest::newRow("nothing") << ""
-                                 << ""
-                                 << "";
-        QTest::newRow("a pipe") << "/run/user/1000/weechat/weechat_fifo_42"
-                                << ""
-                                << "/run/user/1000/weechat/weechat_fifo_42";
-        QTest::newRow("a pipe in the home folder") << "~/.weechat/weechat_fifo_42"
-                                                   << "" << home + "/.weechat/weechat_fifo_42";
-        QTest::newRow("a server") << " libera "
-                                  << "libera"
-                                  << "";
-        QTest::newRow("both") << "libera /tmp/my pipes/weechat_fifo_42"
-                              << "libera"
-                              << "/tmp/my pipes/weechat_fifo_42";
-        QTest::newRow("both, a tab between") << "libera\t/tmp/fifo"
-                                             << "libera"
-                                             << "/tmp/fifo";
-        QTest::newRow("a pipe with a space") << "/tmp/my pipes/fifo"
-                                             << ""
-                                             << "/tmp/my pipes/fifo";
+        QCOMPARE(weechat::pipeLine(weechat::serverBuffer("libera"), "/quote \u00e9t\u00e9"),
+                 "irc.server.libera */quote \xc3\xa9t\xc3\xa9\n");
+        QCOMPARE(weechat::pipeLine("", "/quote x"), "*/quote x\n");
+        QCOMPARE(weechat::pipeLine("irc.server.a", QString("a\r\n*/quit\rb") + QChar(0) + "/exec rm"),
+                 "irc.server.a *a  */quit b /exec rm\n");
     }
 
     void serviceNamesNameAPipeAServerOrBoth() {
-        QFETCH(QString, text);
-        QFETCH(QString, server);
-        QFETCH(QString, pipe);
-        const weechat::Service service = weechat::parseService(text);
-        QCOMPARE(service.server, server);
-        QCOMPARE(service.pipe, pipe);
+        auto parsed = [](const QString& text) {
+            const weechat::Service service = weechat::parseService(text);
+            return QStringList{service.server, service.pipe};
+        };
+        const QString fifo = "/run/user/1000/weechat/weechat_fifo_42";
+        QCOMPARE(parsed(""), QStringList({"", ""}));
+        QCOMPARE(parsed(fifo), QStringList({"", fifo}));
+        QCOMPARE(parsed("~/.weechat/fifo"), QStringList({"", QDir::homePath() + "/.weechat/fifo"}));
+        QCOMPARE(parsed("/tmp/my pipes/fifo"), QStringList({"", "/tmp/my pipes/fifo"}));
+        QCOMPARE(parsed(" libera "), QStringList({"libera", ""}));
+        QCOMPARE(parsed("libera /tmp/my pipes/fifo"), QStringList({"libera", "/tmp/my pipes/fifo"}));
+        QCOMPARE(parsed("libera\t/tmp/fifo"), QStringList({"libera", "/tmp/fifo"}));
     }
 
-    void theServerComesFromWeeChatsConfiguration_data() {
-        QTest::addColumn<QByteArray>("ircConf");
-        QTest::addColumn<QString>("server");
-        QTest::addColumn<QStringList>("candidates");
-        const QByteArray head("[look]\nbuffer_switch_autojoin = on\n[server_default]\nautoconnect = off\n");
-        QTest::newRow("no file") << QByteArray() << "" << QStringList{};
-        QTest::newRow("no server") << head + "[server]\n"
-                                   << "" << QStringList{};
-        QTest::newRow("one server") << head + "[server]\ntest.addresses = \"127.0.0.1/6667\"\ntest.proxy\n"
-                                              "test.autoconnect\n"
-                                    << "test" << QStringList{"test"};
-        QTest::newRow("a name with dots") << head + "[server]\nirc.example.org.addresses = \"x\"\n"
-                                          << "irc.example.org" << QStringList{"irc.example.org"};
-        QTest::newRow("two, one connecting at start")
-            << head + "[server]\nlibera.addresses = \"a\"\nlibera.autoconnect = on\noftc.addresses = \"b\"\n"
-                      "oftc.autoconnect\n"
-            << "libera" << QStringList{"libera", "oftc"};
-        QTest::newRow("two, both connecting by default")
-            << QByteArray("[server_default]\nautoconnect = on\n[server]\nlibera.autoconnect\noftc.autoconnect\n") << ""
-            << QStringList{"libera", "oftc"};
-        QTest::newRow("two, neither connecting") << head + "[server]\nlibera.autoconnect = off\noftc.autoconnect\n"
-                                                 << "" << QStringList{"libera", "oftc"};
-    }
-
+    // The only server, else the only one that connects at start; none when that does not settle it.
     void theServerComesFromWeeChatsConfiguration() {
-        QFETCH(QByteArray, ircConf);
-        QFETCH(QString, server);
-        QFETCH(QStringList, candidates);
-        const weechat::ServerChoice choice = weechat::chooseServer(ircConf);
-        QCOMPARE(choice.server, server);
-        QCOMPARE(choice.candidates, candidates);
+        auto chosen = [](const QByteArray& servers, const QByteArray& connectsByDefault = "off") {
+            const weechat::ServerChoice choice = weechat::chooseServer(
+                "[look]\nx = on\n[server_default]\nautoconnect = " + connectsByDefault + "\n[server]\n" + servers);
+            return choice.server + " of " + choice.candidates.join(',');
+        };
+        QCOMPARE(weechat::chooseServer({}).server, QString());
+        QCOMPARE(chosen(""), " of ");
+        QCOMPARE(chosen("test.addresses = \"127.0.0.1/6667\"\ntest.proxy\ntest.autoconnect\n"), "test of test");
+        QCOMPARE(chosen("irc.example.org.addresses = \"x\"\n"), "irc.example.org of irc.example.org");
+        QCOMPARE(
+            chosen("libera.addresses = \"a\"\nlibera.autoconnect = on\noftc.addresses = \"b\"\noftc.autoconnect\n"),
+            "libera of libera,oftc");
+        QCOMPARE(chosen("libera.autoconnect = off\noftc.autoconnect\n"), " of libera,oftc");
+        QCOMPARE(chosen("libera.autoconnect\noftc.autoconnect\n", "on"), " of libera,oftc");
+        QCOMPARE(chosen("libera.autoconnect\noftc.autoconnect = off\n", "on"), "libera of libera,oftc");
     }
 };
 

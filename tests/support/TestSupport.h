@@ -95,5 +95,7 @@ QByteArray fileDigest(const QString& path);
 // How a lookup came out, in words a test compares: "found", "none" or "failed".
 QString outcomeOf(const SnippetLookup& lookup);
 bool writeFile(const QString& path, const QByteArray& bytes);
+// What the file holds; "<missing>" when it cannot be read.
+QByteArray fileBytes(const QString& path);
 
 } // namespace verdane::test
