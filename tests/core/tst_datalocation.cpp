@@ -4,162 +4,99 @@
 #include "core/SnippetStore.h"
 #include "support/TestSupport.h"
 
-#include <QDir>
+#include <QDirIterator>
 #include <QTest>
 
 using namespace verdane;
 using namespace verdane::test;
-
-Q_DECLARE_METATYPE(verdane::DataLocation::Source)
-
-namespace {
-
-// The four places of a run, as folders of a temporary tree.
-struct Places {
-    QTemporaryDir root;
-    DataPlaces places{
-        {}, root.filePath("prefix/bin"), root.filePath("prefix/share/verdane"), root.filePath("home/data/Verdane")};
-
-    Places() {
-        QDir().mkpath(places.programDir);
-        QDir().mkpath(places.shareDir);
-    }
-};
-
-void makeDatabase(const QString& path, const QString& table) {
-    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-    DatabaseFile(path).table(table, {{"Kept", "' kept"}});
-}
-
-QStringList userNames(const DataLocation& location) {
-    SnippetStore store(location.libraryPath, location.userPath);
-    store.reopenDatabases();
-    QStringList names;
-    if (!store.listSnippetNames(Database::User, kUserCodeTable, [&](QString name) { names << name; }))
-        return {"<unreadable>"};
-    return names;
-}
-
-} // namespace
 
 class TestDataLocation : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
     void filesAreFoundInOrder_data() {
-        QTest::addColumn<bool>("dataDirGiven");
-        QTest::addColumn<QString>("besideProgram"); // which files the program's folder holds
-        QTest::addColumn<QString>("perUser");       // "file", "folder" (without the file) or "missing"
-        QTest::addColumn<DataLocation::Source>("source");
-        QTest::addColumn<bool>("created");
-        using S = DataLocation::Source;
-        auto row = [](const char* name, bool dataDirGiven, const char* besideProgram, const char* perUser, S source,
-                      bool created) {
-            QTest::newRow(name) << dataDirGiven << QString::fromLatin1(besideProgram) << QString::fromLatin1(perUser)
-                                << source << created;
-        };
-        row("--data-dir before a complete program folder", true, "both", "missing", S::DataDir, false);
-        row("--data-dir holding neither file", true, "none", "missing", S::DataDir, false);
-        row("program folder with both files", false, "both", "missing", S::ProgramFolder, false);
-        row("program folder with the library only", false, "library", "file", S::Installed, false);
-        row("program folder with the user file only", false, "user", "missing", S::Installed, true);
-        row("installed, the user file there", false, "none", "file", S::Installed, false);
-        row("installed, the user folder empty", false, "none", "folder", S::Installed, true);
-        row("installed, no user folder yet", false, "none", "missing", S::Installed, true);
+        // What the tree holds besides the installed library: databases, or a file in the way.
+        QTest::addColumn<QStringList>("present");
+        QTest::addColumn<bool>("dataDirGiven"); // --data-dir elsewhere
+        QTest::addColumn<QStringList>("read");  // the library and the user's file
+        QTest::addColumn<int>("made");          // by preparing: 1 the user's file, -1 an error, 0 nothing
+        const QString library = "/" + kLibraryFileName;
+        const QString user = "/" + kUserFileName;
+        const QString bin = "prefix/bin";
+        const QString home = "home/data/Verdane";
+        const QStringList installed{"prefix/share/verdane" + library, home + user};
+        auto row = [](const char* name, const QStringList& present, bool dataDirGiven, const QStringList& read,
+                      int made) { QTest::newRow(name) << present << dataDirGiven << read << made; };
+        const QStringList elsewhere{"elsewhere" + library, "elsewhere" + user};
+        row("--data-dir before a complete program folder", {bin + library, bin + user}, true, elsewhere, 0);
+        row("--data-dir holding neither file", {}, true, elsewhere, 0);
+        row("program folder with both files", {bin + library, bin + user}, false, {bin + library, bin + user}, 0);
+        row("program folder with the library only", {bin + library, home + user}, false, installed, 0);
+        row("program folder with the user file only", {bin + user}, false, installed, 1);
+        row("installed, the user file there", {home + user}, false, installed, 0);
+        row("installed, no user folder yet", {}, false, installed, 1);
+        row("installed, a file where the user's folder goes", {home}, false, installed, -1);
     }
 
+    // A run looks for its files and makes nothing; preparing then makes the user's file, with its folder, only where
+    // the location asks for it.
     void filesAreFoundInOrder() {
+        QFETCH(QStringList, present);
         QFETCH(bool, dataDirGiven);
-        QFETCH(QString, besideProgram);
-        QFETCH(QString, perUser);
-        QFETCH(DataLocation::Source, source);
-        QFETCH(bool, created);
-        Places run;
-        DataPlaces& places = run.places;
-        if (dataDirGiven) {
-            places.dataDir = run.root.filePath("elsewhere");
-            QVERIFY(QDir().mkpath(places.dataDir));
+        QFETCH(QStringList, read);
+        QFETCH(int, made);
+        QTemporaryDir dir;
+        const QDir root(dir.path());
+        for (const QString& path : present + QStringList{"prefix/share/verdane/" + kLibraryFileName, "elsewhere/"}) {
+            QVERIFY(root.mkpath(QFileInfo(path).path()));
+            if (path.endsWith(".mdb"))
+                DatabaseFile(root.filePath(path)).table(path.endsWith(kUserFileName) ? kUserCodeTable : "File", {});
+            else if (!path.endsWith('/'))
+                QVERIFY(writeFile(root.filePath(path), "in the way"));
         }
-        const QDir program(places.programDir);
-        if (besideProgram == "both" || besideProgram == "library")
-            makeDatabase(program.filePath(kLibraryFileName), "File");
-        if (besideProgram == "both" || besideProgram == "user")
-            makeDatabase(program.filePath(kUserFileName), kUserCodeTable);
-        makeDatabase(QDir(places.shareDir).filePath(kLibraryFileName), "File");
-        if (perUser == "file")
-            makeDatabase(QDir(places.userDataDir).filePath(kUserFileName), kUserCodeTable);
-        if (perUser == "folder")
-            QVERIFY(QDir().mkpath(places.userDataDir));
+        auto tree = [&] {
+            QStringList paths;
+            for (QDirIterator it(root.path(), QDir::AllEntries | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+                 it.hasNext();)
+                paths << root.relativeFilePath(it.next());
+            paths.sort();
+            return paths;
+        };
+        const QStringList before = tree();
 
-        const DataLocation location = locateData(places);
-        QCOMPARE(location.source, source);
-        const bool installed = source == DataLocation::Source::Installed;
-        const QString libraryFolder = dataDirGiven ? places.dataDir : installed ? places.shareDir : places.programDir;
-        const QString userFolder = dataDirGiven ? places.dataDir : installed ? places.userDataDir : places.programDir;
-        QCOMPARE(location.libraryPath, QDir(libraryFolder).filePath(kLibraryFileName));
-        QCOMPARE(location.userPath, QDir(userFolder).filePath(kUserFileName));
-        QCOMPARE(location.createUserFile, created);
-        // Looking makes nothing; only preparing does, and only what the location asks for.
-        QCOMPARE(QFileInfo::exists(places.userDataDir), perUser != "missing");
-        const bool userFileBefore = QFileInfo::exists(location.userPath);
-        QCOMPARE(prepareUserFile(location), QString());
-        QCOMPARE(QFileInfo::exists(location.userPath), userFileBefore || created);
-        QCOMPARE(QFileInfo::exists(places.userDataDir), perUser != "missing" || created);
-    }
-
-    void firstRunMakesAnEmptyUserFile_data() {
-        QTest::addColumn<QString>("blocked"); // a file in the way of the user folder, relative to the tree; or none
-        QTest::addColumn<bool>("made");
-        QTest::newRow("user folder and its parent missing") << QString() << true;
-        QTest::newRow("unwritable: a file where the user folder goes") << "home/data/Verdane" << false;
-        QTest::newRow("unwritable: a file where its parent goes") << "home/data" << false;
-    }
-
-    void firstRunMakesAnEmptyUserFile() {
-        QFETCH(QString, blocked);
-        QFETCH(bool, made);
-        Places run;
-        makeDatabase(QDir(run.places.shareDir).filePath(kLibraryFileName), "File");
-        if (!blocked.isEmpty()) {
-            QVERIFY(QDir().mkpath(QFileInfo(run.root.filePath(blocked)).path()));
-            QVERIFY(writeFile(run.root.filePath(blocked), "in the way"));
-        }
-        const DataLocation location = locateData(run.places);
-        QVERIFY(location.createUserFile);
+        const DataLocation location =
+            locateData({dataDirGiven ? root.filePath("elsewhere") : QString(), root.filePath("prefix/bin"),
+                        root.filePath("prefix/share/verdane"), root.filePath("home/data/Verdane")});
+        QCOMPARE(QStringList({root.relativeFilePath(location.libraryPath), root.relativeFilePath(location.userPath)}),
+                 read);
+        QCOMPARE(location.createUserFile, made != 0);
+        QCOMPARE(tree(), before);
 
         const QString problem = prepareUserFile(location);
-        QCOMPARE(problem.isEmpty(), made);
-        QCOMPARE(QFileInfo(location.userPath).isFile(), made);
-        if (!made) {
-            QVERIFY2(problem.contains(run.places.userDataDir), qPrintable(problem));
-            QCOMPARE(QFile(run.root.filePath(blocked)).size(), qint64(10));
-            return;
+        QVERIFY2(problem.isEmpty() == (made >= 0) &&
+                     (made >= 0 || problem.contains(root.filePath("home/data/Verdane"))),
+                 qPrintable(problem));
+        if (made > 0) {
+            // Nothing beside it, and an empty table that takes the user's snippets.
+            QCOMPARE(QDir(root.filePath("home/data/Verdane")).entryList(QDir::Files), QStringList{kUserFileName});
+            SnippetStore store(location.libraryPath, location.userPath);
+            QVERIFY(store.reopenDatabases().user && store.addUserSnippet("Mine", "' mine"));
+        } else {
+            QCOMPARE(tree(), before);
         }
-        // An empty table the store takes the user's snippets into, and nothing left beside the file.
-        QCOMPARE(userNames(location), QStringList());
-        SnippetStore store(location.libraryPath, location.userPath);
-        QVERIFY(store.reopenDatabases().user.ok);
-        QVERIFY(store.addUserSnippet("Mine", "' mine"));
-        QCOMPARE(userNames(location), QStringList{"Mine"});
-        QCOMPARE(QDir(run.places.userDataDir).entryList(QDir::Files), QStringList{kUserFileName});
-        // The next run finds the file and leaves it be.
-        QVERIFY(!locateData(run.places).createUserFile);
     }
 
-    // Another program may make the user file between a run's look and its making one: that file is kept.
+    // Another program may make the user's file between a run's look and its making one: that file is kept.
     void aUserFileMadeMeanwhileIsKept() {
-        Places run;
-        const QString path = QDir(run.places.userDataDir).filePath(kUserFileName);
-        makeDatabase(path, kUserCodeTable);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(kUserFileName);
+        DatabaseFile(path).table(kUserCodeTable, {{"Kept", "' kept"}});
         const QByteArray before = fileDigest(path);
-        bool created = true;
-        const QString error = writeDatabase(
-            path, ExistingFile::Keep,
-            [](const sqlite::Connection& db) { return createSnippetTable(db, kUserCodeTable); }, &created);
-        QCOMPARE(error, QString());
-        QVERIFY(!created);
+        QCOMPARE(writeDatabase(path, ExistingFile::Keep,
+                               [](const sqlite::Connection& db) { return createSnippetTable(db, kUserCodeTable); }),
+                 QString());
         QCOMPARE(fileDigest(path), before);
-        QCOMPARE(QDir(run.places.userDataDir).entryList(QDir::Files), QStringList{kUserFileName});
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{kUserFileName});
     }
 };
 

@@ -1,12 +1,10 @@
 #include "core/Settings.h"
 #include "support/UiSupport.h"
-#include "ui/common/MessageBox.h"
 #include "ui/main/MainWindow.h"
 #include "ui/settings/OptionsWindow.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -14,105 +12,73 @@
 using namespace verdane;
 using namespace verdane::test;
 
-namespace {
-struct Controls {
-    OptionsWindow* window;
-    QLineEdit* service;
-    QLineEdit* folder;
-    QPushButton* ok;
-    QPushButton* cancel;
-};
-
-Controls openOptions(MainWindow& main) {
-    action(main, "mnuViewOptions")->trigger();
-    OptionsWindow* w = main.optionsWindow();
-    return {w, w->findChild<QLineEdit*>("txtmIRCService"), w->findChild<QLineEdit*>("txtDefaultFileExportDir"),
-            w->findChild<QPushButton*>("cmdOK"), w->findChild<QPushButton*>("cmdCancel")};
-}
-} // namespace
-
 class TestOptions : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { m_env = std::make_unique<UiEnvironment>(); }
-    void init() { m_env->reset(); }
-
-    void firstRunShowsTheDefaults() {
+    // What is stored is shown, and written exactly as typed on OK (or Enter) only; every other way out keeps what is
+    // stored, and opening it again while it is open keeps the edits.
+    void aUserChangesTheOptions() {
+        UiEnvironment env;
         Session s;
-        Controls c = openOptions(s.main());
-        QVERIFY(!c.window->isModal());
-        QCOMPARE(c.service->text(), "mIRC");
-        QCOMPARE(c.folder->text(), QDir::homePath());
+        OptionsWindow* window = nullptr;
+        QLineEdit* service = nullptr;
+        QLineEdit* folder = nullptr;
+        auto open = [&] {
+            action(s.main(), "mnuViewOptions")->trigger();
+            window = s.main().optionsWindow();
+            service = window->findChild<QLineEdit*>("txtmIRCService");
+            folder = window->findChild<QLineEdit*>("txtDefaultFileExportDir");
+        };
+        auto click = [&](const char* button) {
+            QTest::mouseClick(window->findChild<QPushButton*>(button), Qt::LeftButton);
+        };
+        auto closed = [&] { return QTest::qWaitFor([&] { return !s.main().optionsWindow(); }); };
 
-        c.window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(c.window));
-        QCOMPARE(QApplication::focusWidget(), c.cancel);
-        for (QWidget* next : std::initializer_list<QWidget*>{c.ok, c.service, c.folder, c.cancel}) {
+        // Unchanged, OK writes both keys: the defaults no longer follow the system's.
+        open();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QCOMPARE(QApplication::focusWidget()->objectName(), "cmdCancel");
+        for (const char* next : {"cmdOK", "txtmIRCService", "txtDefaultFileExportDir", "cmdCancel"}) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QCOMPARE(QApplication::focusWidget(), next);
+            QCOMPARE(QApplication::focusWidget()->objectName(), next);
         }
-    }
-
-    void okWritesBothExactlyAsTyped() {
-        Session s;
-        Controls c = openOptions(s.main());
-        // Unchanged: both keys are written, with the defaults.
-        QTest::mouseClick(c.ok, Qt::LeftButton);
-        QTRY_VERIFY(s.main().optionsWindow() == nullptr);
+        click("cmdOK");
+        QVERIFY(closed());
         QVERIFY(settings::contains(settings::ChatServiceName) && settings::contains(settings::DefFileExportDir));
         QCOMPARE(settings::read(settings::DefFileExportDir), QDir::homePath());
 
-        c = openOptions(s.main());
-        c.service->setText(" /run/weechat_fifo_1 ");
-        c.folder->clear();
-        QTest::keyClick(c.folder, Qt::Key_Return); // Enter is OK
-        QTRY_VERIFY(s.main().optionsWindow() == nullptr);
-        QCOMPARE(settings::read(settings::ChatServiceName), " /run/weechat_fifo_1 ");
-        QCOMPARE(settings::read(settings::DefFileExportDir), QString());
-        // An empty folder stays empty when read again.
-        c = openOptions(s.main());
-        QCOMPARE(c.folder->text(), QString());
-        QCOMPARE(c.service->text(), " /run/weechat_fifo_1 ");
-    }
-
-    void cancelAndCloseWriteNothing() {
-        Session s;
+        settings::write(settings::ChatServiceName, "stored");
         settings::write(settings::DefFileExportDir, "/stored");
-        Controls c = openOptions(s.main());
-        c.folder->setText("/edited");
-        c.service->setText("edited");
-        QTest::mouseClick(c.cancel, Qt::LeftButton);
-        QTRY_VERIFY(s.main().optionsWindow() == nullptr);
-        QCOMPARE(settings::read(settings::DefFileExportDir), "/stored");
-        QVERIFY(!settings::contains(settings::ChatServiceName));
+        const std::function<void()> leave[] = {[&] { click("cmdCancel"); },
+                                               [&] { window->close(); }, // the title bar's close
+                                               [&] { QTest::keyClick(folder, Qt::Key_Escape); }};
+        for (const auto& leaveIt : leave) {
+            open();
+            QCOMPARE(service->text(), "stored");
+            QCOMPARE(folder->text(), "/stored");
+            service->setText("edited");
+            folder->setText("/edited");
+            leaveIt();
+            QVERIFY(closed());
+            QCOMPARE(settings::read(settings::ChatServiceName), "stored");
+            QCOMPARE(settings::read(settings::DefFileExportDir), "/stored");
+        }
 
-        c = openOptions(s.main());
-        QCOMPARE(c.folder->text(), "/stored");
-        c.folder->setText("/edited again");
-        c.window->close(); // the title bar's close
-        QTRY_VERIFY(s.main().optionsWindow() == nullptr);
-        QCOMPARE(settings::read(settings::DefFileExportDir), "/stored");
-
-        c = openOptions(s.main());
-        c.folder->setText("/escaped");
-        QTest::keyClick(c.folder, Qt::Key_Escape);
-        QTRY_VERIFY(s.main().optionsWindow() == nullptr);
-        QCOMPARE(settings::read(settings::DefFileExportDir), "/stored");
-    }
-
-    void reopeningWhileOpenKeepsTheEdits() {
-        Session s;
-        Controls c = openOptions(s.main());
-        c.folder->setText("/not yet saved");
+        open();
+        service->setText(" /run/weechat_fifo_1 ");
+        folder->clear();
         s.main().mnuViewOptions_Click();
-        QCOMPARE(s.main().optionsWindow(), c.window);
-        QCOMPARE(c.folder->text(), "/not yet saved");
-        QVERIFY(!settings::contains(settings::DefFileExportDir));
+        QCOMPARE(s.main().optionsWindow(), window);
+        QCOMPARE(folder->text(), QString());
+        QTest::keyClick(folder, Qt::Key_Return);
+        QVERIFY(closed());
+        QCOMPARE(settings::read(settings::ChatServiceName), " /run/weechat_fifo_1 ");
+        open();
+        QCOMPARE(service->text(), " /run/weechat_fifo_1 ");
+        QCOMPARE(folder->text(), QString());
     }
-
-private:
-    std::unique_ptr<TestEnvironment> m_env;
 };
 
 QTEST_MAIN(TestOptions)
