@@ -6,7 +6,7 @@
 #include "core/CatalogueModel.h"
 #include "core/Settings.h"
 #include "core/SnippetRef.h"
-#include "core/SnippetStore.h"
+#include "core/SqliteStore.h"
 #include "ui/chat/ChatWindow.h"
 #include "ui/find/FindWindow.h"
 #include "ui/main/CodeView.h"
@@ -112,7 +112,7 @@ QString thousandLineSnippet() {
 }
 
 int childTree(const QString& dir, int runs) {
-    SnippetStore store(dir);
+    SqliteStore store(dir);
     MainWindow main(store);
     // The reference walks the same names without building anything, through the same connection.
     Series build, walk;
@@ -252,7 +252,7 @@ int childChat(const QString& dir, int runs) {
     PipeDrain drain(pipe);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, pipes.path());
     settings::write(settings::ChatServiceName, QStringLiteral("bench ") + pipe);
-    SnippetStore store(dir);
+    SqliteStore store(dir);
     MainWindow main(store);
     main.codeView()->setCode(thousandLineSnippet());
     main.mnuFileExportmIRCChat_Click();

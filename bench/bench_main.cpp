@@ -7,7 +7,7 @@
 
 #include "chat/ChatCommands.h"
 #include "core/GroupNames.h"
-#include "core/SnippetStore.h"
+#include "core/SqliteStore.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -72,7 +72,7 @@ QString writeDump(const QString& dir) {
     const QString path = QDir(dir).filePath(QStringLiteral("code.txt"));
     if (QFileInfo::exists(path))
         return path;
-    SnippetStore store(dir);
+    SqliteStore store(dir);
     store.reopenDatabases();
     QFile out(path + QStringLiteral(".part"));
     out.open(QIODevice::WriteOnly);

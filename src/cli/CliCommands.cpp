@@ -3,7 +3,7 @@
 #include "core/DataLocation.h"
 #include "core/GroupNames.h"
 #include "core/SnippetSearch.h"
-#include "core/SnippetStore.h"
+#include "core/SqliteStore.h"
 #include "core/Version.h"
 #include "exchange/ExchangeRules.h"
 #include "exchange/ExportFormat.h"
@@ -362,7 +362,7 @@ private:
         return failures.isEmpty();
     }
 
-    SnippetStore m_store;
+    SqliteStore m_store;
     SnippetStore::ReopenResult m_opened;
     const Output& m_output;
 };

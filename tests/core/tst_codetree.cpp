@@ -1,7 +1,7 @@
 #include "core/CatalogueModel.h"
 #include "core/CodeTree.h"
 #include "core/GroupNames.h"
-#include "core/SnippetStore.h"
+#include "core/SqliteStore.h"
 #include "support/TestSupport.h"
 
 #include <QAbstractItemModelTester>
@@ -49,7 +49,7 @@ private Q_SLOTS:
                         {{QStringLiteral("F2"), QStringLiteral("f")}, {QStringLiteral("F1"), QStringLiteral("f")}}},
                        {QStringLiteral("Math"), {{QVariant(), QStringLiteral("no name")}}}},
                       {{QStringLiteral("F1"), QStringLiteral("mine")}, {QStringLiteral("U"), QStringLiteral("u")}});
-        SnippetStore store(folder.path());
+        SqliteStore store(folder.path());
         CatalogueModel tree;
         QAbstractItemModelTester tester(&tree, QAbstractItemModelTester::FailureReportingMode::QtTest);
         loadCodeTree(tree, store);
@@ -72,7 +72,7 @@ private Q_SLOTS:
     void refreshRebuildsTheSameShapeAndSeesReplacedFiles() {
         LibraryFolder folder;
         folder.create({{QStringLiteral("Math"), {{QStringLiteral("M"), QStringLiteral("m")}}}});
-        SnippetStore store(folder.path());
+        SqliteStore store(folder.path());
         CatalogueModel tree;
         loadCodeTree(tree, store);
         loadCodeTree(tree, store);
@@ -136,7 +136,7 @@ private Q_SLOTS:
         const QByteArray libraryBefore = fileDigest(folder.libraryPath());
         const QByteArray userBefore = fileDigest(folder.userPath());
 
-        SnippetStore store(folder.path());
+        SqliteStore store(folder.path());
         CatalogueModel tree;
         QAbstractItemModelTester tester(&tree, QAbstractItemModelTester::FailureReportingMode::QtTest);
         loadCodeTree(tree, store);
@@ -161,7 +161,7 @@ private Q_SLOTS:
                        {QStringLiteral("User Code"), QStringLiteral("u2")},
                        {QStringLiteral("File"), QStringLiteral("u3")},
                        {QStringLiteral("Dup"), QStringLiteral("u4")}});
-        SnippetStore store(folder.path());
+        SqliteStore store(folder.path());
         CatalogueModel tree;
         loadCodeTree(tree, store);
         QStringList codes;

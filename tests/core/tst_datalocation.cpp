@@ -1,7 +1,7 @@
 #include "core/DataLocation.h"
 #include "core/GroupNames.h"
 #include "core/NewDatabase.h"
-#include "core/SnippetStore.h"
+#include "core/SqliteStore.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -34,7 +34,7 @@ void makeDatabase(const QString& path, const QString& table) {
 }
 
 QStringList userNames(const DataLocation& location) {
-    SnippetStore store(location.libraryPath, location.userPath);
+    SqliteStore store(location.libraryPath, location.userPath);
     store.reopenDatabases();
     QStringList names;
     if (!store.listSnippetNames(Database::User, kUserCodeTable, [&](QString name) { names << name; }))
@@ -139,7 +139,7 @@ private Q_SLOTS:
         }
         // An empty table the store takes the user's snippets into, and nothing left beside the file.
         QCOMPARE(userNames(location), QStringList());
-        SnippetStore store(location.libraryPath, location.userPath);
+        SqliteStore store(location.libraryPath, location.userPath);
         QVERIFY(store.reopenDatabases().user.ok);
         QVERIFY(store.addUserSnippet(QStringLiteral("Mine"), QStringLiteral("' mine")));
         QCOMPARE(userNames(location), QStringList{QStringLiteral("Mine")});

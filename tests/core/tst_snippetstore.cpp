@@ -1,5 +1,5 @@
 #include "core/GroupNames.h"
-#include "core/SnippetStore.h"
+#include "core/SqliteStore.h"
 #include "support/TestSupport.h"
 
 #include <QFile>
@@ -41,7 +41,7 @@ private Q_SLOTS:
 
     void missingFilesFailWithoutCreatingAnything() {
         LibraryFolder folder;
-        SnippetStore store(folder.path());
+        SqliteStore store(folder.path());
         const auto opened = store.reopenDatabases();
         QVERIFY(!opened.library.isOk());
         QVERIFY(!opened.user.isOk());
@@ -63,7 +63,7 @@ private Q_SLOTS:
                          {QVariant(), QStringLiteral("nameless")},
                          {QStringLiteral("Alpha"), QStringLiteral("a")},
                          {QStringLiteral("Zeta"), QStringLiteral("second zeta")}}}});
-        SnippetStore store(folder.path());
+        SqliteStore store(folder.path());
         QVERIFY(store.reopenDatabases().library.isOk());
         QCOMPARE(names(store, Database::Library, kMath),
                  QStringList({QStringLiteral("Zeta"), QString(), QStringLiteral("Alpha"), QStringLiteral("Zeta")}));
@@ -91,7 +91,7 @@ private Q_SLOTS:
                          {QStringLiteral("NullCode"), QVariant()},
                          {QStringLiteral(""), QStringLiteral("empty name")},
                          {QVariant(), QStringLiteral("null name")}}}});
-        SnippetStore store(folder.path());
+        SqliteStore store(folder.path());
         store.reopenDatabases();
         if (listedFirst)
             names(store, Database::Library, kMath);
@@ -113,7 +113,7 @@ private Q_SLOTS:
         LibraryFolder folder;
         folder.create(
             {}, {{QStringLiteral("Dup"), QStringLiteral("first")}, {QStringLiteral("Dup"), QStringLiteral("second")}});
-        SnippetStore store(folder.path());
+        SqliteStore store(folder.path());
         store.reopenDatabases();
         names(store, Database::User, kUserCodeTable);
         QVERIFY(DatabaseFile::exec(folder.userPath(), QStringLiteral("DELETE FROM UserCode WHERE Code = 'first'")));
@@ -130,7 +130,7 @@ private Q_SLOTS:
                         {{QStringLiteral("A"), QStringLiteral("1")},
                          {QStringLiteral("B"), QVariant()},
                          {QStringLiteral("C"), QStringLiteral("3")}}}});
-        SnippetStore store(folder.path());
+        SqliteStore store(folder.path());
         store.reopenDatabases();
         QStringList seen;
         QVERIFY(store.scanSnippets(Database::Library, kMath, [&](const QString& name, const QString& code) {
@@ -167,7 +167,7 @@ private Q_SLOTS:
             {QStringLiteral("Old"), columns.size() > 1 ? QVariant(QStringLiteral("old")) : QVariant()}};
         DatabaseFile(folder.userPath()).table(kUserCodeTable, columns.size() > 1 ? old : QList<Record>{}, columns);
         const QByteArray before = fileDigest(folder.userPath());
-        SnippetStore store(folder.path());
+        SqliteStore store(folder.path());
         store.reopenDatabases();
         const QString code = QStringLiteral("Sub Main()\r\n  MsgBox \"h\u00e9\"\r\nEnd Sub");
         const Status status = store.addUserSnippet(QStringLiteral("  Spaced  "), code);
@@ -186,7 +186,7 @@ private Q_SLOTS:
     void addedSnippetIsFoundAfterTheTableWasListed() {
         LibraryFolder folder;
         folder.create({}, {{QStringLiteral("Old"), QStringLiteral("old")}});
-        SnippetStore store(folder.path());
+        SqliteStore store(folder.path());
         store.reopenDatabases();
         names(store, Database::User, kUserCodeTable);
         QVERIFY(store.addUserSnippet(QStringLiteral("New"), QStringLiteral("new")));
@@ -199,7 +199,7 @@ private Q_SLOTS:
         folder.create();
         QFile::remove(folder.userPath());
         DatabaseFile(folder.userPath()).table(QStringLiteral("Other"), {});
-        SnippetStore store(folder.path());
+        SqliteStore store(folder.path());
         store.reopenDatabases();
         const Status status = store.addUserSnippet(QStringLiteral("n"), QStringLiteral("c"));
         QVERIFY(!status.isOk());
@@ -213,7 +213,7 @@ private Q_SLOTS:
         for (int i = 0; i < 8192; ++i)
             garbage.append(char((i * 7919 + 13) % 251));
         QVERIFY(writeFile(folder.libraryPath(), garbage));
-        SnippetStore store(folder.path());
+        SqliteStore store(folder.path());
         const auto opened = store.reopenDatabases();
         QVERIFY(!opened.library.isOk());
         QVERIFY(opened.user.isOk());
@@ -229,7 +229,7 @@ private Q_SLOTS:
     void reopenPicksUpAFileReplacedOnDisk() {
         LibraryFolder folder;
         folder.create({}, {{QStringLiteral("Before"), QStringLiteral("b")}});
-        SnippetStore store(folder.path());
+        SqliteStore store(folder.path());
         store.reopenDatabases();
         QCOMPARE(names(store, Database::User, kUserCodeTable), QStringList{QStringLiteral("Before")});
         const QString replacement = folder.path() + QStringLiteral("/replacement.mdb");
@@ -246,7 +246,7 @@ private Q_SLOTS:
     void waitsForAnotherProgramsLock() {
         LibraryFolder folder;
         folder.create({}, {{QStringLiteral("Held"), QStringLiteral("h")}});
-        SnippetStore store(folder.path(), 5000);
+        SqliteStore store(folder.path(), 5000);
         store.reopenDatabases();
         {
             LockHolder lock(folder.userPath(), 600);
@@ -259,7 +259,7 @@ private Q_SLOTS:
     void failsWhenTheLockOutlastsTheWait() {
         LibraryFolder folder;
         folder.create({}, {{QStringLiteral("Held"), QStringLiteral("h")}});
-        SnippetStore store(folder.path(), 100);
+        SqliteStore store(folder.path(), 100);
         store.reopenDatabases();
         LockHolder lock(folder.userPath(), 1500);
         Status status;
@@ -315,9 +315,9 @@ private Q_SLOTS:
         LibraryFolder folder;
         folder.create(
             {}, {{QStringLiteral("Mine"), QStringLiteral("mine")}, {QStringLiteral("Keep"), QStringLiteral("keep")}});
-        SnippetStore store(folder.path());
+        SqliteStore store(folder.path());
         store.reopenDatabases();
-        const SnippetStore::Fingerprint before = store.fingerprint();
+        const SqliteStore::Fingerprint before = store.fingerprint();
         if (!meanwhile.isEmpty())
             QVERIFY(DatabaseFile::exec(folder.userPath(), meanwhile));
         const Status status = ::change(store, change, newName);
@@ -337,7 +337,7 @@ private Q_SLOTS:
         folder.create(
             {}, {{QStringLiteral("Mine"), QStringLiteral("mine")}, {QStringLiteral("Keep"), QStringLiteral("keep")}});
         for (const int timeoutMs : {100, 5000}) {
-            SnippetStore store(folder.path(), timeoutMs);
+            SqliteStore store(folder.path(), timeoutMs);
             store.reopenDatabases();
             LockHolder lock(folder.userPath(), 300);
             const Status status = ::change(store, QStringLiteral("delete"));
@@ -356,7 +356,7 @@ private Q_SLOTS:
                            {QStringLiteral("Dup"), QStringLiteral("d2")},
                            {QStringLiteral("C"), QStringLiteral("c")}});
         const QStringList asCreated = folder.userSnippets();
-        SnippetStore store(folder.path());
+        SqliteStore store(folder.path());
         store.reopenDatabases();
         SnippetStore::PriorSnippet prior;
 
@@ -394,7 +394,7 @@ private Q_SLOTS:
         LibraryFolder folder;
         folder.create({{kMath, {{QStringLiteral("A"), QStringLiteral("1")}}}});
         const QByteArray before = fileDigest(folder.libraryPath());
-        SnippetStore store(folder.path());
+        SqliteStore store(folder.path());
         for (int round = 0; round < 2; ++round) {
             store.reopenDatabases();
             for (const QString& group : groupNames())

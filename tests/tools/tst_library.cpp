@@ -1,6 +1,6 @@
 #include "core/GroupNames.h"
 #include "core/NewDatabase.h"
-#include "core/SnippetStore.h"
+#include "core/SqliteStore.h"
 #include "support/TestSupport.h"
 
 #include <QDateTime>
@@ -57,7 +57,7 @@ private Q_SLOTS:
         QCOMPARE(QDir(QFileInfo(first).path()).entryList(QDir::Files), QStringList{kLibraryFileName});
 
         QVERIFY(makeUserDatabase(QFileInfo(first).path() + QLatin1Char('/') + kUserFileName).isEmpty());
-        SnippetStore store(QFileInfo(first).path());
+        SqliteStore store(QFileInfo(first).path());
         store.reopenDatabases();
         QCOMPARE(namesOf(store, Database::Library, QStringLiteral("Math")),
                  QStringList({QStringLiteral("Alpha"), QStringLiteral("beta"), QStringLiteral("Gamma")}));
@@ -114,7 +114,7 @@ private Q_SLOTS:
         const QString buildDir = qEnvironmentVariable("VERDANE_BUILD_DIR");
         QVERIFY(QFileInfo::exists(buildDir + QLatin1Char('/') + kLibraryFileName));
         QVERIFY(QFileInfo::exists(buildDir + QLatin1Char('/') + kUserFileName));
-        SnippetStore store(buildDir);
+        SqliteStore store(buildDir);
         const auto opened = store.reopenDatabases();
         QVERIFY2(opened.library.isOk(), qPrintable(opened.library.message()));
         QVERIFY2(opened.user.isOk(), qPrintable(opened.user.message()));

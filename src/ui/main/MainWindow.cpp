@@ -549,7 +549,7 @@ void MainWindow::mnuViewOptions_Click() {
 }
 
 void MainWindow::mnuHelpAbout_Click() {
-    AboutBox about(this, m_store.filePath(Database::Library), m_store.filePath(Database::User));
+    AboutBox about(this, m_store.location(Database::Library), m_store.location(Database::User));
     registerLoadedWindow(&about);
     about.exec();
 }
