@@ -14,6 +14,7 @@
 
 namespace verdane {
 
+class ChangeWatch;
 class SegmentSource;
 
 // A record's code, or nothing (with an ok status) when no such record is there. The store never reports anything
@@ -25,7 +26,7 @@ struct SnippetLookup {
 
 // Where the snippets of a run are kept, and the record operations on them: the library's seven groups and the
 // user's table. Everything the window, the terminal and the search do to snippets goes through it; the two SQLite
-// files are one kind of store (SqliteStore). Records come in record order
+// files are one kind of store (SqliteStore), a team's server another (PostgresStore). Records come in record order
 // and names match exactly. Only the user's table is ever written: a record added, renamed, given new code, removed
 // or put back.
 class SnippetStore {
@@ -122,6 +123,10 @@ public:
 
     // What the search reads, one source per part that changes on its own (see SearchSegment), in search order.
     virtual std::vector<std::unique_ptr<SegmentSource>> searchSources() const = 0;
+
+    // Tells when other programs change the records, where the store can hear of it; null where it cannot. Made on
+    // the first call, on the calling thread, whose event loop then runs it; the store keeps it.
+    virtual ChangeWatch* watchChanges() { return nullptr; }
 };
 
 } // namespace verdane

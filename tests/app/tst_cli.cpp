@@ -370,11 +370,13 @@ private Q_SLOTS:
         Run run = cli({QStringLiteral("--help")});
         QCOMPARE(run.exitCode, 0);
         QVERIFY(run.out.contains("Exit codes:"));
-        for (const char* command : {"list", "show", "find", "export", "import", "rename", "edit", "delete"})
+        for (const char* command :
+             {"list", "show", "find", "export", "import", "rename", "edit", "delete", "init-server"})
             QVERIFY(run.out.contains(QByteArray("  ") + command + ' '));
         run = cli({QStringLiteral("export"), QStringLiteral("--help")});
         QCOMPARE(run.exitCode, 0);
-        QVERIFY(run.out.startsWith("Usage: verdane-cli [--data-dir DIR] export ") && run.out.contains("--lossy"));
+        QVERIFY(run.out.startsWith("Usage: verdane-cli [--data-dir DIR | --library URL] export ") &&
+                run.out.contains("--lossy"));
         run = cli({QStringLiteral("--version")});
         QCOMPARE(run.out, QByteArray("verdane-cli 1.0.0\n"));
     }

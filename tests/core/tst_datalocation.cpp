@@ -20,7 +20,8 @@ struct Places {
     DataPlaces places{{},
                       root.filePath(QStringLiteral("prefix/bin")),
                       root.filePath(QStringLiteral("prefix/share/verdane")),
-                      root.filePath(QStringLiteral("home/data/Verdane"))};
+                      root.filePath(QStringLiteral("home/data/Verdane")),
+                      {}};
 
     Places() {
         QDir().mkpath(places.programDir);
