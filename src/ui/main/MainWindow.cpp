@@ -1,6 +1,7 @@
 #include "ui/main/MainWindow.h"
 
 #include "core/CatalogueModel.h"
+#include "core/ChangeWatch.h"
 #include "core/CodeTree.h"
 #include "core/GroupNames.h"
 #include "core/Settings.h"
@@ -32,6 +33,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSessionManager>
 #include <QTimer>
 #include <QTreeView>
@@ -129,6 +131,13 @@ MainWindow::MainWindow(SnippetStore& store, QWidget* parent)
     m_tree->addActions({m_actions.fileRename, m_actions.fileEditCode, m_actions.fileDelete});
     connectCommands();
     updateCommands();
+    // Others' changes to a server's records appear by themselves; what keeps the window from the server is shown
+    // until it is over.
+    if (ChangeWatch* watch = m_store.watchChanges()) {
+        connect(watch, &ChangeWatch::changed, this, &MainWindow::rebuildKeepingOpen);
+        connect(watch, &ChangeWatch::connectionChanged, this,
+                [this, watch] { m_statusBar->showProblem(watch->problem()); });
+    }
     setTabOrder(m_tree, m_code);
     m_tree->setFocus();
 }
@@ -701,17 +710,31 @@ void MainWindow::mnuFileDelete_Click() {
     selectAndShow(current);
 }
 
-// Rebuilds the catalogue as LoadCodeTree does, with the roots and groups that were open open again (they keep
-// their node numbers in every build), for a change the user made rather than asked to see afresh.
+// Rebuilds the catalogue as LoadCodeTree does, for a change the user made or another program's, rather than one the
+// user asked to see afresh: the user stays where they were. The roots and groups that were open are open again
+// (they keep their node numbers in every build), the current node is that of the same record (or its group, when
+// the record went), the view stays scrolled where it was, and the pane keeps what it shows, also an edit.
 void MainWindow::rebuildKeepingOpen() {
     QList<int> open;
     for (int node = 1; node <= m_catalogue->nodeCount() && m_catalogue->tableOf(node) < 0; ++node) {
         if (m_tree->isExpanded(m_catalogue->indexOfNode(node)))
             open << node;
     }
+    const int current = selectedNode();
+    const SnippetLocation record = locateSnippet(*m_catalogue, current);
+    const int group = record.isSnippet ? m_catalogue->parentNode(current) : current;
+    const int scrolled = m_tree->verticalScrollBar()->value();
     loadCodeTree(*m_catalogue, m_store);
     for (const int node : std::as_const(open))
         m_tree->expand(m_catalogue->indexOfNode(node));
+    const int again =
+        record.isSnippet
+            ? m_catalogue->nodeOfRecord(snippetTableNumber(record.ref.database, record.ref.table), record.ref.record)
+            : 0;
+    // Made current without being picked: the pane is not read again.
+    if (const QModelIndex index = m_catalogue->indexOfNode(again ? again : group); index.isValid())
+        m_tree->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    m_tree->verticalScrollBar()->setValue(scrolled);
 }
 
 void MainWindow::mnuFileUndo_Click() {
