@@ -45,6 +45,13 @@ private Q_SLOTS:
         QTest::newRow("folder is a file") << QStringList{QStringLiteral("--data-dir"), file} << file;
         QTest::newRow("no value") << QStringList{QStringLiteral("--data-dir")} << QStringLiteral("data-dir");
         QTest::newRow("stray argument") << QStringList{QStringLiteral("library.mdb")} << QStringLiteral("library.mdb");
+        QTest::newRow("a password in the server's address")
+            << QStringList{QStringLiteral("--library"), QStringLiteral("postgresql://team:Secret-5@db/vb")}
+            << QStringLiteral("password");
+        QTest::newRow("a server and a folder")
+            << QStringList{QStringLiteral("--library"), QStringLiteral("postgresql://team@db/vb"),
+                           QStringLiteral("--data-dir"), QStringLiteral("/tmp")}
+            << QStringLiteral("--data-dir");
     }
 
     void badCommandLinesFailWithOneLine() {
@@ -56,6 +63,7 @@ private Q_SLOTS:
         QCOMPARE(run.err.count(QLatin1Char('\n')), 1);
         QVERIFY2(run.err.startsWith(QStringLiteral("verdane: ")), qPrintable(run.err));
         QVERIFY2(run.err.contains(mentions), qPrintable(run.err));
+        QVERIFY(!run.err.contains(QStringLiteral("Secret")));
     }
 };
 
