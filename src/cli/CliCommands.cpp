@@ -119,10 +119,12 @@ QString ordinal(int n) {
 // A command's run over both databases, opened as the program opens them. Each command reads only what it needs.
 class Session {
 public:
-    Session(const DataLocation& data, const Output& output)
+    // find reads through the search alone, which opens what it reads itself: a server's login is not made twice.
+    Session(const DataLocation& data, const Output& output, bool open)
         : m_store(openStore(data))
         , m_output(output) {
-        m_opened = m_store->reopenDatabases();
+        if (open)
+            m_opened = m_store->reopenDatabases();
     }
 
     int list() {
@@ -518,7 +520,7 @@ int run(const QStringList& arguments, const Output& output) {
     // A command goes on without the user's file as without any other: it says what it could not read.
     if (const QString problem = prepareUserFile(data); !problem.isEmpty())
         output.error(problem);
-    Session session(data, output);
+    Session session(data, output, name != QLatin1String("find"));
     if (name == QLatin1String("list"))
         return session.list();
     if (name == QLatin1String("show"))

@@ -36,14 +36,16 @@ QString partOf(int table) {
     return snippetTable(table).database == Database::User ? kUserPart : kLibraryPart;
 }
 
-// One part of the server's records for the search, read through a connection of its own (the search runs on a
-// thread of its own), and believed while the part's change counter stands still.
+// One part of the server's records for the search, believed while the part's change counter stands still. The parts
+// of one search share a connection of their own: the search runs on a thread of its own, one part after another.
 class ServerSegmentSource final : public SegmentSource {
 public:
-    ServerSegmentSource(QString url, QList<int> tables)
+    ServerSegmentSource(QString url, QList<int> tables, std::shared_ptr<pg::Connection> connection)
         : m_url(std::move(url))
         , m_part(partOf(tables.value(0)))
-        , m_tables(std::move(tables)) {}
+        , m_tables(std::move(tables))
+        , m_shared(std::move(connection))
+        , m_connection(*m_shared) {}
 
     QString identity() const override { return QStringLiteral("%1 %2 %3").arg(m_url, kSchema, m_part); }
 
@@ -108,7 +110,8 @@ private:
     QString m_url;
     QString m_part;
     QList<int> m_tables;
-    pg::Connection m_connection;
+    std::shared_ptr<pg::Connection> m_shared;
+    pg::Connection& m_connection;
 };
 
 // What the schema is made of, statement by statement: the tables, the counter of changes, and the triggers that
@@ -404,9 +407,10 @@ std::vector<std::unique_ptr<SegmentSource>> PostgresStore::searchSources() const
     const int userTable = snippetTableNumber(Database::User, kUserCodeTable);
     for (int table = 0; table < userTable; ++table)
         library << table;
+    const auto connection = std::make_shared<pg::Connection>();
     std::vector<std::unique_ptr<SegmentSource>> sources;
-    sources.push_back(std::make_unique<ServerSegmentSource>(m_url, library));
-    sources.push_back(std::make_unique<ServerSegmentSource>(m_url, QList<int>{userTable}));
+    sources.push_back(std::make_unique<ServerSegmentSource>(m_url, library, connection));
+    sources.push_back(std::make_unique<ServerSegmentSource>(m_url, QList<int>{userTable}, connection));
     return sources;
 }
 
