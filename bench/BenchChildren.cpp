@@ -44,15 +44,6 @@ qint64 memoryKb(const QByteArray& field) {
     return -1;
 }
 
-double elapsedMs(const QElapsedTimer& clock) {
-    return double(clock.nsecsElapsed()) / 1e6;
-}
-
-void printSeries(const QString& key, const Series& s) {
-    std::printf("%s_min %.3f\n%s_ms %.3f\n%s_max %.3f\n", qPrintable(key), s.min(), qPrintable(key), s.median(),
-                qPrintable(key), s.max());
-}
-
 // The longest the event loop went without turning while something ran: how long a click would have waited.
 class StallMeter {
 public:
