@@ -128,15 +128,15 @@ void benchServer(const QString& dir, int n, int runs, const QProcessEnvironment&
     for (const char* text : {"qz", "if"}) {
         const QString needle = QLatin1String(text);
         Pair p = interleaved(runs, find(onServer, needle), find(onFiles, needle), removeCache);
-        printRow(QStringLiteral("find, no cache file, server vs files"), n, p.ours, p.reference,
+        printRow(QStringLiteral("find cold, server vs files"), n, p.ours, p.reference,
                  QStringLiteral("verdane-cli find \"%1\", whole processes").arg(needle));
         p = interleaved(runs, find(onServer, needle), find(onFiles, needle));
-        printRow(QStringLiteral("find, warm, server vs files"), n, p.ours, p.reference,
+        printRow(QStringLiteral("find warm, server vs files"), n, p.ours, p.reference,
                  QStringLiteral("verdane-cli find \"%1\", whole processes").arg(needle));
     }
 
     const auto notice = runChild({QStringLiteral("notice"), url, QString::number(runs)}, env);
-    printRow(QStringLiteral("commit to another's tree vs a build"), n, fromChild(notice, QStringLiteral("notice")),
+    printRow(QStringLiteral("commit to tree vs a rebuild"), n, fromChild(notice, QStringLiteral("notice")),
              fromChild(notice, QStringLiteral("rebuild")),
              QStringLiteral("one program imports, another's tree shows it; the reference is that tree's rebuild"));
 }

@@ -72,6 +72,7 @@ private:
 MainWindow::MainWindow(SnippetStore& store, QWidget* parent)
     : QMainWindow(parent)
     , m_store(store)
+    , m_watch(store.watchChanges())
     , m_catalogue(new CatalogueModel(this)) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Verdane - ") + kPublisherLabel);
@@ -133,10 +134,13 @@ MainWindow::MainWindow(SnippetStore& store, QWidget* parent)
     updateCommands();
     // Others' changes to a server's records appear by themselves; what keeps the window from the server is shown
     // until it is over.
-    if (ChangeWatch* watch = m_store.watchChanges()) {
-        connect(watch, &ChangeWatch::changed, this, &MainWindow::rebuildKeepingOpen);
-        connect(watch, &ChangeWatch::connectionChanged, this,
-                [this, watch] { m_statusBar->showProblem(watch->problem()); });
+    if (m_watch) {
+        connect(m_watch, &ChangeWatch::changed, this, [this] {
+            if (!m_unloaded)
+                rebuildKeepingOpen();
+        });
+        connect(m_watch, &ChangeWatch::connectionChanged, this,
+                [this] { m_statusBar->showProblem(m_watch->problem()); });
     }
     setTabOrder(m_tree, m_code);
     m_tree->setFocus();
@@ -281,8 +285,18 @@ void MainWindow::mnuFileClose_Click() {
 // ---- Catalogue and viewer ----------------------------------------------------------------------------------------
 
 void MainWindow::LoadCodeTree() {
-    if (leaveEditing())
+    if (leaveEditing() && !serverAway())
         loadCodeTree(*m_catalogue, m_store);
+}
+
+// Whether the records are on a server that cannot be reached now while the tree shows some: the tree is then kept
+// as it is, for the user to go on with, and read again once the server is back (the watch says when). Files show
+// what is on disk.
+bool MainWindow::serverAway() {
+    if (!m_watch || m_catalogue->nodeCount() == 0)
+        return false;
+    const SnippetStore::ReopenResult opened = m_store.reopenDatabases();
+    return !opened.library && !opened.user;
 }
 
 void MainWindow::mnuViewRefresh_Click() {
@@ -724,6 +738,8 @@ void MainWindow::rebuildKeepingOpen() {
     const SnippetLocation record = locateSnippet(*m_catalogue, current);
     const int group = record.isSnippet ? m_catalogue->parentNode(current) : current;
     const int scrolled = m_tree->verticalScrollBar()->value();
+    if (serverAway())
+        return;
     loadCodeTree(*m_catalogue, m_store);
     for (const int node : std::as_const(open))
         m_tree->expand(m_catalogue->indexOfNode(node));
