@@ -52,8 +52,12 @@ struct Parameters {
 
 } // namespace
 
+bool isAddress(const QString& text) {
+    return text.startsWith(QLatin1String("postgresql://")) || text.startsWith(QLatin1String("postgres://"));
+}
+
 QString urlProblem(const QString& url) {
-    if (!url.startsWith(QLatin1String("postgresql://")) && !url.startsWith(QLatin1String("postgres://")))
+    if (!isAddress(url))
         return QStringLiteral("it is not an address of the form postgresql://user@host/database");
     char* error = nullptr;
     PQconninfoOption* options = PQconninfoParse(url.toUtf8().constData(), &error);

@@ -14,6 +14,9 @@ struct pg_result;
 
 namespace verdane::pg {
 
+// Whether a text is meant as a server's address, sound or not, rather than a file's path.
+bool isAddress(const QString& text);
+
 // Why a text cannot serve as the address of a team library: it must be a postgresql:// (or postgres://) URL that
 // libpq reads, and hold no password, which belongs in ~/.pgpass or PGPASSWORD and never in a setting or a command
 // line that others can see. Empty when it can serve. The reason never repeats the address.

@@ -134,6 +134,15 @@ private Q_SLOTS:
         });
     }
 
+    // A team library has no size to show, only its address.
+    void teamLibraryShowsItsAddress() {
+        const QString url = QStringLiteral("postgresql://vb@db.example/team");
+        AboutBox box(nullptr, url, url);
+        QCOMPARE(label(&box, "lblDatabaseInfo"), QStringLiteral("Team Library"));
+        QVERIFY(box.findChild<QLabel*>(QStringLiteral("lblDatabaseInfo"))->toolTip().contains(url));
+        QVERIFY(MessageBox::shown().isEmpty());
+    }
+
     void enterAndEscClose() {
         Session s;
         for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
