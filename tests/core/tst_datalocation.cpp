@@ -1,6 +1,7 @@
 #include "core/DataLocation.h"
 #include "core/GroupNames.h"
 #include "core/NewDatabase.h"
+#include "core/Settings.h"
 #include "core/SqliteStore.h"
 #include "support/TestSupport.h"
 
@@ -163,6 +164,39 @@ private Q_SLOTS:
         QVERIFY(!created);
         QCOMPARE(fileDigest(path), before);
         QCOMPARE(QDir(run.places.userDataDir).entryList(QDir::Files), QStringList{kUserFileName});
+    }
+
+    // A server named with --library is read, else the one the Options name unless --data-dir names a folder; an
+    // empty --library is the files. The files are found all the same, for init-server, and none is made.
+    void serverOrFiles_data() {
+        QTest::addColumn<QString>("library"); // null: no --library
+        QTest::addColumn<bool>("dataDirGiven");
+        QTest::addColumn<QString>("inOptions");
+        QTest::addColumn<QString>("read");
+        const QString options = QStringLiteral("postgresql://team@db/options");
+        const QString given = QStringLiteral("postgresql://team@db/given");
+        QTest::newRow("the files") << QString() << false << QString() << QString();
+        QTest::newRow("the Options' server") << QString() << false << options << options;
+        QTest::newRow("--library before the Options") << given << false << options << given;
+        QTest::newRow("--data-dir before the Options") << QString() << true << options << QString();
+        QTest::newRow("an empty --library") << QStringLiteral("") << false << options << QString();
+    }
+
+    void serverOrFiles() {
+        QFETCH(QString, library);
+        QFETCH(bool, dataDirGiven);
+        QFETCH(QString, inOptions);
+        QFETCH(QString, read);
+        const TestEnvironment settings;
+        settings::write(settings::LibraryServer, inOptions);
+        Places run;
+        const DataPlaces places = runningPlaces(dataDirGiven ? run.root.path() : QString(), library);
+        const DataLocation location = locateData(places);
+        QCOMPARE(location.serverUrl, read);
+        QCOMPARE(location.source == DataLocation::Source::Server, !read.isEmpty());
+        QVERIFY(!location.libraryPath.isEmpty());
+        if (!read.isEmpty())
+            QVERIFY(!location.createUserFile);
     }
 };
 
