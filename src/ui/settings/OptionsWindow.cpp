@@ -20,7 +20,7 @@ OptionsWindow::OptionsWindow()
     , m_txtmIRCService(new QLineEdit(this))
     , m_label2(new QLabel(QStringLiteral("Default File Export Directory:"), this))
     , m_txtDefaultFileExportDir(new QLineEdit(this))
-    , m_label3(new QLabel(QStringLiteral("Team Library (PostgreSQL URL):"), this))
+    , m_label3(new QLabel(QStringLiteral("Team Library Server URL:"), this))
     , m_txtLibraryServer(new QLineEdit(this)) {
 
     place(m_cmdCancel, "cmdCancel", 2160, 1320, 1095, 375);
