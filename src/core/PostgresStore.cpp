@@ -13,12 +13,13 @@ const QString kSchema = QStringLiteral("verdane");
 const QString kChannel = QStringLiteral("verdane_changes");
 const QByteArray kNamesUnique = "UserCode names are unique";
 const QByteArray kUniqueViolation = "23505";
-// The parts whose changes are counted apart: the search reads each again only when it changed.
-const QString kLibraryPart = QStringLiteral("library");
-const QString kUserPart = QStringLiteral("user");
+// The scopes whose changes are counted apart, the library's groups and User Code: the search reads each again only
+// when it changed.
+const QString kLibraryScope = QStringLiteral("library");
+const QString kUserScope = QStringLiteral("user");
 const QString kAllChanges = QStringLiteral("SELECT coalesce(sum(\"Counter\"), 0) FROM verdane.\"Changes\"");
-const QString kPartChanges =
-    QStringLiteral("SELECT \"Counter\", \"Made\" FROM verdane.\"Changes\" WHERE \"Part\" = $1");
+const QString kScopeChanges =
+    QStringLiteral("SELECT \"Counter\", \"Made\" FROM verdane.\"Changes\" WHERE \"Scope\" = $1");
 
 // The server's name for a table of the schema.
 QString relation(const QString& table) {
@@ -32,27 +33,28 @@ bool holds(Database db, const QString& table) {
     return db == Database::User ? table == kUserCodeTable : groupNames().contains(table);
 }
 
-QString partOf(int table) {
-    return snippetTable(table).database == Database::User ? kUserPart : kLibraryPart;
+QString scopeOf(int table) {
+    return snippetTable(table).database == Database::User ? kUserScope : kLibraryScope;
 }
 
-// One part of the server's records for the search, believed while the part's change counter stands still. The parts
-// of one search share a connection of their own: the search runs on a thread of its own, one part after another.
+// The library's groups or User Code on the server, for the search, believed while the scope's change counter stands
+// still. The sources of one search share a connection of their own: the search runs on a thread of its own, one
+// source after another.
 class ServerSegmentSource final : public SegmentSource {
 public:
     ServerSegmentSource(QString url, QList<int> tables, std::shared_ptr<pg::Connection> connection)
         : m_url(std::move(url))
-        , m_part(partOf(tables.value(0)))
+        , m_scope(scopeOf(tables.value(0)))
         , m_tables(std::move(tables))
         , m_shared(std::move(connection))
         , m_connection(*m_shared) {}
 
-    QString identity() const override { return QStringLiteral("%1 %2 %3").arg(m_url, kSchema, m_part); }
+    QString identity() const override { return QStringLiteral("%1 %2 %3").arg(m_url, kSchema, m_scope); }
 
     QByteArray key(QString* problem) override {
         pg::Result counter;
         if (m_connection.reconnectIfLost(m_url))
-            counter = m_connection.exec(kPartChanges, {m_part});
+            counter = m_connection.exec(kScopeChanges, {m_scope});
         if (counter.ok() && counter.rows() == 1)
             return keyOf(counter);
         if (problem)
@@ -70,7 +72,7 @@ public:
                        m_connection.exec(QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"));
                    !begun.ok()) {
             reason = begun.error();
-        } else if (const pg::Result counter = m_connection.exec(kPartChanges, {m_part});
+        } else if (const pg::Result counter = m_connection.exec(kScopeChanges, {m_scope});
                    counter.ok() && counter.rows() == 1) {
             key = keyOf(counter);
         } else {
@@ -108,7 +110,7 @@ private:
     }
 
     QString m_url;
-    QString m_part;
+    QString m_scope;
     QList<int> m_tables;
     std::shared_ptr<pg::Connection> m_shared;
     pg::Connection& m_connection;
@@ -119,21 +121,23 @@ private:
 QStringList schemaStatements() {
     QStringList sql{
         QStringLiteral("CREATE SCHEMA IF NOT EXISTS verdane"),
-        QStringLiteral("CREATE TABLE verdane.\"Changes\" (\"Part\" text PRIMARY KEY, \"Counter\" bigint NOT NULL "
+        QStringLiteral("CREATE TABLE verdane.\"Changes\" (\"Scope\" text PRIMARY KEY, \"Counter\" bigint NOT NULL "
                        "DEFAULT 0, \"Made\" text NOT NULL DEFAULT gen_random_uuid()::text)"),
-        QStringLiteral("INSERT INTO verdane.\"Changes\" (\"Part\") VALUES ('%1'), ('%2')").arg(kLibraryPart, kUserPart),
+        QStringLiteral("INSERT INTO verdane.\"Changes\" (\"Scope\") VALUES ('%1'), ('%2')")
+            .arg(kLibraryScope, kUserScope),
         // A statement that touched no row (a change refused because the record moved on) is no change.
-        QStringLiteral("CREATE FUNCTION verdane.note_change() RETURNS trigger LANGUAGE plpgsql AS $$\n"
-                       "BEGIN\n"
-                       "    IF TG_OP <> 'TRUNCATE' THEN\n"
-                       "        IF NOT EXISTS (SELECT 1 FROM changed) THEN\n"
-                       "            RETURN NULL;\n"
-                       "        END IF;\n"
-                       "    END IF;\n"
-                       "    UPDATE verdane.\"Changes\" SET \"Counter\" = \"Counter\" + 1 WHERE \"Part\" = TG_ARGV[0];\n"
-                       "    PERFORM pg_notify('%1', TG_ARGV[0]);\n"
-                       "    RETURN NULL;\n"
-                       "END $$")
+        QStringLiteral(
+            "CREATE FUNCTION verdane.note_change() RETURNS trigger LANGUAGE plpgsql AS $$\n"
+            "BEGIN\n"
+            "    IF TG_OP <> 'TRUNCATE' THEN\n"
+            "        IF NOT EXISTS (SELECT 1 FROM changed) THEN\n"
+            "            RETURN NULL;\n"
+            "        END IF;\n"
+            "    END IF;\n"
+            "    UPDATE verdane.\"Changes\" SET \"Counter\" = \"Counter\" + 1 WHERE \"Scope\" = TG_ARGV[0];\n"
+            "    PERFORM pg_notify('%1', TG_ARGV[0]);\n"
+            "    RETURN NULL;\n"
+            "END $$")
             .arg(kChannel),
     };
     for (int table = 0; table < snippetTableCount(); ++table) {
@@ -154,7 +158,7 @@ QStringList indexAndTriggerStatements() {
     for (int table = 0; table < snippetTableCount(); ++table) {
         const QString name = snippetTable(table).table;
         const QString on = relation(name);
-        const QString part = partOf(table);
+        const QString scope = scopeOf(table);
         // User Code's names have the unique constraint's index.
         if (snippetTable(table).database == Database::Library)
             sql << QStringLiteral("CREATE INDEX %1 ON %2 (\"CodeName\")")
@@ -167,7 +171,7 @@ QStringList indexAndTriggerStatements() {
                        .arg(sqlite::quoted(name + QLatin1Char(' ') + QLatin1String(event)), QLatin1String(event), on,
                             rows ? QStringLiteral("REFERENCING %1 TABLE AS changed").arg(QLatin1String(rows))
                                  : QString(),
-                            part);
+                            scope);
         }
     }
     return sql;

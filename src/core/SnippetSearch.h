@@ -24,9 +24,9 @@ class SnippetStore;
 // snippet with empty code never. Only the code is searched, never the name. A table that cannot be read is passed
 // over, and the others are searched all the same.
 //
-// The upper-cased code of each source (a database file, a part of a server's library) is kept in a cache file under
-// cacheDir, made afresh whenever the source changes (see SearchSegment), so a search rarely reads the databases at
-// all. A source whose changes cannot be told now (a server out of reach) is searched as it was last read, and said
+// The upper-cased code of each source (a database file, the groups or User Code on a server) is kept in a cache file
+// under cacheDir, made afresh whenever the source changes (see SearchSegment), so a search rarely reads the databases
+// at all. A source whose changes cannot be told now (a server out of reach) is searched as it was last read, and said
 // to be so among what could not be read. One search runs at a time; find may be called from any thread.
 class SnippetSearch final {
 public:

@@ -121,7 +121,8 @@ public:
     // number it got goes to *record.
     virtual Status restoreUserSnippet(const PriorSnippet& prior, qint64* record = nullptr) = 0;
 
-    // What the search reads, one source per part that changes on its own (see SearchSegment), in search order.
+    // What the search reads, one source for each set of tables that changes on its own (see SearchSegment), in
+    // search order.
     virtual std::vector<std::unique_ptr<SegmentSource>> searchSources() const = 0;
 
     // Tells when other programs change the records, where the store can hear of it; null where it cannot. Made on
