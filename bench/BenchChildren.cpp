@@ -6,7 +6,7 @@
 #include "core/CatalogueModel.h"
 #include "core/Settings.h"
 #include "core/SnippetRef.h"
-#include "core/SnippetStore.h"
+#include "core/SqliteStore.h"
 #include "ui/chat/ChatWindow.h"
 #include "ui/find/FindWindow.h"
 #include "ui/main/CodeView.h"
@@ -42,15 +42,6 @@ qint64 memoryKb(const QByteArray& field) {
             return line.mid(field.size() + 1).trimmed().split(' ').first().toLongLong();
     }
     return -1;
-}
-
-double elapsedMs(const QElapsedTimer& clock) {
-    return double(clock.nsecsElapsed()) / 1e6;
-}
-
-void printSeries(const QString& key, const Series& s) {
-    std::printf("%s_min %.3f\n%s_ms %.3f\n%s_max %.3f\n", qPrintable(key), s.min(), qPrintable(key), s.median(),
-                qPrintable(key), s.max());
 }
 
 // The longest the event loop went without turning while something ran: how long a click would have waited.
@@ -112,7 +103,7 @@ QString thousandLineSnippet() {
 }
 
 int childTree(const QString& dir, int runs) {
-    SnippetStore store(dir);
+    SqliteStore store(dir);
     MainWindow main(store);
     // The reference walks the same names without building anything, through the same connection.
     Series build, walk;
@@ -252,7 +243,7 @@ int childChat(const QString& dir, int runs) {
     PipeDrain drain(pipe);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, pipes.path());
     settings::write(settings::ChatServiceName, QStringLiteral("bench ") + pipe);
-    SnippetStore store(dir);
+    SqliteStore store(dir);
     MainWindow main(store);
     main.codeView()->setCode(thousandLineSnippet());
     main.mnuFileExportmIRCChat_Click();

@@ -129,6 +129,20 @@ QMap<QString, double> runChild(const QStringList& arguments, const QProcessEnvir
     return values;
 }
 
+void printSeries(const QString& key, const Series& s) {
+    std::printf("%s_min %.3f\n%s_ms %.3f\n%s_max %.3f\n", qPrintable(key), s.min(), qPrintable(key), s.median(),
+                qPrintable(key), s.max());
+}
+
+Series fromChild(const QMap<QString, double>& values, const QString& key) {
+    return Series{{values.value(key + QStringLiteral("_min")), values.value(key + QStringLiteral("_ms")),
+                   values.value(key + QStringLiteral("_max"))}};
+}
+
+double elapsedMs(const QElapsedTimer& clock) {
+    return double(clock.nsecsElapsed()) / 1e6;
+}
+
 void printHeader() {
     std::printf("%-34s %7s  %-24s  %-24s %7s\n", "figure", "N", "Verdane ms min/med/max", "reference ms min/med/max",
                 "ratio");

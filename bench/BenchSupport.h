@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMap>
 #include <QProcessEnvironment>
 #include <QString>
@@ -44,6 +45,10 @@ Pair interleaved(int runs, const std::function<double()>& a, const std::function
 
 // A child process of the benchmark itself, which prints "key value" lines; returns them.
 QMap<QString, double> runChild(const QStringList& arguments, const QProcessEnvironment& env);
+// A child prints a series as KEY_min, KEY_ms (the median) and KEY_max; the driver reads it back.
+void printSeries(const QString& key, const Series& s);
+Series fromChild(const QMap<QString, double>& values, const QString& key);
+double elapsedMs(const QElapsedTimer& clock);
 
 // One line of the table: ours next to the reference, with the ratio of the medians.
 void printHeader();

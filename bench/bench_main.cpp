@@ -3,11 +3,11 @@
 // compared with whole processes, work inside a process with work inside a process; cold runs apart from warm ones.
 // Machines are shared and noisy: read the ratios and medians.
 //
-//   verdane-bench [--sizes 100000,300000] [--runs 7] [--data DIR]
+//   verdane-bench [--sizes 100000,300000] [--runs 7] [--data DIR] [--only terminal|windows|server|once]
 
 #include "chat/ChatCommands.h"
 #include "core/GroupNames.h"
-#include "core/SnippetStore.h"
+#include "core/SqliteStore.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -19,6 +19,7 @@
 #include <QTemporaryDir>
 
 #include "BenchChildren.h"
+#include "BenchServer.h"
 #include "BenchSupport.h"
 #include "LibraryGenerator.h"
 #include <cstdio>
@@ -72,7 +73,7 @@ QString writeDump(const QString& dir) {
     const QString path = QDir(dir).filePath(QStringLiteral("code.txt"));
     if (QFileInfo::exists(path))
         return path;
-    SnippetStore store(dir);
+    SqliteStore store(dir);
     store.reopenDatabases();
     QFile out(path + QStringLiteral(".part"));
     out.open(QIODevice::WriteOnly);
@@ -95,12 +96,6 @@ int countLines(const Command& command, const QProcessEnvironment& env) {
     process.start(command.program, command.arguments);
     process.waitForFinished(-1);
     return int(process.readAllStandardOutput().count('\n'));
-}
-
-// A figure a child measured: its min, median and max.
-Series fromChild(const QMap<QString, double>& values, const QString& key) {
-    return Series{{values.value(key + QStringLiteral("_min")), values.value(key + QStringLiteral("_ms")),
-                   values.value(key + QStringLiteral("_max"))}};
 }
 
 double launchToPaint(const QString& dir, const QProcessEnvironment& env) {
@@ -293,6 +288,10 @@ int runAsChild(int argc, char** argv) {
         return childPane(args[3].toInt());
     if (what == QLatin1String("chat") && args.size() == 5)
         return childChat(args[3], args[4].toInt());
+    if (what == QLatin1String("servertree") && args.size() == 6)
+        return childServerTree(args[3], args[4], args[5].toInt());
+    if (what == QLatin1String("notice") && args.size() == 5)
+        return childNotice(args[3], args[4].toInt());
     return 2;
 }
 
@@ -311,7 +310,7 @@ int main(int argc, char** argv) {
                                         QStringLiteral("n"), QStringLiteral("7"));
     const QCommandLineOption dataOption(QStringLiteral("data"), QStringLiteral("Where generated libraries are kept."),
                                         QStringLiteral("dir"), QDir::current().filePath(QStringLiteral("bench-data")));
-    const QCommandLineOption onlyOption(QStringLiteral("only"), QStringLiteral("terminal, windows or once."),
+    const QCommandLineOption onlyOption(QStringLiteral("only"), QStringLiteral("terminal, windows, server or once."),
                                         QStringLiteral("part"));
     parser.addOptions({sizesOption, runsOption, dataOption, onlyOption});
     parser.process(app);
@@ -341,6 +340,8 @@ int main(int argc, char** argv) {
             benchTerminal(dir, n, runs, env, cacheDir);
         if (only.isEmpty() || only == QLatin1String("windows"))
             benchWindows(dir, n, runs, env);
+        if (only.isEmpty() || only == QLatin1String("server"))
+            benchServer(dir, n, runs, env, cacheDir);
     }
     if (only.isEmpty() || only == QLatin1String("once"))
         benchPaneAndChat(root, qMin(runs, 5), env);

@@ -1,4 +1,6 @@
 #include "core/DataLocation.h"
+#include "core/Postgres.h"
+#include "core/SnippetStore.h"
 #include "core/Version.h"
 #include "ui/startup/Startup.h"
 
@@ -31,6 +33,12 @@ Options parseCommandLine(int argc, char** argv) {
         QStringLiteral("data-dir"),
         QStringLiteral("Read qmvbsource.mdb and usersource.mdb from <dir> (see Files below)."), QStringLiteral("dir"));
     parser.addOption(dataDir);
+    const QCommandLineOption library(
+        QStringLiteral("library"),
+        QStringLiteral("Read the team library on the PostgreSQL server at <url> (postgresql://user@host/database) "
+                       "instead of the files; the password comes from ~/.pgpass or PGPASSWORD."),
+        QStringLiteral("url"));
+    parser.addOption(library);
 
     Options options;
     auto fail = [&](const QString& message) {
@@ -41,7 +49,8 @@ Options parseCommandLine(int argc, char** argv) {
     if (!parser.parse(app.arguments()))
         return fail(parser.errorText());
     const verdane::DataPlaces places =
-        verdane::runningPlaces(parser.isSet(dataDir) ? QFileInfo(parser.value(dataDir)).absoluteFilePath() : QString());
+        verdane::runningPlaces(parser.isSet(dataDir) ? QFileInfo(parser.value(dataDir)).absoluteFilePath() : QString(),
+                               parser.isSet(library) ? parser.value(library) : QString());
     options.data = verdane::locateData(places);
     if (parser.isSet(help)) {
         std::fputs(qPrintable(parser.helpText() + QLatin1Char('\n') + verdane::dataFilesHelp(places, options.data)),
@@ -57,8 +66,16 @@ Options parseCommandLine(int argc, char** argv) {
     if (!parser.positionalArguments().isEmpty())
         return fail(QStringLiteral("unexpected argument '%1'.").arg(parser.positionalArguments().constFirst()));
 
+    if (parser.isSet(dataDir) && parser.isSet(library))
+        return fail(QStringLiteral("--library and --data-dir cannot be given together."));
     if (parser.isSet(dataDir) && !QFileInfo(parser.value(dataDir)).isDir())
         return fail(QStringLiteral("data folder '%1' does not exist.").arg(parser.value(dataDir)));
+    // The address is not repeated: it may hold a password.
+    if (const QString problem = options.data.source == verdane::DataLocation::Source::Server
+                                    ? verdane::pg::urlProblem(options.data.serverUrl)
+                                    : QString();
+        !problem.isEmpty())
+        return fail(QStringLiteral("the team library's address cannot be used: %1.").arg(problem));
     return options;
 }
 
@@ -81,7 +98,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // Ties the windows to the desktop entry, for the icon and the name a desktop shows for them.
     QGuiApplication::setDesktopFileName(QStringLiteral(VERDANE_APP_ID));
-    verdane::Startup startup(options.data.libraryPath, options.data.userPath);
+    verdane::Startup startup(verdane::openStore(options.data));
     startup.Main();
     return app.exec();
 }

@@ -2,8 +2,10 @@
 
 #include "core/DataLocation.h"
 #include "core/GroupNames.h"
+#include "core/Postgres.h"
+#include "core/PostgresStore.h"
 #include "core/SnippetSearch.h"
-#include "core/SnippetStore.h"
+#include "core/SqliteStore.h"
 #include "core/Version.h"
 #include "exchange/ExchangeRules.h"
 #include "exchange/ExportFormat.h"
@@ -23,16 +25,17 @@ const char* const kExitCodes =
     "Exit codes:\n"
     "  0  success\n"
     "  1  find: no snippet matched\n"
-    "  2  bad arguments\n"
+    "  2  bad arguments, also a team library's address that is not postgresql://... or holds a password\n"
     "  3  no such snippet, or no such group\n"
     "  4  a database file or table missing or unreadable, or a failed write to it (also when another program\n"
-    "     holds its lock for more than 5 seconds; nothing is changed then); list and find still print what the\n"
-    "     readable tables hold, and name each table they could not read on standard error\n"
+    "     holds its lock for more than 5 seconds; nothing is changed then); a server that cannot be reached or\n"
+    "     refuses the login; list and find still print what the readable tables hold, and name each table they\n"
+    "     could not read on standard error\n"
     "  5  a file that cannot be read (import, edit) or written (export), or standard output that cannot be written\n"
     "  6  refused: a name that is empty, over 50 characters or one User Code already holds (import, rename); an\n"
     "     empty input or one over 64 MB (import, edit); a change outside User Code, of a name several snippets\n"
     "     share without --nth, or of a snippet another program changed meanwhile (rename, edit, delete); export\n"
-    "     of characters Windows-1252 cannot hold, without --lossy\n";
+    "     of characters Windows-1252 cannot hold, without --lossy; init-server: a schema holding tables already\n";
 
 struct Command {
     const char* name;
@@ -66,6 +69,11 @@ constexpr Command kCommands[] = {
      "Replace the code of a snippet of your own with FILE (- for standard input), read and decoded as import "
      "reads it, line breaks made CR LF. GROUP and --nth N as for rename."},
     {"delete", "[--nth N] GROUP NAME", 2, "Delete a snippet of your own. GROUP and --nth N as for rename."},
+    {"init-server", "URL", 1,
+     "Make a team library on the PostgreSQL server at URL (postgresql://user@host/database): the schema \"verdane\" "
+     "with the seven groups, filled from qmvbsource.mdb (see Files below), and an empty User Code, all in one "
+     "transaction. A schema that holds tables already is refused and left as it is. The password comes from "
+     "~/.pgpass or PGPASSWORD."},
 };
 
 const Command* findCommand(const QString& name) {
@@ -77,11 +85,12 @@ const Command* findCommand(const QString& name) {
 }
 
 QString generalHelp() {
-    QString help = QStringLiteral("Usage: verdane-cli [--data-dir DIR] COMMAND [ARGUMENTS]\n\n"
+    QString help = QStringLiteral("Usage: verdane-cli [--data-dir DIR | --library URL] COMMAND [ARGUMENTS]\n\n"
                                   "The Verdane snippet library from the terminal.\n\n"
                                   "Options:\n"
                                   "  --data-dir DIR  read qmvbsource.mdb and usersource.mdb from DIR (see Files "
                                   "below)\n"
+                                  "  --library URL   read the team library on the PostgreSQL server at URL\n"
                                   "  -h, --help      this help; COMMAND --help for one command's\n"
                                   "  -v, --version   the version\n\n"
                                   "Commands:\n");
@@ -92,7 +101,7 @@ QString generalHelp() {
 }
 
 QString commandHelp(const Command& c) {
-    return QStringLiteral("Usage: verdane-cli [--data-dir DIR] %1 %2\n\n%3\n\n%4")
+    return QStringLiteral("Usage: verdane-cli [--data-dir DIR | --library URL] %1 %2\n\n%3\n\n%4")
         .arg(QLatin1String(c.name), QLatin1String(c.arguments), QLatin1String(c.description),
              QLatin1String(kExitCodes));
 }
@@ -110,17 +119,19 @@ QString ordinal(int n) {
 // A command's run over both databases, opened as the program opens them. Each command reads only what it needs.
 class Session {
 public:
-    Session(const DataLocation& data, const Output& output)
-        : m_store(data.libraryPath, data.userPath)
+    // find reads through the search alone, which opens what it reads itself: a server's login is not made twice.
+    Session(const DataLocation& data, const Output& output, bool open)
+        : m_store(openStore(data))
         , m_output(output) {
-        m_opened = m_store.reopenDatabases();
+        if (open)
+            m_opened = m_store->reopenDatabases();
     }
 
     int list() {
         QByteArray out;
         QStringList failures;
         for (const Status* opened : {&m_opened.library, &m_opened.user}) {
-            if (!*opened)
+            if (!*opened && !failures.contains(opened->message()))
                 failures << opened->message();
         }
         for (int table = 0; table < snippetTableCount(); ++table) {
@@ -129,7 +140,7 @@ public:
                 continue;
             const QByteArray prefix =
                 (where.database == Database::User ? kUserCodeCaption : where.table).toUtf8() + '/';
-            const Status status = m_store.listNameBytes(where.database, where.table, [&](QByteArrayView name) {
+            const Status status = m_store->listNameBytes(where.database, where.table, [&](QByteArrayView name) {
                 out += prefix;
                 out += name;
                 out += '\n';
@@ -150,7 +161,7 @@ public:
                                .arg(group, groupNames().join(QStringLiteral(", ")), kUserCodeCaption));
             return UnknownSnippet;
         }
-        const SnippetStore::NamedRecords named = m_store.recordsNamed(table.database, table.table, name);
+        const SnippetStore::NamedRecords named = m_store->recordsNamed(table.database, table.table, name);
         if (!named.status) {
             m_output.error(opening(table.database) ? named.status.message() : opening(table.database).message());
             return DatabaseError;
@@ -183,7 +194,7 @@ public:
     }
 
     int readCode(const SnippetRef& record, const QString& group, const QString& name, QString* code) {
-        const SnippetLookup found = m_store.readSnippet(record, name);
+        const SnippetLookup found = m_store->readSnippet(record, name);
         if (!found.status) {
             m_output.error(found.status.message());
             return DatabaseError;
@@ -205,7 +216,7 @@ public:
     }
 
     int find(const QString& text) {
-        SnippetSearch search(m_store);
+        SnippetSearch search(*m_store);
         QByteArray out;
         int hits = 0;
         const QStringList unreadable = search.findNames(text, [&](QByteArrayView name) {
@@ -280,10 +291,10 @@ public:
             return DatabaseError;
         }
         qint64 record = 0;
-        if (const int result = written(m_store.addUserSnippet(name, code, &record)); result != Ok)
+        if (const int result = written(m_store->addUserSnippet(name, code, &record)); result != Ok)
             return result;
         int place = 0;
-        m_store.listSnippets(Database::User, kUserCodeTable, [&](qint64 r, QString) { place += r <= record; });
+        m_store->listSnippets(Database::User, kUserCodeTable, [&](qint64 r, QString) { place += r <= record; });
         m_output.out(QStringLiteral("%1/%2 (record %3 of %4)\n")
                          .arg(kUserCodeCaption, name)
                          .arg(place)
@@ -326,7 +337,7 @@ public:
             result = refusedName(newName);
         if (result == Ok)
             result = ownRecord(name, nth, nthGiven, &record, nullptr);
-        return result == Ok ? written(m_store.renameUserSnippet(record.record, name, newName)) : result;
+        return result == Ok ? written(m_store->renameUserSnippet(record.record, name, newName)) : result;
     }
 
     int edit(const QString& group, const QString& name, const QString& path, int nth, bool nthGiven) {
@@ -339,7 +350,7 @@ public:
             return result;
         if (const int result = ownRecord(name, nth, nthGiven, &record, &oldCode); result != Ok)
             return result;
-        return written(m_store.replaceUserCode(record.record, name, oldCode, newCode));
+        return written(m_store->replaceUserCode(record.record, name, oldCode, newCode));
     }
 
     int remove(const QString& group, const QString& name, int nth, bool nthGiven) {
@@ -349,7 +360,7 @@ public:
         QString code;
         if (const int result = ownRecord(name, nth, nthGiven, &record, &code); result != Ok)
             return result;
-        return written(m_store.deleteUserSnippet(record.record, name, code));
+        return written(m_store->deleteUserSnippet(record.record, name, code));
     }
 
 private:
@@ -362,10 +373,26 @@ private:
         return failures.isEmpty();
     }
 
-    SnippetStore m_store;
+    std::unique_ptr<SnippetStore> m_store;
     SnippetStore::ReopenResult m_opened;
     const Output& m_output;
 };
+
+// Makes a team library on a server, filled from the library file this run finds.
+int initServer(const DataLocation& data, const QString& url, const Output& output) {
+    SqliteStore files(data.libraryPath, data.userPath);
+    if (const Status opened = files.reopenDatabases().library; !opened) {
+        output.error(opened.message());
+        return DatabaseError;
+    }
+    const Status made = PostgresStore::createSchema(url, files);
+    if (!made) {
+        output.error(made.message());
+        return made.isRefused() ? Refused : DatabaseError;
+    }
+    output.out(QStringLiteral("The team library at %1 is made, filled from %2.\n").arg(url, data.libraryPath).toUtf8());
+    return Ok;
+}
 
 // The options a command takes after its name: "--nth N" (or "--nth=N") and "--lossy"; "--" ends them.
 struct CommandOptions {
@@ -413,14 +440,16 @@ int run(const QStringList& arguments, const Output& output) {
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QString());
     const QCommandLineOption dataDir(QStringLiteral("data-dir"), QString(), QStringLiteral("dir"));
-    parser.addOptions({help, version, dataDir});
+    const QCommandLineOption library(QStringLiteral("library"), QString(), QStringLiteral("url"));
+    parser.addOptions({help, version, dataDir, library});
     if (!parser.parse(QStringList{QStringLiteral("verdane-cli")} + arguments)) {
         output.error(parser.errorText());
         return BadArguments;
     }
     QStringList rest = parser.positionalArguments();
     const DataPlaces places =
-        runningPlaces(parser.isSet(dataDir) ? QFileInfo(parser.value(dataDir)).absoluteFilePath() : QString());
+        runningPlaces(parser.isSet(dataDir) ? QFileInfo(parser.value(dataDir)).absoluteFilePath() : QString(),
+                      parser.isSet(library) ? parser.value(library) : QString());
     const DataLocation data = locateData(places);
     if (parser.isSet(version)) {
         output.out(QByteArray("verdane-cli ") + VERDANE_VERSION + '\n');
@@ -469,11 +498,29 @@ int run(const QStringList& arguments, const Output& output) {
         }
     }
 
+    const QString name = QLatin1String(command->name);
+    const bool initializing = name == QLatin1String("init-server");
+    if (parser.isSet(library) && (parser.isSet(dataDir) || initializing)) {
+        output.error(initializing ? QStringLiteral("init-server takes the server's address as its argument, not "
+                                                   "--library (see verdane-cli init-server --help)")
+                                  : QStringLiteral("--library and --data-dir cannot be given together"));
+        return BadArguments;
+    }
+    // The address is not repeated: it may hold a password.
+    const QString url = initializing ? rest[0] : data.serverUrl;
+    if (const QString problem =
+            initializing || data.source == DataLocation::Source::Server ? pg::urlProblem(url) : QString();
+        !problem.isEmpty()) {
+        output.error(QStringLiteral("the team library's address cannot be used: %1").arg(problem));
+        return BadArguments;
+    }
+    if (initializing)
+        return initServer(data, url, output);
+
     // A command goes on without the user's file as without any other: it says what it could not read.
     if (const QString problem = prepareUserFile(data); !problem.isEmpty())
         output.error(problem);
-    Session session(data, output);
-    const QString name = QLatin1String(command->name);
+    Session session(data, output, name != QLatin1String("find"));
     if (name == QLatin1String("list"))
         return session.list();
     if (name == QLatin1String("show"))

@@ -2,6 +2,9 @@
 
 #include "core/GroupNames.h"
 #include "core/NewDatabase.h"
+#include "core/PostgresStore.h"
+#include "core/Settings.h"
+#include "core/SqliteStore.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -13,26 +16,48 @@ namespace verdane {
 DataLocation locateData(const DataPlaces& places) {
     auto inFolder = [](DataLocation::Source source, const QString& folder) {
         const QDir dir(folder);
-        return DataLocation{source, dir.filePath(kLibraryFileName), dir.filePath(kUserFileName), false};
+        return DataLocation{source, dir.filePath(kLibraryFileName), dir.filePath(kUserFileName), false, {}};
     };
+    if (!places.serverUrl.isEmpty()) {
+        DataPlaces files = places;
+        files.serverUrl.clear();
+        DataLocation server = locateData(files);
+        server.source = DataLocation::Source::Server;
+        server.createUserFile = false;
+        server.serverUrl = places.serverUrl;
+        return server;
+    }
     if (!places.dataDir.isEmpty())
         return inFolder(DataLocation::Source::DataDir, places.dataDir);
     DataLocation beside = inFolder(DataLocation::Source::ProgramFolder, places.programDir);
     if (QFileInfo::exists(beside.libraryPath) && QFileInfo::exists(beside.userPath))
         return beside;
-    DataLocation installed{DataLocation::Source::Installed, QDir(places.shareDir).filePath(kLibraryFileName),
-                           QDir(places.userDataDir).filePath(kUserFileName), false};
+    DataLocation installed{DataLocation::Source::Installed,
+                           QDir(places.shareDir).filePath(kLibraryFileName),
+                           QDir(places.userDataDir).filePath(kUserFileName),
+                           false,
+                           {}};
     installed.createUserFile = !QFileInfo::exists(installed.userPath);
     return installed;
 }
 
-DataPlaces runningPlaces(const QString& dataDir) {
+DataPlaces runningPlaces(const QString& dataDir, const QString& libraryUrl) {
     const QString programDir = QCoreApplication::applicationDirPath();
     // Shared by the window and the terminal, whatever name each runs under.
     const QString userDataDir =
         QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)).filePath(QStringLiteral("Verdane"));
+    const QString serverUrl = !libraryUrl.isNull() ? libraryUrl
+                              : dataDir.isEmpty()  ? settings::read(settings::LibraryServer)
+                                                   : QString();
     return DataPlaces{dataDir, programDir,
-                      QDir::cleanPath(QDir(programDir).filePath(QStringLiteral(VERDANE_SHARE_FROM_BIN))), userDataDir};
+                      QDir::cleanPath(QDir(programDir).filePath(QStringLiteral(VERDANE_SHARE_FROM_BIN))), userDataDir,
+                      serverUrl};
+}
+
+std::unique_ptr<SnippetStore> openStore(const DataLocation& location) {
+    if (location.source == DataLocation::Source::Server)
+        return std::make_unique<PostgresStore>(location.serverUrl);
+    return std::make_unique<SqliteStore>(location.libraryPath, location.userPath);
 }
 
 QString prepareUserFile(const DataLocation& location) {
@@ -56,11 +81,14 @@ QString dataFilesHelp(const DataPlaces& places, const DataLocation& location) {
                                   "     and your snippets from\n"
                                   "       %5\n"
                                   "     where %2 is made, empty, the first time it is missing.\n"
-                                  "In use:\n"
-                                  "  %6\n"
-                                  "  %7")
-                       .arg(kLibraryFileName, kUserFileName, places.programDir, places.shareDir, places.userDataDir,
-                            location.libraryPath, location.userPath);
+                                  "A team library on a PostgreSQL server is read instead when --library gives its\n"
+                                  "address, or when View > Options names one and neither --library nor --data-dir\n"
+                                  "is given.\n"
+                                  "In use:\n")
+                       .arg(kLibraryFileName, kUserFileName, places.programDir, places.shareDir, places.userDataDir);
+    if (location.source == DataLocation::Source::Server)
+        return help + QStringLiteral("  the team library at %1\n").arg(location.serverUrl);
+    help += QStringLiteral("  %1\n  %2").arg(location.libraryPath, location.userPath);
     if (location.createUserFile)
         help += QStringLiteral(" (not there yet: made on first use)");
     return help + QLatin1Char('\n');

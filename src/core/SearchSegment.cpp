@@ -68,30 +68,6 @@ void appendRaw(QByteArray& out, const void* data, size_t size) {
     out.append(static_cast<const char*>(data), qsizetype(size));
 }
 
-// Everything that tells whether a database file is still the one a segment was made from: the system's identity of
-// the file and of its write-ahead log, and SQLite's own commit and schema counters from the file's header.
-QByteArray sourceKey(const SearchSegment::Source& source) {
-    QByteArray key("verdane-search");
-    appendRaw(key, &kFormatVersion, sizeof kFormatVersion);
-    const QByteArray path = QFileInfo(source.databasePath).absoluteFilePath().toUtf8();
-    key += path + '\0';
-    for (const int table : source.tables)
-        appendRaw(key, &table, sizeof table);
-    for (const QString& file : {source.databasePath, source.databasePath + QStringLiteral("-wal")}) {
-        const platform::FileIdentity id = platform::fileIdentity(file);
-        appendRaw(key, &id.exists, sizeof id.exists);
-        appendRaw(key, &id.device, sizeof id.device);
-        appendRaw(key, &id.inode, sizeof id.inode);
-        appendRaw(key, &id.size, sizeof id.size);
-        appendRaw(key, &id.modifiedNs, sizeof id.modifiedNs);
-        appendRaw(key, &id.statusChangedNs, sizeof id.statusChangedNs);
-    }
-    QFile database(source.databasePath);
-    if (database.open(QIODevice::ReadOnly))
-        key += database.read(100);
-    return key;
-}
-
 // Appends code, upper-cased, as searchBytes writes it. Most VB code is plain ASCII, which is upper-cased byte by
 // byte; only the runs of other characters go through Unicode's upper-casing (which works character by character,
 // so a run can be cased on its own).
@@ -185,6 +161,63 @@ bool scanSegment(const SegmentView& view, const QByteArray& needle, const Segmen
     return true;
 }
 
+SegmentSource::~SegmentSource() = default;
+
+FileSegmentSource::FileSegmentSource(QString databasePath, QList<int> tables)
+    : m_path(std::move(databasePath))
+    , m_tables(std::move(tables)) {}
+
+QString FileSegmentSource::identity() const {
+    return QFileInfo(m_path).absoluteFilePath();
+}
+
+QByteArray FileSegmentSource::key(QString*) {
+    QByteArray key("verdane-search");
+    appendRaw(key, &kFormatVersion, sizeof kFormatVersion);
+    key += identity().toUtf8() + '\0';
+    for (const int table : m_tables)
+        appendRaw(key, &table, sizeof table);
+    for (const QString& file : {m_path, m_path + QStringLiteral("-wal")}) {
+        const platform::FileIdentity id = platform::fileIdentity(file);
+        appendRaw(key, &id.exists, sizeof id.exists);
+        appendRaw(key, &id.device, sizeof id.device);
+        appendRaw(key, &id.inode, sizeof id.inode);
+        appendRaw(key, &id.size, sizeof id.size);
+        appendRaw(key, &id.modifiedNs, sizeof id.modifiedNs);
+        appendRaw(key, &id.statusChangedNs, sizeof id.statusChangedNs);
+    }
+    QFile database(m_path);
+    if (database.open(QIODevice::ReadOnly))
+        key += database.read(100);
+    return key;
+}
+
+QByteArray FileSegmentSource::read(const RecordSink& add, QStringList* unreadable, const std::atomic<bool>* cancel) {
+    // Taken before reading: a commit while reading makes the next look at the file see a change.
+    const QByteArray key = this->key(nullptr);
+    const QString fileName = QFileInfo(m_path).fileName();
+    const sqlite::Connection db(m_path, sqlite::Connection::Mode::ReadWrite, 5000, cancel);
+    if (!db.isOpen()) {
+        *unreadable << SnippetStore::unopenedFile(fileName);
+        return key;
+    }
+    // One read transaction: the segment is one moment of the file, whatever others commit meanwhile.
+    db.exec("BEGIN");
+    for (const int table : m_tables) {
+        const QString name = snippetTable(table).table;
+        sqlite::Statement query =
+            db.prepare(QStringLiteral("SELECT rowid, CodeName, Code FROM %1 ORDER BY rowid").arg(sqlite::quoted(name)));
+        while (query.next()) {
+            if (!add(table, query.integer(0), query.bytes(1), query.bytes(2)))
+                return key;
+        }
+        if (query.failed())
+            *unreadable << SnippetStore::unreadableTable(fileName, name, query.error());
+    }
+    db.exec("COMMIT");
+    return key;
+}
+
 // What a segment's view points into: a mapped cache file, or memory of its own.
 struct SearchSegment::Storage {
     QFile file;
@@ -201,23 +234,26 @@ SearchSegment::~SearchSegment() {
         m_storage->file.unmap(const_cast<uchar*>(m_storage->mapped));
 }
 
-QString SearchSegment::cacheFilePath(const Source& source, const QString& cacheDir) {
-    const QByteArray path = QFileInfo(source.databasePath).absoluteFilePath().toUtf8();
-    const QByteArray id = QCryptographicHash::hash(path, QCryptographicHash::Sha1).toHex().left(20);
+QString SearchSegment::cacheFilePath(const SegmentSource& source, const QString& cacheDir) {
+    const QByteArray id =
+        QCryptographicHash::hash(source.identity().toUtf8(), QCryptographicHash::Sha1).toHex().left(20);
     return QDir(cacheDir).filePath(QStringLiteral("search-%1.cache").arg(QString::fromLatin1(id)));
 }
 
-bool SearchSegment::isCurrent() const {
+SearchSegment::Freshness SearchSegment::freshness(QString* problem) const {
     // A mapped cache file changed in place by someone else would show the search other bytes than those checked.
     if (m_storage->mapped && platform::fileIdentity(m_storage->file.fileName()) != m_storage->mappedIdentity)
-        return false;
-    return sourceKey(m_source) == m_key;
+        return Freshness::Changed;
+    const QByteArray key = m_source->key(problem);
+    if (key.isEmpty())
+        return Freshness::Unknown;
+    return key == m_key ? Freshness::Current : Freshness::Changed;
 }
 
 // Reads a database's tables into a new segment, part by part, writing the cache file as it goes.
 class SegmentBuilder {
 public:
-    SegmentBuilder(const SearchSegment::Source& source, const QString& cachePath,
+    SegmentBuilder(SegmentSource& source, const QString& cachePath,
                    const std::function<void(const SegmentView&)>& onPart, const std::atomic<bool>* cancel)
         : m_source(source)
         , m_onPart(onPart)
@@ -229,33 +265,25 @@ public:
 
     std::unique_ptr<SearchSegment> build() {
         auto segment = std::unique_ptr<SearchSegment>(new SearchSegment);
-        segment->m_source = m_source;
-        // Taken before reading: a commit while reading makes the next look at the file see a change.
-        segment->m_key = sourceKey(m_source);
+        segment->m_source = &m_source;
         m_storage = std::make_unique<SearchSegment::Storage>();
-        const QString fileName = QFileInfo(m_source.databasePath).fileName();
-        const sqlite::Connection db(m_source.databasePath, sqlite::Connection::Mode::ReadWrite, 5000, m_cancel);
-        if (!db.isOpen()) {
-            segment->m_unreadable << SnippetStore::unopenedFile(fileName);
-        } else {
-            // One read transaction: the segment is one moment of the file, whatever others commit meanwhile.
-            db.exec("BEGIN");
-            for (const int table : m_source.tables) {
-                const QString name = snippetTable(table).table;
-                sqlite::Statement query = db.prepare(
-                    QStringLiteral("SELECT rowid, CodeName, Code FROM %1 ORDER BY rowid").arg(sqlite::quoted(name)));
-                while (query.next()) {
-                    add(table, query.integer(0), query.bytes(1), query.bytes(2));
-                    if (m_part.size() >= kPartBytes && !finishPart())
-                        return nullptr;
-                }
-                if (query.failed())
-                    segment->m_unreadable << SnippetStore::unreadableTable(fileName, name, query.error());
-            }
-            db.exec("COMMIT");
-        }
-        if (!finishPart())
+        bool stopped = false;
+        segment->m_key = m_source.read(
+            [&](int table, qint64 record, QByteArrayView name, QByteArrayView code) {
+                add(table, record, name, code);
+                stopped = m_part.size() >= kPartBytes && !finishPart();
+                return !stopped;
+            },
+            &segment->m_unreadable, m_cancel);
+        if (stopped || !finishPart())
             return nullptr;
+        if (segment->m_key.isEmpty()) {
+            // Not one whole moment of the source: searched as far as it came while it was read, and neither kept
+            // nor searched again.
+            if (m_writing)
+                m_file.cancelWriting();
+            return SegmentBuilder(m_source, {}, {}, m_cancel).empty(std::move(segment->m_unreadable));
+        }
         m_starts.push_back(m_textSize);
         QByteArray messages = segment->m_unreadable.join(QLatin1Char('\n')).toUtf8();
         if (m_writing && !m_writeFailed && writeIndex(segment->m_key, messages) && m_file.commit()) {
@@ -270,6 +298,21 @@ public:
             m_file.cancelWriting();
             return SegmentBuilder(m_source, {}, {}, m_cancel).build();
         }
+        return inMemory(std::move(segment));
+    }
+
+    // A segment of no records, with what could not be read.
+    std::unique_ptr<SearchSegment> empty(QStringList unreadable) {
+        auto segment = std::unique_ptr<SearchSegment>(new SearchSegment);
+        segment->m_source = &m_source;
+        segment->m_unreadable = std::move(unreadable);
+        m_storage = std::make_unique<SearchSegment::Storage>();
+        m_starts.push_back(0);
+        return inMemory(std::move(segment));
+    }
+
+private:
+    std::unique_ptr<SearchSegment> inMemory(std::unique_ptr<SearchSegment> segment) {
         m_storage->starts = std::move(m_starts);
         m_storage->records = std::move(m_records);
         m_storage->names = std::move(m_names);
@@ -280,7 +323,6 @@ public:
         return segment;
     }
 
-private:
     void add(int table, qint64 record, QByteArrayView name, QByteArrayView code) {
         SegmentRecord r;
         r.record = record;
@@ -351,7 +393,7 @@ private:
         return ok && write(&f, sizeof f);
     }
 
-    const SearchSegment::Source& m_source;
+    SegmentSource& m_source;
     const std::function<void(const SegmentView&)>& m_onPart;
     const std::atomic<bool>* m_cancel;
     QSaveFile m_file;
@@ -366,7 +408,7 @@ private:
     quint64 m_textSize = 0;
 };
 
-std::unique_ptr<SearchSegment> SearchSegment::openCacheFile(const Source& source, const QString& path,
+std::unique_ptr<SearchSegment> SearchSegment::openCacheFile(SegmentSource& source, const QString& path,
                                                             const QByteArray& key) {
     auto storage = std::make_unique<Storage>();
     storage->file.setFileName(path);
@@ -409,7 +451,7 @@ std::unique_ptr<SearchSegment> SearchSegment::openCacheFile(const Source& source
             r.table >= snippetTableCount())
             return nullptr;
     }
-    segment->m_source = source;
+    segment->m_source = &source;
     segment->m_key = key;
     segment->m_fromCacheFile = true;
     segment->m_view = {
@@ -420,13 +462,15 @@ std::unique_ptr<SearchSegment> SearchSegment::openCacheFile(const Source& source
     return segment;
 }
 
-std::unique_ptr<SearchSegment> SearchSegment::load(const Source& source, const QString& cacheDir,
+std::unique_ptr<SearchSegment> SearchSegment::load(SegmentSource& source, const QString& cacheDir,
                                                    const std::function<void(const SegmentView&)>& onPart,
                                                    const std::atomic<bool>* cancel) {
     const QString cachePath = cacheDir.isEmpty() ? QString() : cacheFilePath(source, cacheDir);
     if (!cachePath.isEmpty()) {
-        if (std::unique_ptr<SearchSegment> cached = openCacheFile(source, cachePath, sourceKey(source)))
-            return cached;
+        if (const QByteArray key = source.key(nullptr); !key.isEmpty()) {
+            if (std::unique_ptr<SearchSegment> cached = openCacheFile(source, cachePath, key))
+                return cached;
+        }
     }
     return SegmentBuilder(source, cachePath, onPart, cancel).build();
 }

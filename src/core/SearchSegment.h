@@ -47,33 +47,63 @@ using SegmentHitSink = std::function<void(const SegmentView& view, const Segment
 bool scanSegment(const SegmentView& view, const QByteArray& needle, const SegmentHitSink& onHit,
                  const std::atomic<bool>* cancel = nullptr);
 
-// What one database file holds for the search: its tables' records in order, with their upper-cased code. It is
-// kept in a cache file, memory-mapped, and believed only while the database file is exactly the one it was made
-// from; otherwise it is read afresh from the database and the cache file is written again (atomically). Where no
-// cache file can be written it lives in memory.
+// Where a segment's records come from, and what tells whether they have changed since they were read.
+class SegmentSource {
+public:
+    virtual ~SegmentSource();
+
+    // Names the source alike in every run; its cache file is named after it.
+    virtual QString identity() const = 0;
+    // Everything that must be unchanged for a segment read earlier to be believed. Empty when that cannot be told
+    // now (a server out of reach); *problem then says why.
+    virtual QByteArray key(QString* problem) = 0;
+    // Hands every record of the source's tables to add, in search order, all from one moment of the source, and
+    // returns the key of that moment: empty when the records could not be read as one whole, which is then not to
+    // be kept. What could not be read goes to *unreadable, one message per file or table. add returns false to
+    // stop.
+    using RecordSink = std::function<bool(int table, qint64 record, QByteArrayView name, QByteArrayView code)>;
+    virtual QByteArray read(const RecordSink& add, QStringList* unreadable, const std::atomic<bool>* cancel) = 0;
+};
+
+// Tables of an SQLite file, believed while the file is exactly the one read: the system's identity of the file and
+// of its write-ahead log, and SQLite's own commit and schema counters from the file's header.
+class FileSegmentSource final : public SegmentSource {
+public:
+    FileSegmentSource(QString databasePath, QList<int> tables);
+    QString identity() const override;
+    QByteArray key(QString* problem) override;
+    QByteArray read(const RecordSink& add, QStringList* unreadable, const std::atomic<bool>* cancel) override;
+
+private:
+    QString m_path;
+    QList<int> m_tables; // table numbers, in search order
+};
+
+// What one source holds for the search: its tables' records in order, with their upper-cased code. It is kept in a
+// cache file, memory-mapped, and believed only while the source's key is the one it was made with; otherwise it is
+// read afresh from the source and the cache file is written again (atomically). Where no cache file can be written,
+// or the source could not be read whole, it lives in memory.
 class SearchSegment final {
 public:
     ~SearchSegment();
     SearchSegment(const SearchSegment&) = delete;
     SearchSegment& operator=(const SearchSegment&) = delete;
 
-    struct Source {
-        QString databasePath;
-        QList<int> tables; // table numbers, in search order
-    };
-
     // The segment from its cache file when that is valid; otherwise read afresh, handing each part read to
     // onPart as it comes, so that a search can go on while reading. Nothing (and no cache file) when cancelled.
-    static std::unique_ptr<SearchSegment> load(const Source& source, const QString& cacheDir,
+    // The source must outlive the segment.
+    static std::unique_ptr<SearchSegment> load(SegmentSource& source, const QString& cacheDir,
                                                const std::function<void(const SegmentView& part)>& onPart = {},
                                                const std::atomic<bool>* cancel = nullptr);
 
-    // Whether the database file is still exactly the one the segment was made from.
-    bool isCurrent() const;
+    // Whether the source still holds what the segment was made from: Unknown when that cannot be told now, and
+    // *problem then says why.
+    enum class Freshness { Current, Changed, Unknown };
+    Freshness freshness(QString* problem = nullptr) const;
     // Whether the segment came from a cache file made earlier, rather than from reading the database now.
     bool fromCacheFile() const { return m_fromCacheFile; }
     // The cache file this source uses (for tests and benchmarks).
-    static QString cacheFilePath(const Source& source, const QString& cacheDir);
+    static QString cacheFilePath(const SegmentSource& source, const QString& cacheDir);
 
     const SegmentView& view() const { return m_view; }
     // What could not be read when the segment was made, one message per file or table.
@@ -83,10 +113,10 @@ private:
     SearchSegment() = default;
     struct Storage;
     // The segment in a cache file, if the file is whole, ours, and made for exactly this key.
-    static std::unique_ptr<SearchSegment> openCacheFile(const Source& source, const QString& path,
+    static std::unique_ptr<SearchSegment> openCacheFile(SegmentSource& source, const QString& path,
                                                         const QByteArray& key);
 
-    Source m_source;
+    SegmentSource* m_source = nullptr;
     QByteArray m_key;
     SegmentView m_view;
     QStringList m_unreadable;

@@ -25,6 +25,9 @@ inline constexpr SettingKey MainHeight{"MainHeight", "6500"};
 inline constexpr SettingKey DefFileExportDir{"DefFileExportDir", nullptr, &platform::defaultStartFolder};
 // Names the chat client to talk to; written by Options.
 inline constexpr SettingKey ChatServiceName{"mIRC Service Name", "mIRC"};
+// The address of a team library on a PostgreSQL server, read instead of the two files; empty for the files. Written
+// by Options, never with a password.
+inline constexpr SettingKey LibraryServer{"LibraryServer", ""};
 // Whether the code pane colours VB syntax.
 inline constexpr SettingKey SyntaxHighlighting{"SyntaxHighlighting", "1"};
 

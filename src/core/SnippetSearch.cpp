@@ -1,8 +1,7 @@
 #include "core/SnippetSearch.h"
 
-#include "core/GroupNames.h"
 #include "core/SearchSegment.h"
-#include "core/SnippetStore.h"
+#include "core/SqliteStore.h"
 
 #include <QDir>
 #include <QStandardPaths>
@@ -10,23 +9,21 @@
 namespace verdane {
 
 struct SnippetSearch::Source {
-    SearchSegment::Source where;
+    std::unique_ptr<SegmentSource> where;
     std::unique_ptr<SearchSegment> segment;
 };
 
-SnippetSearch::SnippetSearch(QString libraryPath, QString userPath, QString cacheDir)
-    : m_cacheDir(std::move(cacheDir))
-    , m_library(std::make_unique<Source>())
-    , m_user(std::make_unique<Source>()) {
-    const int userTable = snippetTableNumber(Database::User, kUserCodeTable);
-    for (int table = 0; table < userTable; ++table)
-        m_library->where.tables << table;
-    m_library->where.databasePath = std::move(libraryPath);
-    m_user->where = {std::move(userPath), {userTable}};
+SnippetSearch::SnippetSearch(std::vector<std::unique_ptr<SegmentSource>> sources, QString cacheDir)
+    : m_cacheDir(std::move(cacheDir)) {
+    for (auto& source : sources)
+        m_sources.push_back(Source{std::move(source), nullptr});
 }
 
+SnippetSearch::SnippetSearch(const QString& libraryPath, const QString& userPath, QString cacheDir)
+    : SnippetSearch(SqliteStore(libraryPath, userPath).searchSources(), std::move(cacheDir)) {}
+
 SnippetSearch::SnippetSearch(const SnippetStore& store, QString cacheDir)
-    : SnippetSearch(store.filePath(Database::Library), store.filePath(Database::User), std::move(cacheDir)) {}
+    : SnippetSearch(store.searchSources(), std::move(cacheDir)) {}
 
 SnippetSearch::~SnippetSearch() = default;
 
@@ -44,26 +41,33 @@ QStringList SnippetSearch::run(const QString& text, const std::function<void(int
         onHit(r.table, r.record, view.nameOf(r));
     };
     QStringList unreadable;
-    for (Source* source : {m_library.get(), m_user.get()}) {
+    auto note = [&](const QString& message) {
+        if (!unreadable.contains(message))
+            unreadable << message;
+    };
+    for (Source& source : m_sources) {
         if (cancel && cancel->load())
             break;
         bool searchedWhileReading = false;
-        if (!source->segment || !source->segment->isCurrent()) {
-            source->segment.reset();
+        QString problem;
+        const SearchSegment::Freshness freshness =
+            source.segment ? source.segment->freshness(&problem) : SearchSegment::Freshness::Changed;
+        if (freshness == SearchSegment::Freshness::Unknown)
+            note(QStringLiteral("%1 Find searched the snippets as they were when last read.").arg(problem));
+        if (freshness == SearchSegment::Freshness::Changed) {
+            source.segment.reset();
             // A segment read afresh is searched part by part as it is read, so the first hits come at once.
-            source->segment = SearchSegment::load(
-                source->where, m_cacheDir, [&](const SegmentView& part) { scanSegment(part, needle, deliver, cancel); },
+            source.segment = SearchSegment::load(
+                *source.where, m_cacheDir, [&](const SegmentView& part) { scanSegment(part, needle, deliver, cancel); },
                 cancel);
-            if (!source->segment)
+            if (!source.segment)
                 break; // cancelled
-            searchedWhileReading = !source->segment->fromCacheFile();
+            searchedWhileReading = !source.segment->fromCacheFile();
         }
-        if (!searchedWhileReading && !scanSegment(source->segment->view(), needle, deliver, cancel))
+        if (!searchedWhileReading && !scanSegment(source.segment->view(), needle, deliver, cancel))
             break;
-        for (const QString& message : source->segment->unreadable()) {
-            if (!unreadable.contains(message))
-                unreadable << message;
-        }
+        for (const QString& message : source.segment->unreadable())
+            note(message);
     }
     return unreadable;
 }

@@ -10,10 +10,12 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 namespace verdane {
 
 class SearchSegment;
+class SegmentSource;
 class SnippetStore;
 
 // Finds the snippets whose code contains a text, letter case aside: a snippet is a hit when the upper-cased text
@@ -22,13 +24,15 @@ class SnippetStore;
 // snippet with empty code never. Only the code is searched, never the name. A table that cannot be read is passed
 // over, and the others are searched all the same.
 //
-// The upper-cased code of each database file is kept in a cache file under cacheDir, made afresh whenever the
-// database file changes (see SearchSegment), so a search rarely reads the databases at all. One search runs at a
-// time; find may be called from any thread.
+// The upper-cased code of each source (a database file, the groups or User Code on a server) is kept in a cache file
+// under cacheDir, made afresh whenever the source changes (see SearchSegment), so a search rarely reads the databases
+// at all. A source whose changes cannot be told now (a server out of reach) is searched as it was last read, and said
+// to be so among what could not be read. One search runs at a time; find may be called from any thread.
 class SnippetSearch final {
 public:
-    SnippetSearch(QString libraryPath, QString userPath, QString cacheDir = defaultCacheDir());
-    // Searches the store's two files.
+    // Searches two SQLite files.
+    SnippetSearch(const QString& libraryPath, const QString& userPath, QString cacheDir = defaultCacheDir());
+    // Searches what the store holds.
     explicit SnippetSearch(const SnippetStore& store, QString cacheDir = defaultCacheDir());
     ~SnippetSearch();
 
@@ -49,14 +53,14 @@ public:
 
 private:
     struct Source;
+    SnippetSearch(std::vector<std::unique_ptr<SegmentSource>> sources, QString cacheDir);
     QStringList run(const QString& text,
                     const std::function<void(int table, qint64 record, QByteArrayView name)>& onHit,
                     const std::atomic<bool>* cancel);
 
     QString m_cacheDir;
     std::mutex m_running;
-    std::unique_ptr<Source> m_library;
-    std::unique_ptr<Source> m_user;
+    std::vector<Source> m_sources;
 };
 
 } // namespace verdane

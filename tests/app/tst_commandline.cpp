@@ -23,6 +23,10 @@ private Q_SLOTS:
         QTest::newRow("missing folder") << QStringList{"--data-dir", "/no/such/dir"} << 2 << "/no/such/dir";
         QTest::newRow("folder is a file") << QStringList{"--data-dir", file} << 2 << file;
         QTest::newRow("stray argument") << QStringList{"library.mdb"} << 2 << "library.mdb";
+        QTest::newRow("a password in the server's address")
+            << QStringList{"--library", "postgresql://team:Secret-5@db/vb"} << 2 << "password";
+        QTest::newRow("a server and a folder")
+            << QStringList{"--library", "postgresql://team@db/vb", "--data-dir", "/tmp"} << 2 << "--data-dir";
     }
 
     // A command line that cannot be followed fails with one line and shows no window.
@@ -39,6 +43,7 @@ private Q_SLOTS:
             QVERIFY(run.out.isEmpty());
             QCOMPARE(run.err.count('\n'), 1);
             QVERIFY2(run.err.startsWith("verdane: "), qPrintable(run.err));
+            QVERIFY(!run.err.contains("Secret"));
         }
     }
 

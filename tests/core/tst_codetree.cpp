@@ -1,7 +1,7 @@
 #include "core/CatalogueModel.h"
 #include "core/CodeTree.h"
 #include "core/GroupNames.h"
-#include "core/SnippetStore.h"
+#include "core/SqliteStore.h"
 #include "support/TestSupport.h"
 
 #include <QAbstractItemModelTester>
@@ -48,7 +48,7 @@ private Q_SLOTS:
         folder.create(
             {{"Window", {{"W1", "w"}}}, {"File", {{"F2", "f"}, {"F1", "f"}}}, {"Math", {{QVariant(), "no name"}}}},
             {{"F1", "mine"}, {"U", "u"}});
-        SnippetStore store(folder.path());
+        SqliteStore store(folder.path());
         CatalogueModel tree;
         QAbstractItemModelTester tester(&tree, QAbstractItemModelTester::FailureReportingMode::QtTest);
         // A build is one reset for the views, not one insertion per node.
@@ -119,7 +119,7 @@ private Q_SLOTS:
         const QByteArray libraryBefore = fileDigest(folder.libraryPath());
         const QByteArray userBefore = fileDigest(folder.userPath());
 
-        SnippetStore store(folder.path());
+        SqliteStore store(folder.path());
         CatalogueModel tree;
         QAbstractItemModelTester tester(&tree, QAbstractItemModelTester::FailureReportingMode::QtTest);
         loadCodeTree(tree, store);
@@ -138,7 +138,7 @@ private Q_SLOTS:
         LibraryFolder folder;
         folder.create({{"Math", {{"Dup", "m1"}, {"Dup", "m2"}, {"Math", "m3"}}}},
                       {{"Dup", "u1"}, {"User Code", "u2"}, {"File", "u3"}, {"Dup", "u4"}});
-        SnippetStore store(folder.path());
+        SqliteStore store(folder.path());
         CatalogueModel tree;
         loadCodeTree(tree, store);
         QStringList codes;

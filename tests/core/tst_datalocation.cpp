@@ -1,7 +1,8 @@
 #include "core/DataLocation.h"
 #include "core/GroupNames.h"
 #include "core/NewDatabase.h"
-#include "core/SnippetStore.h"
+#include "core/Settings.h"
+#include "core/SqliteStore.h"
 #include "support/TestSupport.h"
 
 #include <QDirIterator>
@@ -66,7 +67,7 @@ private Q_SLOTS:
 
         const DataLocation location =
             locateData({dataDirGiven ? root.filePath("elsewhere") : QString(), root.filePath("prefix/bin"),
-                        root.filePath("prefix/share/verdane"), root.filePath("home/data/Verdane")});
+                        root.filePath("prefix/share/verdane"), root.filePath("home/data/Verdane"), {}});
         QCOMPARE(QStringList({root.relativeFilePath(location.libraryPath), root.relativeFilePath(location.userPath)}),
                  read);
         QCOMPARE(location.createUserFile, made != 0);
@@ -79,7 +80,7 @@ private Q_SLOTS:
         if (made > 0) {
             // Nothing beside it, and an empty table that takes the user's snippets.
             QCOMPARE(QDir(root.filePath("home/data/Verdane")).entryList(QDir::Files), QStringList{kUserFileName});
-            SnippetStore store(location.libraryPath, location.userPath);
+            SqliteStore store(location.libraryPath, location.userPath);
             QVERIFY(store.reopenDatabases().user && store.addUserSnippet("Mine", "' mine"));
         } else {
             QCOMPARE(tree(), before);
@@ -97,6 +98,31 @@ private Q_SLOTS:
                  QString());
         QCOMPARE(fileDigest(path), before);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{kUserFileName});
+    }
+
+    // A server named with --library is read, else the one the Options name unless --data-dir names a folder; an
+    // empty --library is the files. The files are found all the same, for init-server, and none is made.
+    void serverOrFiles() {
+        const QString options = "postgresql://team@db/options";
+        const QString given = "postgresql://team@db/given";
+        const TestEnvironment settings;
+        QTemporaryDir dir;
+        struct Case {
+            QString library; // null: no --library
+            bool dataDirGiven;
+            QString inOptions;
+            QString read;
+        };
+        for (const Case& c : {Case{{}, false, {}, {}}, Case{{}, false, options, options},
+                              Case{given, false, options, given}, Case{{}, true, options, {}},
+                              Case{"", false, options, {}}}) {
+            settings::write(settings::LibraryServer, c.inOptions);
+            const DataLocation location = locateData(runningPlaces(c.dataDirGiven ? dir.path() : QString(), c.library));
+            QCOMPARE(location.serverUrl, c.read);
+            QCOMPARE(location.source == DataLocation::Source::Server, !c.read.isEmpty());
+            QVERIFY(!location.libraryPath.isEmpty());
+            QVERIFY(c.read.isEmpty() || !location.createUserFile);
+        }
     }
 };
 

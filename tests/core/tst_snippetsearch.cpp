@@ -2,7 +2,7 @@
 #include "core/GroupNames.h"
 #include "core/SearchSegment.h"
 #include "core/SnippetSearch.h"
-#include "core/SnippetStore.h"
+#include "core/SqliteStore.h"
 #include "support/TestSupport.h"
 
 #include <QDateTime>
@@ -29,7 +29,7 @@ struct Outcome {
 
 // The search as defined, read afresh from the tables every time: the yardstick for the fast one.
 Outcome referenceSearch(const QString& dataDir, const QString& text) {
-    SnippetStore store(dataDir);
+    SqliteStore store(dataDir);
     store.reopenDatabases();
     Outcome out;
     const QString needle = text.toUpper();
@@ -124,7 +124,7 @@ private Q_SLOTS:
         }
         LibraryFolder folder;
         folder.create(groups, user);
-        SnippetStore store(folder.path());
+        SqliteStore store(folder.path());
         store.reopenDatabases();
         SnippetSearch search(store);
 
@@ -154,7 +154,7 @@ private Q_SLOTS:
         LibraryFolder folder;
         folder.create({{"Window", {{"W", "call Target"}}}, {"File", {{"Target", "no match"}, {"F", "TARGET here"}}}},
                       {{"F", "my target"}});
-        SnippetStore store(folder.path());
+        SqliteStore store(folder.path());
         store.reopenDatabases();
         SnippetSearch search(store);
         QCOMPARE(fastSearch(search, "target").hits, QStringList({"F", "W", "F"}));
@@ -186,13 +186,13 @@ private Q_SLOTS:
         SnippetSearch running(folder.libraryPath(), folder.userPath(), cache.path());
         QCOMPARE(fastSearch(running, needle).hits, QStringList({"M", "U"}));
         const QString cacheFile =
-            SearchSegment::cacheFilePath({folder.libraryPath(), {0, 1, 2, 3, 4, 5, 6}}, cache.path());
+            SearchSegment::cacheFilePath(FileSegmentSource(folder.libraryPath(), {0, 1, 2, 3, 4, 5, 6}), cache.path());
         QVERIFY(QFileInfo::exists(cacheFile));
 
         if (change == "commit") {
             QVERIFY(DatabaseFile::exec(folder.libraryPath(), "INSERT INTO File VALUES ('F', 'a needle')"));
         } else if (change == "import") {
-            SnippetStore store(folder.path());
+            SqliteStore store(folder.path());
             store.reopenDatabases();
             QVERIFY(store.addUserSnippet("Ours", "needle too"));
         } else if (change == "replace") {
@@ -222,7 +222,7 @@ private Q_SLOTS:
             other.create(library("NEEDLE elsewhere"));
             SnippetSearch(other.libraryPath(), other.userPath(), cache.path()).find(needle, [](auto&) {});
             const QString otherCache =
-                SearchSegment::cacheFilePath({other.libraryPath(), {0, 1, 2, 3, 4, 5, 6}}, cache.path());
+                SearchSegment::cacheFilePath(FileSegmentSource(other.libraryPath(), {0, 1, 2, 3, 4, 5, 6}), cache.path());
             QVERIFY(QFile::remove(cacheFile) && QFile::copy(otherCache, cacheFile));
         } else if (change == "broken") {
             QVERIFY(writeFile(folder.libraryPath(), QByteArray(4096, 'x')));
@@ -254,7 +254,7 @@ private Q_SLOTS:
         LibraryFolder folder;
         folder.create({{"File", {{"F", "hit"}}}, {"System", {{"S", "hit"}}}}, {{"U", "hit"}});
         QVERIFY(DatabaseFile::exec(folder.libraryPath(), "DROP TABLE Network"));
-        SnippetStore store(folder.path());
+        SqliteStore store(folder.path());
         store.reopenDatabases();
         SnippetSearch search(store);
         for (int run = 0; run < 2; ++run) { // the second from the copy in memory

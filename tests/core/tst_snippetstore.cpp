@@ -1,5 +1,5 @@
 #include "core/GroupNames.h"
-#include "core/SnippetStore.h"
+#include "core/SqliteStore.h"
 #include "support/TestSupport.h"
 
 #include <QFile>
@@ -43,7 +43,7 @@ private Q_SLOTS:
     // Missing files fail to open and are never created, whatever is asked of the store.
     void missingFilesAreNeverCreated() {
         LibraryFolder folder;
-        SnippetStore store(folder.path());
+        SqliteStore store(folder.path());
         const auto opened = store.reopenDatabases();
         QVERIFY(!opened.library.isOk() && !opened.user.isOk());
         QVERIFY(opened.library.message().contains(kLibraryFileName));
@@ -74,7 +74,7 @@ private Q_SLOTS:
                          {"NullCode", QVariant()},
                          {"", "empty name"},
                          {QVariant(), "null name"}}}});
-        SnippetStore store(folder.path());
+        SqliteStore store(folder.path());
         QVERIFY(store.reopenDatabases().library.isOk());
         if (listedFirst)
             QCOMPARE(names(store, Database::Library, "Math"), QStringList({"Dup", "Other", "Dup", "NullCode", "", ""}));
@@ -104,7 +104,7 @@ private Q_SLOTS:
     void seesChangesMadeByOtherPrograms() {
         LibraryFolder folder;
         folder.create({}, {{"Dup", "first"}, {"Dup", "second"}});
-        SnippetStore store(folder.path());
+        SqliteStore store(folder.path());
         store.reopenDatabases();
         names(store, Database::User, kUserCodeTable);
         const SnippetRef second{Database::User, kUserCodeTable, 2};
@@ -150,7 +150,7 @@ private Q_SLOTS:
         QFile::remove(folder.userPath());
         DatabaseFile(folder.userPath()).table(table, {{"Old", columns.size() > 1 ? "old" : QVariant()}}, columns);
         const QByteArray before = fileDigest(folder.userPath());
-        SnippetStore store(folder.path());
+        SqliteStore store(folder.path());
         store.reopenDatabases();
         const QString text = "Sub Main()\r\n  MsgBox \"h\u00e9\"\r\nEnd Sub";
         const Status status = store.addUserSnippet("  Spaced  ", text);
@@ -203,9 +203,9 @@ private Q_SLOTS:
         QFETCH(QString, refusal);
         LibraryFolder folder;
         folder.create({}, {{"Mine", "mine"}, {"Keep", "keep"}});
-        SnippetStore store(folder.path());
+        SqliteStore store(folder.path());
         store.reopenDatabases();
-        const SnippetStore::Fingerprint before = store.fingerprint();
+        const SqliteStore::Fingerprint before = store.fingerprint();
         if (!meanwhile.isEmpty())
             QVERIFY(DatabaseFile::exec(folder.userPath(), meanwhile));
         const Status status = ::change(store, change, newName);
@@ -234,7 +234,7 @@ private Q_SLOTS:
         QFETCH(int, timeoutMs);
         LibraryFolder folder;
         folder.create({}, {{"Mine", "mine"}, {"Keep", "keep"}});
-        SnippetStore store(folder.path(), timeoutMs);
+        SqliteStore store(folder.path(), timeoutMs);
         store.reopenDatabases();
         LockHolder lock(folder.userPath(), 400);
         Status status;
@@ -257,7 +257,7 @@ private Q_SLOTS:
         LibraryFolder folder;
         folder.create({}, {{"A", "a"}, {"Dup", "d1"}, {"Dup", "d2"}, {"C", "c"}});
         const QStringList asCreated = folder.userSnippets();
-        SnippetStore store(folder.path());
+        SqliteStore store(folder.path());
         store.reopenDatabases();
         SnippetStore::PriorSnippet prior;
 
@@ -295,7 +295,7 @@ private Q_SLOTS:
         LibraryFolder folder;
         folder.create({{"Math", {{"A", "1"}}}});
         const QByteArray before = fileDigest(folder.libraryPath());
-        SnippetStore store(folder.path());
+        SqliteStore store(folder.path());
         for (int round = 0; round < 2; ++round) {
             store.reopenDatabases();
             for (const QString& group : groupNames())

@@ -2,7 +2,7 @@
 // written to it.
 
 #include "core/GroupNames.h"
-#include "core/SnippetStore.h"
+#include "core/SqliteStore.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     writeBoth(fuzz::bytes(data, size));
-    SnippetStore store(folder->path(), 0);
+    SqliteStore store(folder->path(), 0);
     const SnippetStore::ReopenResult opened = store.reopenDatabases();
     fuzz::require(bool(opened.library) == store.isOpen(Database::Library), "a database is open when it opened");
     fuzz::require(opened.library || !opened.library.message().isEmpty(), "a failure says why");

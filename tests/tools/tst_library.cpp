@@ -1,5 +1,5 @@
 #include "core/GroupNames.h"
-#include "core/SnippetStore.h"
+#include "core/SqliteStore.h"
 #include "support/TestSupport.h"
 
 #include <QDateTime>
@@ -61,7 +61,7 @@ private Q_SLOTS:
 
     // The library that the build puts beside the program, with the user's empty file, as the program opens them.
     void shippedLibraryIsComplete() {
-        SnippetStore store(qEnvironmentVariable("VERDANE_BUILD_DIR"));
+        SqliteStore store(qEnvironmentVariable("VERDANE_BUILD_DIR"));
         const auto opened = store.reopenDatabases();
         QVERIFY2(opened.library && opened.user, qPrintable(opened.library.message() + opened.user.message()));
         QVERIFY(store.listSnippetNames(Database::User, kUserCodeTable, [](QString) { QFAIL("not empty"); }));

@@ -1,6 +1,7 @@
 #include "ui/main/MainWindow.h"
 
 #include "core/CatalogueModel.h"
+#include "core/ChangeWatch.h"
 #include "core/CodeTree.h"
 #include "core/GroupNames.h"
 #include "core/Settings.h"
@@ -32,6 +33,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSessionManager>
 #include <QTimer>
 #include <QTreeView>
@@ -70,6 +72,7 @@ private:
 MainWindow::MainWindow(SnippetStore& store, QWidget* parent)
     : QMainWindow(parent)
     , m_store(store)
+    , m_watch(store.watchChanges())
     , m_catalogue(new CatalogueModel(this)) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Verdane - ") + kPublisherLabel);
@@ -129,6 +132,16 @@ MainWindow::MainWindow(SnippetStore& store, QWidget* parent)
     m_tree->addActions({m_actions.fileRename, m_actions.fileEditCode, m_actions.fileDelete});
     connectCommands();
     updateCommands();
+    // Others' changes to a server's records appear by themselves; what keeps the window from the server is shown
+    // until it is over.
+    if (m_watch) {
+        connect(m_watch, &ChangeWatch::changed, this, [this] {
+            if (!m_unloaded)
+                rebuildKeepingOpen();
+        });
+        connect(m_watch, &ChangeWatch::connectionChanged, this,
+                [this] { m_statusBar->showProblem(m_watch->problem()); });
+    }
     setTabOrder(m_tree, m_code);
     m_tree->setFocus();
 }
@@ -272,8 +285,18 @@ void MainWindow::mnuFileClose_Click() {
 // ---- Catalogue and viewer ----------------------------------------------------------------------------------------
 
 void MainWindow::LoadCodeTree() {
-    if (leaveEditing())
+    if (leaveEditing() && !serverAway())
         loadCodeTree(*m_catalogue, m_store);
+}
+
+// Whether the records are on a server that cannot be reached now while the tree shows some: the tree is then kept
+// as it is, for the user to go on with, and read again once the server is back (the watch says when). Files show
+// what is on disk.
+bool MainWindow::serverAway() {
+    if (!m_watch || m_catalogue->nodeCount() == 0)
+        return false;
+    const SnippetStore::ReopenResult opened = m_store.reopenDatabases();
+    return !opened.library && !opened.user;
 }
 
 void MainWindow::mnuViewRefresh_Click() {
@@ -549,7 +572,7 @@ void MainWindow::mnuViewOptions_Click() {
 }
 
 void MainWindow::mnuHelpAbout_Click() {
-    AboutBox about(this, m_store.filePath(Database::Library), m_store.filePath(Database::User));
+    AboutBox about(this, m_store.location(Database::Library), m_store.location(Database::User));
     registerLoadedWindow(&about);
     about.exec();
 }
@@ -701,17 +724,33 @@ void MainWindow::mnuFileDelete_Click() {
     selectAndShow(current);
 }
 
-// Rebuilds the catalogue as LoadCodeTree does, with the roots and groups that were open open again (they keep
-// their node numbers in every build), for a change the user made rather than asked to see afresh.
+// Rebuilds the catalogue as LoadCodeTree does, for a change the user made or another program's, rather than one the
+// user asked to see afresh: the user stays where they were. The roots and groups that were open are open again
+// (they keep their node numbers in every build), the current node is that of the same record (or its group, when
+// the record went), the view stays scrolled where it was, and the pane keeps what it shows, also an edit.
 void MainWindow::rebuildKeepingOpen() {
     QList<int> open;
     for (int node = 1; node <= m_catalogue->nodeCount() && m_catalogue->tableOf(node) < 0; ++node) {
         if (m_tree->isExpanded(m_catalogue->indexOfNode(node)))
             open << node;
     }
+    const int current = selectedNode();
+    const SnippetLocation record = locateSnippet(*m_catalogue, current);
+    const int group = record.isSnippet ? m_catalogue->parentNode(current) : current;
+    const int scrolled = m_tree->verticalScrollBar()->value();
+    if (serverAway())
+        return;
     loadCodeTree(*m_catalogue, m_store);
     for (const int node : std::as_const(open))
         m_tree->expand(m_catalogue->indexOfNode(node));
+    const int again =
+        record.isSnippet
+            ? m_catalogue->nodeOfRecord(snippetTableNumber(record.ref.database, record.ref.table), record.ref.record)
+            : 0;
+    // Made current without being picked: the pane is not read again.
+    if (const QModelIndex index = m_catalogue->indexOfNode(again ? again : group); index.isValid())
+        m_tree->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    m_tree->verticalScrollBar()->setValue(scrolled);
 }
 
 void MainWindow::mnuFileUndo_Click() {

@@ -19,6 +19,7 @@ class QTreeView;
 namespace verdane {
 
 class CatalogueModel;
+class ChangeWatch;
 class ChatWindow;
 class CodeView;
 class FindWindow;
@@ -41,7 +42,8 @@ public:
     // Runs once before the window is first shown: makes the tool bar flat and restores the stored placement.
     void Form_Load();
     // Rebuilds the catalogue from both databases. The code pane keeps its text. A rebuild leaves a snippet being
-    // edited: with unsaved changes the user is asked first, and may stay (then nothing is rebuilt).
+    // edited: with unsaved changes the user is asked first, and may stay (then nothing is rebuilt). A server that
+    // cannot be reached leaves the tree as it is.
     void LoadCodeTree();
 
     // Shows a node's snippet in the code pane; a root or a group empties it. Leaving a snippet with unsaved changes
@@ -124,11 +126,13 @@ private:
     void updateCommands();
     void captionRenamed(qint64 record, const QString& name);
     void rebuildKeepingOpen();
+    bool serverAway();
     void selectAndShow(int node);
     void showSecondary(QWidget* window);
     double outerWidthTwips() const;
 
     SnippetStore& m_store;
+    ChangeWatch* m_watch; // null for the files
     CatalogueModel* m_catalogue;
     QWidget* m_client;
     MainToolBar* m_toolBar;

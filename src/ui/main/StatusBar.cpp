@@ -27,6 +27,8 @@ StatusBar::StatusBar(QWidget* parent)
     , m_timer(new QTimer(this)) {
     setObjectName(QStringLiteral("sbStatusBar"));
     m_status->setText(QStringLiteral("Status"));
+    // A long message is cut at the panel's edge (its tool tip holds it whole) rather than widening the window.
+    m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(1, 2, 1, 1);
     layout->setSpacing(2);
@@ -57,6 +59,15 @@ void StatusBar::scheduleNextTick() {
     const QTime now = QTime::currentTime();
     const int toNextMinute = 60000 - (now.second() * 1000 + now.msec());
     m_timer->start(toNextMinute + 20);
+}
+
+void StatusBar::showProblem(const QString& problem) {
+    m_status->setText(problem.isEmpty() ? QStringLiteral("Status") : problem);
+    m_status->setToolTip(problem);
+}
+
+QString StatusBar::statusText() const {
+    return m_status->text();
 }
 
 QString StatusBar::dateText() const {

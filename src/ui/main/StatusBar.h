@@ -16,6 +16,10 @@ public:
     explicit StatusBar(QWidget* parent = nullptr);
     QString dateText() const;
     QString timeText() const;
+    // Shows what keeps the program from its records (a server out of reach) in the first panel, in place of
+    // "Status"; empty puts "Status" back.
+    void showProblem(const QString& problem);
+    QString statusText() const;
     // Shows the panels for a given moment; the timer calls it with the current one.
     void showMoment(const QDateTime& now);
 

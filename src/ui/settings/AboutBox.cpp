@@ -1,6 +1,7 @@
 #include "ui/settings/AboutBox.h"
 
 #include "core/Placement.h"
+#include "core/Postgres.h"
 #include "core/Version.h"
 #include "core/WebLinks.h"
 #include "platform/Shell.h"
@@ -76,6 +77,12 @@ void AboutBox::Form_Load(const QString& libraryPath, const QString& userPath) {
                               .arg(VERDANE_VERSION_MINOR)
                               .arg(VERDANE_VERSION_PATCH));
     m_lblTitle->setText(QStringLiteral("Verdane"));
+    // A team library has no file whose size could be shown; where it is shows as for the files.
+    if (pg::isAddress(libraryPath)) {
+        m_lblDatabaseInfo->setText(QStringLiteral("Team Library"));
+        m_lblDatabaseInfo->setToolTip(QStringLiteral("Library and your snippets: %1").arg(libraryPath));
+        return;
+    }
     // The line has room for the size only; where the files are, which depends on how the program was installed and
     // started, shows when the pointer rests on it.
     m_lblDatabaseInfo->setToolTip(QStringLiteral("Library: %1\nYour snippets: %2")

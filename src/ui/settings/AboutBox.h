@@ -13,7 +13,7 @@ class AboutBox final : public ClassicForm {
     Q_OBJECT
 
 public:
-    // libraryPath, userPath: the two database files the program reads.
+    // libraryPath, userPath: the two database files the program reads, or both the address of its team library.
     AboutBox(QWidget* owner, const QString& libraryPath, const QString& userPath);
     ~AboutBox() override;
 

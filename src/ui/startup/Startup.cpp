@@ -1,6 +1,6 @@
 #include "ui/startup/Startup.h"
 
-#include "core/SnippetStore.h"
+#include "core/SqliteStore.h"
 #include "ui/common/Artwork.h"
 #include "ui/main/MainWindow.h"
 #include "ui/startup/SplashWindow.h"
@@ -16,10 +16,13 @@ constexpr int kSplashExposeWaitMs = 2000;
 } // namespace
 
 Startup::Startup(QString dataDir)
-    : m_store(std::make_unique<SnippetStore>(std::move(dataDir))) {}
+    : m_store(std::make_unique<SqliteStore>(std::move(dataDir))) {}
 
 Startup::Startup(const QString& libraryPath, const QString& userPath)
-    : m_store(std::make_unique<SnippetStore>(libraryPath, userPath)) {}
+    : m_store(std::make_unique<SqliteStore>(libraryPath, userPath)) {}
+
+Startup::Startup(std::unique_ptr<SnippetStore> store)
+    : m_store(std::move(store)) {}
 
 Startup::~Startup() = default;
 

@@ -14,6 +14,7 @@ class Startup final {
 public:
     explicit Startup(QString dataDir);
     Startup(const QString& libraryPath, const QString& userPath);
+    explicit Startup(std::unique_ptr<SnippetStore> store);
     ~Startup();
 
     // Shows the splash, loads the main window, builds the catalogue, closes the splash and shows the main window.

@@ -29,6 +29,15 @@ private Q_SLOTS:
         }
     }
 
+    // A team library has no size to show, only its address.
+    void teamLibraryShowsItsAddress() {
+        const QString url = "postgresql://vb@db.example/team";
+        AboutBox box(nullptr, url, url);
+        auto* info = child<QLabel>(&box, "lblDatabaseInfo");
+        QCOMPARE(info->text(), "Team Library");
+        QVERIFY(info->toolTip().contains(url));
+    }
+
     // The library's size, the files in use when the pointer rests on it, the address that opens the home page as
     // the menu does, System Information started from the programs on the PATH (a real one, which leaves a mark), and
     // Enter closing the box. Then, with the library and the program gone: the error, the messages and Esc.
