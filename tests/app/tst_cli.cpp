@@ -252,7 +252,8 @@ private Q_SLOTS:
         const QDir beside = QFileInfo(qEnvironmentVariable("VERDANE_CLI")).dir();
         const ProgramRun inBuild = runProgram(qEnvironmentVariable("VERDANE_CLI"), {"--help"});
         QCOMPARE(inBuild.exitCode, 0);
-        for (const char* command : {"list", "show", "find", "export", "import", "rename", "edit", "delete", "init-server"})
+        for (const char* command :
+             {"list", "show", "find", "export", "import", "rename", "edit", "delete", "init-server"})
             QVERIFY(inBuild.out.contains(QByteArray("  ") + command + ' '));
         QVERIFY2(
             inBuild.out.endsWith(
@@ -262,7 +263,8 @@ private Q_SLOTS:
         QVERIFY2(given.endsWith(("  " + m_folder.libraryPath() + "\n  " + m_folder.userPath() + "\n").toUtf8()),
                  given.constData());
         const QByteArray exportHelp = cli(m_folder, {"export", "--help"}).out;
-        QVERIFY(exportHelp.startsWith("Usage: verdane-cli [--data-dir DIR | --library URL] export ") && exportHelp.contains("--lossy"));
+        QVERIFY(exportHelp.startsWith("Usage: verdane-cli [--data-dir DIR | --library URL] export ") &&
+                exportHelp.contains("--lossy"));
     }
 
 private:

@@ -65,9 +65,11 @@ private Q_SLOTS:
         };
         const QStringList before = tree();
 
-        const DataLocation location =
-            locateData({dataDirGiven ? root.filePath("elsewhere") : QString(), root.filePath("prefix/bin"),
-                        root.filePath("prefix/share/verdane"), root.filePath("home/data/Verdane"), {}});
+        const DataLocation location = locateData({dataDirGiven ? root.filePath("elsewhere") : QString(),
+                                                  root.filePath("prefix/bin"),
+                                                  root.filePath("prefix/share/verdane"),
+                                                  root.filePath("home/data/Verdane"),
+                                                  {}});
         QCOMPARE(QStringList({root.relativeFilePath(location.libraryPath), root.relativeFilePath(location.userPath)}),
                  read);
         QCOMPARE(location.createUserFile, made != 0);
@@ -113,9 +115,9 @@ private Q_SLOTS:
             QString inOptions;
             QString read;
         };
-        for (const Case& c : {Case{{}, false, {}, {}}, Case{{}, false, options, options},
-                              Case{given, false, options, given}, Case{{}, true, options, {}},
-                              Case{"", false, options, {}}}) {
+        for (const Case& c :
+             {Case{{}, false, {}, {}}, Case{{}, false, options, options}, Case{given, false, options, given},
+              Case{{}, true, options, {}}, Case{"", false, options, {}}}) {
             settings::write(settings::LibraryServer, c.inOptions);
             const DataLocation location = locateData(runningPlaces(c.dataDirGiven ? dir.path() : QString(), c.library));
             QCOMPARE(location.serverUrl, c.read);
