@@ -32,7 +32,6 @@ private Q_SLOTS:
         qputenv("HOME", m_home.path().toUtf8());
         qunsetenv("XDG_RUNTIME_DIR");
         qputenv("WEECHAT_HOME", m_home.filePath("weechat").toUtf8());
-        m_env = std::make_unique<UiEnvironment>();
         QTcpServer probe;
         probe.listen(QHostAddress::LocalHost, 0);
         const quint16 port = probe.serverPort();
@@ -74,10 +73,8 @@ private Q_SLOTS:
     }
 
     void cleanupTestCase() {
-        for (QProcess* process : {&m_weechat, &m_server}) {
-            process->kill();
-            process->waitForFinished();
-        }
+        for (QProcess* process : {&m_weechat, &m_server})
+            process->kill(), process->waitForFinished();
     }
 
     // Whatever buffer the user looks at in WeeChat (here its core buffer, which is not IRC's), the lines reach the
@@ -97,8 +94,7 @@ private Q_SLOTS:
         for (const auto& [service, target] : sends) {
             settings::write(settings::ChatServiceName, service);
             QFile pipe(m_pipe);
-            QVERIFY(pipe.open(QIODevice::WriteOnly) && pipe.write("*/buffer core.weechat\n") > 0);
-            pipe.close();
+            QVERIFY(pipe.open(QIODevice::WriteOnly) && pipe.write("*/buffer core.weechat\n") > 0 && pipe.flush());
             child<QCheckBox>(chat, "chkPrivateMessage")->setChecked(target == "alice");
             child<QLineEdit>(chat, "txtNickChannel")->setText(target);
             m_received.clear();
@@ -129,7 +125,7 @@ private:
     }
 
     QTemporaryDir m_home;
-    std::unique_ptr<TestEnvironment> m_env;
+    UiEnvironment m_env;
     QProcess m_server;
     QProcess m_weechat;
     QString m_pipe;
