@@ -34,7 +34,7 @@ private Q_SLOTS:
         UiEnvironment env;
         const QByteArray module = "Attribute VB_Name = \"modTimer\"\r\n' \xa9 Caf\xe9 f\xfcr Gr\xf6\xdf \x80\r\n";
         Session s({{"Math", {{"Sum", "s"}}}}, {{"Twin", "first"}, {"../../etc/cron.d/job", "x = 1"}});
-        // The dialog proposes the shown snippet's name, made safe; cancelled, nothing is written or said.
+        // The dialog proposes the shown snippet's name, made safe; here the user cancels it.
         clickNode(s.main(), findNode(s.main(), kUserCodeCaption, "../../etc/cron.d/job"));
         s.main().mnuFileExportFile_Click();
         QCOMPARE(filedialog::lastRequest().proposedName, "___.._etc_cron.d_job");

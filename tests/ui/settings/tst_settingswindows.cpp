@@ -131,7 +131,7 @@ private Q_SLOTS:
         // The box runs its own event loop: what it shows is read there, and checked once it is gone.
         QString seen;
         QTimer::singleShot(0, [&] {
-            auto* box = s.main().findChild<AboutBox*>();
+            auto* box = child<AboutBox>(&s.main(), "frmAbout");
             auto* info = child<QLabel>(box, "lblDatabaseInfo");
             seen = info->text() + '\n' + info->toolTip();
             QTest::mouseClick(child(box, "lblLabel1"), Qt::LeftButton);
