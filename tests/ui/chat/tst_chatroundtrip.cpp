@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -26,127 +27,105 @@ class TestChatRoundTrip : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // The server, WeeChat and the pipe live in the test's own home, with no configuration of the machine's.
     void initTestCase() {
         qputenv("HOME", m_home.path().toUtf8());
         qunsetenv("XDG_RUNTIME_DIR");
-        qputenv("WEECHAT_HOME", m_weechatDir.path().toUtf8());
-        m_env = std::make_unique<UiEnvironment>();
-        const QString ngircd = QStandardPaths::findExecutable("ngircd", {"/usr/sbin", "/usr/bin"});
-        QVERIFY2(!ngircd.isEmpty() && !QStandardPaths::findExecutable("weechat-headless").isEmpty(),
-                 "ngircd and weechat-headless are needed (scripts/test installs them)");
-
+        qputenv("WEECHAT_HOME", m_home.filePath("weechat").toUtf8());
         QTcpServer probe;
         probe.listen(QHostAddress::LocalHost, 0);
         const quint16 port = probe.serverPort();
         probe.close();
-        QDir(m_serverDir.path()).mkdir("include");
-        QVERIFY(writeFile(m_serverDir.filePath("ngircd.conf"),
+        QDir(m_home.path()).mkdir("include");
+        QVERIFY(writeFile(m_home.filePath("ngircd.conf"),
                           QString("[Global]\nName = irc.verdane.test\nInfo = Verdane test server\nListen = 127.0.0.1\n"
                                   "Ports = %1\nMotdPhrase = test\n[Options]\nPAM = no\nIdent = no\nDNS = no\n"
-                                  "MaxPenaltyTime = 0\nIncludeDir = %2\n")
-                              .arg(QString::number(port), m_serverDir.filePath("include"))
+                                  "MaxPenaltyTime = 0\nPingTimeout = 3600\nIncludeDir = %2\n")
+                              .arg(QString::number(port), m_home.filePath("include"))
                               .toUtf8()));
-        m_server.start(ngircd, {"-n", "-f", m_serverDir.filePath("ngircd.conf")});
-        QVERIFY(m_server.waitForStarted());
-        // The test's own client, alice in #vb, keeps everything it receives; the server may still be starting.
+        m_server.start(QStandardPaths::findExecutable("ngircd", {"/usr/sbin", "/usr/bin"}),
+                       {"-n", "-f", m_home.filePath("ngircd.conf")});
+        QVERIFY2(m_server.waitForStarted(), "ngircd is needed (scripts/test installs it)");
+        // The test's own client, alice in #vb, keeps everything it receives; the server may still be starting, and
+        // pings no one while the test runs.
         QVERIFY(QTest::qWaitFor(
-            [&] {
-                m_receiver.connectToHost(QHostAddress::LocalHost, port);
-                return m_receiver.waitForConnected(200);
-            },
+            [&] { return m_receiver.connectToHost(QHostAddress::LocalHost, port), m_receiver.waitForConnected(200); },
             10000));
-        connect(&m_receiver, &QTcpSocket::readyRead, this, [this] {
-            const QByteArray chunk = m_receiver.readAll();
-            m_received += QString::fromUtf8(chunk);
-            if (chunk.startsWith("PING") || chunk.contains("\nPING"))
-                m_receiver.write("PONG :verdane\r\n");
-        });
+        connect(&m_receiver, &QTcpSocket::readyRead, this,
+                [this] { m_received += QString::fromUtf8(m_receiver.readAll()); });
         m_receiver.write("NICK alice\r\nUSER alice 0 * :Test client\r\nJOIN #vb\r\n");
         QVERIFY(QTest::qWaitFor([&] { return m_received.contains(" JOIN :#vb"); }, 10000));
 
         // WeeChat knows one server, which the default service name leaves it to choose.
-        m_weechat.setProcessChannelMode(QProcess::MergedChannels);
         m_weechat.start("weechat-headless",
-                        {"--dir", m_weechatDir.path(), "-r",
+                        {"--dir", m_home.filePath("weechat"), "-r",
                          QString("/set irc.server_default.anti_flood_prio_high 0;"
                                  "/set irc.server_default.anti_flood_prio_low 0;/set irc.server_default.nicks vsender;"
                                  "/set irc.server_default.username vsender;/set fifo.file.enabled on;"
                                  "/server add test 127.0.0.1/%1 -notls;/set irc.server.test.autojoin #vb;/save irc;"
                                  "/connect test")
                              .arg(port)});
-        QVERIFY(m_weechat.waitForStarted());
-        m_pipe = m_weechatDir.filePath(QString("weechat_fifo_%1").arg(m_weechat.processId()));
+        QVERIFY2(m_weechat.waitForStarted(), "weechat-headless is needed (scripts/test installs it)");
+        m_pipe = m_home.filePath(QString("weechat/weechat_fifo_%1").arg(m_weechat.processId()));
         QVERIFY2(QTest::qWaitFor([&] { return QFileInfo::exists(m_pipe); }, 10000), "WeeChat made no fifo pipe");
         QVERIFY2(QTest::qWaitFor([&] { return m_received.contains(":vsender!"); }, 15000),
                  "WeeChat did not join the channel");
     }
 
     void cleanupTestCase() {
-        for (QProcess* process : {&m_weechat, &m_server}) {
-            process->terminate();
-            if (!process->waitForFinished(5000))
-                process->kill();
-        }
+        for (QProcess* process : {&m_weechat, &m_server})
+            process->kill(), process->waitForFinished();
     }
 
     // Whatever buffer the user looks at in WeeChat (here its core buffer, which is not IRC's), the lines reach the
     // server WeeChat's configuration or the service name names, to a nick or a channel, indentation intact; a line
-    // break, a carriage return or a NUL inside a line runs nothing but that line's own message: neither the
-    // /msg nor the /quit after it, which would fail the rows that follow.
-    void everyLineArrivesAsItsOwnMessage_data() {
-        QTest::addColumn<QString>("service");
-        QTest::addColumn<QString>("target");
-        QTest::newRow("the default service name, to a nick")
-            << QString(settings::ChatServiceName.defaultValue) << "alice";
-        QTest::newRow("the server named, to a channel") << QString("test") << "vb";
-        QTest::newRow("the server and the pipe named") << QString("test <pipe>") << "alice";
-    }
-
+    // break, a carriage return or a NUL inside a line runs nothing but that line's own message: neither the /msg
+    // nor the /quit after it, which would fail the sends that follow. The service name is read at each send.
     void everyLineArrivesAsItsOwnMessage() {
-        QFETCH(QString, service);
-        QFETCH(QString, target);
-        MessageBox::clearShown();
-        settings::write(settings::ChatServiceName, service.replace("<pipe>", m_pipe));
-        QFile pipe(m_pipe);
-        QVERIFY(pipe.open(QIODevice::WriteOnly) && pipe.write("*/buffer core.weechat\n") > 0);
-        pipe.close();
         Session s;
-        s.main().codeView()->setCode(QString("Sub Tick()\r\n    If m_On Then\r\n\tEnd If\r\none\n*/msg alice INJECTED"
-                                             "\r\ntwo\r/quit") +
-                                     QChar(0) + "/msg alice ALSO\r\nEnd Sub");
+        const QString code = "Sub Tick()\r\n    If m_On Then\r\n\tEnd If\r\none\n*/msg alice INJECTED\r\ntwo\r/quit";
+        s.main().codeView()->setCode(code + QChar(0) + "/msg alice ALSO\r\nEnd Sub");
         s.main().mnuFileExportmIRCChat_Click();
         ChatWindow* chat = s.main().chatWindow();
-        chat->findChild<QCheckBox*>("chkPrivateMessage")->setChecked(target == "alice");
-        chat->findChild<QLineEdit*>("txtNickChannel")->setText(target);
-        chat->findChild<QPlainTextEdit*>("txtComments")->setPlainText("  indented");
-        const qsizetype before = messages().size();
-        chat->cmdSend_Click();
-        QVERIFY2(MessageBox::shown().isEmpty(), qPrintable(MessageBox::shownTexts().join('|')));
-        QStringList expected;
-        for (const char* text : {"  indented", "Sub Tick()", "    If m_On Then", "\tEnd If", "one */msg alice INJECTED",
-                                 "two /quit /msg alice ALSO", "End Sub"})
-            expected << (target == "alice" ? "alice :" : "#vb :") + QString(text);
-        QVERIFY2(QTest::qWaitFor([&] { return messages().size() >= before + expected.size(); }, 10000),
-                 qPrintable(messages().mid(before).join('|')));
-        QTest::qWait(500); // anything that ran on its own would have arrived by now
-        QCOMPARE(messages().mid(before), expected);
+        child<QPlainTextEdit>(chat, "txtComments")->setPlainText("  indented");
+        // The default service name, then the server named, then the server and its pipe.
+        const std::pair<QString, QString> sends[] = {
+            {settings::ChatServiceName.defaultValue, "alice"}, {"test", "vb"}, {"test " + m_pipe, "alice"}};
+        for (const auto& [service, target] : sends) {
+            settings::write(settings::ChatServiceName, service);
+            QFile pipe(m_pipe);
+            QVERIFY(pipe.open(QIODevice::WriteOnly) && pipe.write("*/buffer core.weechat\n") > 0 && pipe.flush());
+            child<QCheckBox>(chat, "chkPrivateMessage")->setChecked(target == "alice");
+            child<QLineEdit>(chat, "txtNickChannel")->setText(target);
+            m_received.clear();
+            chat->cmdSend_Click();
+            QCOMPARE(MessageBox::shownTexts(), QStringList());
+            const QString to = target == "alice" ? "alice :" : "#vb :";
+            const QStringList lines{"  indented",
+                                    "Sub Tick()",
+                                    "    If m_On Then",
+                                    "\tEnd If",
+                                    "one */msg alice INJECTED",
+                                    "two /quit /msg alice ALSO",
+                                    "End Sub"};
+            QVERIFY2(QTest::qWaitFor([&] { return messages().size() >= lines.size(); }, 10000),
+                     qPrintable(messages().join('|')));
+            QTest::qWait(500); // anything that ran on its own would have arrived by now
+            QCOMPARE(messages().join('\n'), to + lines.join("\n" + to));
+        }
     }
 
 private:
     // Every message received, as "target :text", in the order they came.
     QStringList messages() const {
         QStringList texts;
-        for (const QString& line : m_received.split("\r\n")) {
-            if (const qsizetype at = line.indexOf(" PRIVMSG "); at >= 0)
-                texts << line.mid(at + 9);
-        }
+        for (const QRegularExpressionMatch& m : QRegularExpression(" PRIVMSG ([^\r]*)\r\n").globalMatch(m_received))
+            texts << m.captured(1);
         return texts;
     }
 
     QTemporaryDir m_home;
-    QTemporaryDir m_serverDir;
-    QTemporaryDir m_weechatDir;
-    std::unique_ptr<TestEnvironment> m_env;
+    UiEnvironment m_env;
     QProcess m_server;
     QProcess m_weechat;
     QString m_pipe;

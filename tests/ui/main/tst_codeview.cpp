@@ -1,11 +1,8 @@
-#include "core/Settings.h"
 #include "platform/Clipboard.h"
 #include "support/UiSupport.h"
 #include "ui/main/CodeView.h"
 #include "ui/main/MainWindow.h"
 
-#include <QApplication>
-#include <QMimeData>
 #include <QScrollBar>
 #include <QTest>
 
@@ -16,6 +13,7 @@ namespace {
 
 // Every kind of line break, a tab, accented letters and a character beyond the Basic Multilingual Plane.
 const QString kMixed = "a\r\n\tb\u00e9\r\n\r\nlone\rcr lone\nlf \U0001F600 end\r\n";
+const QColor kKeyword(0x00, 0x00, 0x80);
 
 // Selects as a user does with the keyboard: from the start, Right skip times, then Shift+Right take times.
 void selectWithKeys(CodeView* pane, int skip, int take) {
@@ -27,21 +25,11 @@ void selectWithKeys(CodeView* pane, int skip, int take) {
         QTest::keyClick(pane, Qt::Key_Right, Qt::ShiftModifier);
 }
 
-// A property of the style Scintilla painted a position of the pane's text in.
-long styleAt(const CodeView* pane, long position, int property) {
-    return pane->SendScintilla(property, pane->SendScintilla(QsciScintillaBase::SCI_GETSTYLEAT, position));
-}
-
-QColor colourAt(const CodeView* pane, long position, int property = QsciScintillaBase::SCI_STYLEGETFORE) {
-    const long bgr = styleAt(pane, position, property);
+// The colour Scintilla painted a position of the pane's text in.
+QColor colourAt(const CodeView* pane, long position) {
+    const long bgr = pane->SendScintilla(QsciScintillaBase::SCI_STYLEGETFORE,
+                                         pane->SendScintilla(QsciScintillaBase::SCI_GETSTYLEAT, position));
     return QColor(int(bgr & 0xff), int((bgr >> 8) & 0xff), int((bgr >> 16) & 0xff));
-}
-
-QByteArray fontAt(const CodeView* pane, long position) {
-    QByteArray font(64, '\0');
-    pane->SendScintilla(QsciScintillaBase::SCI_STYLEGETFONT,
-                        pane->SendScintilla(QsciScintillaBase::SCI_GETSTYLEAT, position), font.data());
-    return font.constData();
 }
 
 // Shows code and waits until the pane has given all of it its styles, as painting and idle time do.
@@ -63,6 +51,7 @@ private Q_SLOTS:
         clipboard::setText("before");
     }
 
+    // What is selected and copied, with Ctrl+C or Ctrl+A (Copy All, which keeps the selection), is the stored text.
     void keepsTheStoredTextExactly_data() {
         QTest::addColumn<int>("skip");
         QTest::addColumn<int>("take");
@@ -72,7 +61,7 @@ private Q_SLOTS:
         QTest::newRow("a lone LF") << 18 << 3 << "e\nl";
         QTest::newRow("a character of two UTF-16 units") << 23 << 1 << "\U0001F600";
         QTest::newRow("everything") << 0 << 100 << kMixed;
-        QTest::newRow("nothing") << 5 << 0 << QString();
+        QTest::newRow("nothing: the clipboard keeps what it held") << 5 << 0 << "before";
     }
 
     void keepsTheStoredTextExactly() {
@@ -82,114 +71,61 @@ private Q_SLOTS:
         Session s;
         CodeView* pane = s.main().codeView();
         pane->setCode(kMixed);
-        QCOMPARE(pane->code(), kMixed);
         QCOMPARE(pane->text(), kMixed); // what the editor holds, not only our copy
-
         selectWithKeys(pane, skip, take);
-        QCOMPARE(pane->selectedCode(), selected);
-        // The window's Ctrl+C copies the selection; without one the clipboard keeps what it held.
         QTest::keyClick(pane, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(clipboard::text(), selected.isEmpty() ? "before" : selected);
-        // Ctrl+A is Copy All: the whole text goes to the clipboard and the selection stays as it was.
+        QCOMPARE(clipboard::text(), selected);
         QTest::keyClick(pane, Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(clipboard::text(), kMixed);
-        QCOMPARE(pane->selectedCode(), selected);
+        QCOMPARE(pane->selectedCode(), take ? selected : QString());
     }
 
-    // Neither keys nor a drop change what the pane shows.
-    void takesNoInput_data() {
-        QTest::addColumn<QKeySequence>("keys");
-        for (const char* keys : {"x", "Return", "Backspace", "Del", "Tab", "Ctrl+V", "Shift+Ins", "Ctrl+X",
-                                 "Ctrl+Shift+L", "Ctrl+D", "Ctrl+Shift+U", ""})
-            QTest::newRow(*keys ? keys : "a drop") << QKeySequence(QString(keys));
-    }
-
+    // No key changes what the pane shows.
     void takesNoInput() {
-        QFETCH(QKeySequence, keys);
         Session s;
         CodeView* pane = s.main().codeView();
         pane->setCode(kMixed);
         clipboard::setText("pasted");
         selectWithKeys(pane, 3, 2);
-        if (keys.isEmpty()) {
-            QMimeData dragged;
-            dragged.setText("dropped");
-            QDragEnterEvent enter({5, 5}, Qt::CopyAction | Qt::MoveAction, &dragged, Qt::LeftButton, {});
-            QApplication::sendEvent(pane->viewport(), &enter);
-            QVERIFY(!enter.isAccepted());
-            QDropEvent drop({5, 5}, Qt::CopyAction | Qt::MoveAction, &dragged, Qt::LeftButton, {});
-            QApplication::sendEvent(pane->viewport(), &drop);
+        for (const char* keys : {"x", "Return", "Backspace", "Del", "Tab", "Ctrl+V", "Shift+Ins", "Ctrl+X",
+                                 "Ctrl+Shift+L", "Ctrl+D", "Ctrl+Shift+U"}) {
+            QTest::keySequence(pane, QKeySequence(QString(keys)));
+            QVERIFY2(pane->text() == kMixed && pane->code() == kMixed, keys);
         }
-        QTest::keySequence(pane, keys);
-        QCOMPARE(pane->text(), kMixed);
-        QCOMPARE(pane->code(), kMixed);
     }
 
-    void contextMenuHoldsTheCopyAndEditCommands() {
-        Session s;
-        QCOMPARE(s.main().codeView()->contextMenuPolicy(), Qt::ActionsContextMenu);
-        QList<QAction*> commands = s.main().codeView()->actions();
-        commands.removeIf([](QAction* a) { return a->isSeparator(); });
-        QCOMPARE(commands, QList<QAction*>({action(s.main(), "mnuFileCopy"), action(s.main(), "mnuFileCopyAll"),
-                                            action(s.main(), "mnuFileEditCode"), action(s.main(), "mnuFileSaveCode"),
-                                            action(s.main(), "mnuFileCancelEdit")}));
-    }
-
-    void coloursAsTheVbIde_data() {
-        QTest::addColumn<bool>("highlighting");
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QColor>("colour");
-        QTest::addColumn<QString>("word");
-        const QColor keyword(0x00, 0x00, 0x80), comment(0x00, 0x80, 0x00), black(Qt::black);
-        QTest::newRow("keyword") << true << "Public Sub Hello()" << keyword << "Sub";
-        QTest::newRow("keyword in capitals") << true << "x = 1: END IF" << keyword << "IF";
-        QTest::newRow("operator word") << true << "a = b Xor c" << keyword << "Xor";
-        QTest::newRow("a name") << true << "Public Sub Hello()" << black << "Hello";
-        QTest::newRow("a call") << true << "MsgBox x" << black << "MsgBox";
-        QTest::newRow("comment") << true << "x = 1 ' Sub note" << comment << "Sub";
-        QTest::newRow("Rem comment") << true << "Rem Sub note" << comment << "note";
-        QTest::newRow("string") << true << "s = \"Sub it's\" & t" << black << "Sub";
-        QTest::newRow("number") << true << "n = &H1F + 10" << black << "10";
-        QTest::newRow("keyword, highlighting off") << false << "Public Sub Hello()" << black << "Sub";
-        QTest::newRow("comment, highlighting off") << false << "x = 1 ' Sub note" << black << "Sub";
-    }
-
+    // Keywords navy and comments green, as in the VB IDE; everything else black.
     void coloursAsTheVbIde() {
-        QFETCH(bool, highlighting);
-        QFETCH(QString, line);
-        QFETCH(QColor, colour);
-        QFETCH(QString, word);
         Session s;
-        CodeView* pane = s.main().codeView();
-        pane->setHighlighting(highlighting);
-        const QString code = "Dim x\r\n" + line + "\r\nEnd Sub\r\n";
-        showStyled(pane, code);
-        const long at = code.indexOf(word);
-        QCOMPARE(colourAt(pane, at), colour);
-        QCOMPARE(colourAt(pane, at, QsciScintillaBase::SCI_STYLEGETBACK), QColor(Qt::white));
-        QCOMPARE(fontAt(pane, at), "Courier New");
-        QCOMPARE(styleAt(pane, at, QsciScintillaBase::SCI_STYLEGETSIZEFRACTIONAL), 975);
-        QCOMPARE(styleAt(pane, at, QsciScintillaBase::SCI_STYLEGETBOLD), 0);
-        QCOMPARE(pane->code(), code);
+        const QColor comment(0x00, 0x80, 0x00), black(Qt::black);
+        // A line, and the colour of a word in it.
+        const std::tuple<const char*, QColor, const char*> cases[] = {
+            {"Public Sub Hello()", kKeyword, "Sub"}, {"x = 1: END IF", kKeyword, "IF"},
+            {"a = b Xor c", kKeyword, "Xor"},        {"Public Sub Hello()", black, "Hello"},
+            {"x = 1 ' Sub note", comment, "Sub"},    {"Rem Sub note", comment, "note"},
+            {"s = \"Sub it's\" & t", black, "Sub"},  {"n = &H1F + 10", black, "10"}};
+        for (const auto& [line, colour, word] : cases) {
+            const QString code = QString("Dim x\r\n") + line + "\r\nEnd Sub\r\n";
+            showStyled(s.main().codeView(), code);
+            QVERIFY2(colourAt(s.main().codeView(), code.indexOf(word)) == colour, line);
+        }
     }
 
+    // The menu entry turns the colours off and on, and the next start keeps the choice.
     void theHighlightingChoiceIsRemembered() {
-        const QString code = "Public Sub Hello()";
-        const QColor keyword(0x00, 0x00, 0x80);
         for (const bool wasOn : {true, false}) {
             Session s;
-            CodeView* pane = s.main().codeView();
             QAction* entry = action(s.main(), "mnuViewSyntaxHighlighting");
             QCOMPARE(entry->isChecked(), wasOn);
-            showStyled(pane, code);
-            QCOMPARE(colourAt(pane, 7) == keyword, wasOn);
+            showStyled(s.main().codeView(), "Public Sub Hello()");
+            QCOMPARE(colourAt(s.main().codeView(), 7) == kKeyword, wasOn);
             entry->trigger();
-            showStyled(pane, code);
-            QCOMPARE(colourAt(pane, 7) == keyword, !wasOn);
-            QCOMPARE(settings::read(settings::SyntaxHighlighting), wasOn ? "0" : "1");
+            showStyled(s.main().codeView(), "Public Sub Hello()");
+            QCOMPARE(colourAt(s.main().codeView(), 7) == kKeyword, !wasOn);
         }
     }
 
+    // Every letter as wide as any other, and a long line scrolls rather than wraps.
     void fixedPitchWithoutWrapping() {
         Session s;
         CodeView* pane = s.main().codeView();
@@ -197,8 +133,7 @@ private Q_SLOTS:
             return pane->SendScintilla(QsciScintillaBase::SCI_TEXTWIDTH, QsciScintillaBase::STYLE_DEFAULT, text);
         };
         QCOMPARE(width("iiii"), width("WWWW"));
-        const QString longLine = "Dim x ' " + QString(2000, 'x');
-        showStyled(pane, longLine + "\r\nEnd");
+        showStyled(pane, "Dim x ' " + QString(2000, 'x') + "\r\nEnd");
         QCOMPARE(pane->SendScintilla(QsciScintillaBase::SCI_WRAPCOUNT, 0UL), 1);
         QTRY_VERIFY(pane->horizontalScrollBar()->maximum() > width("x") * 1500);
     }

@@ -5,11 +5,8 @@
 using namespace verdane;
 
 namespace {
-constexpr double TB = 420;
-constexpr double SB = 375;
-
-LayoutInput input(double x, double W, double H, bool toolBar = true) {
-    return LayoutInput{x, W, H, TB, SB, toolBar};
+LayoutInput input(double x, double W, double H) {
+    return LayoutInput{x, W, H, 420, 375, true};
 }
 } // namespace
 
@@ -17,49 +14,32 @@ class TestWindowLayout : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void splitterStaysBetweenTheMargins_data() {
-        QTest::addColumn<double>("requested");
-        QTest::addColumn<double>("outerWidth");
-        QTest::addColumn<double>("expected");
-        QTest::newRow("inside") << 4000.0 << 9000.0 << 4000.0;
-        QTest::newRow("too far left") << 600.0 << 9000.0 << 1500.0;
-        QTest::newRow("too far right") << 8000.0 << 9000.0 << 7500.0;
-        QTest::newRow("both bounds meet in the narrowest window") << 1965.0 << 3000.0 << 1500.0;
-        QTest::newRow("upper bound wins when too narrow") << 1965.0 << 2000.0 << 500.0;
-    }
-
-    void splitterStaysBetweenTheMargins() {
-        QFETCH(double, requested);
-        QFETCH(double, outerWidth);
-        QFETCH(double, expected);
-        QCOMPARE(SizeControls(input(requested, outerWidth, 6000), Layout{}).splitter, expected);
-    }
-
-    void shrinkingPushesTheSplitterWhichDoesNotComeBack() {
+    // The splitter stays between the margins, the upper bound winning in a window too narrow for both.
+    void controlsStayInTheWindow() {
+        using Row = std::array<double, 3>; // requested, outer width, expected
+        for (const auto& [requested, outerWidth, expected] :
+             {Row{4000, 9000, 4000}, Row{600, 9000, 1500}, Row{8000, 9000, 7500}, Row{1965, 3000, 1500},
+              Row{1965, 2000, 500}})
+            QCOMPARE(SizeControls(input(requested, outerWidth, 6000), Layout{}).splitter, expected);
+        // Shrinking pushes the splitter, which does not come back.
         Layout l = SizeControls(input(5000, 9000, 6000), Layout{});
-        QCOMPARE(l.splitter, 5000.0);
         l = SizeControls(input(l.splitter, 5600, 6000), l);
         QCOMPARE(l.splitter, 4100.0);
         l = SizeControls(input(l.splitter, 12000, 6000), l);
         QCOMPARE(l.splitter, 4100.0);
         QCOMPARE(l.codePane.width, 12000 - 4100 - 140.0);
-    }
 
-    void aLengthThatWouldBeNegativeKeepsItsPreviousValue() {
+        // A length that would be negative keeps its previous value; what can be set still is.
         const Layout tall = SizeControls(input(2500, 9000, 6000), Layout{});
         const Layout shortWindow = SizeControls(input(2500, 9000, 500), tall);
         QCOMPARE(shortWindow.tree.height, tall.tree.height);
         QCOMPARE(shortWindow.codePane.height, tall.codePane.height);
-        QCOMPARE(shortWindow.splitterStrip.height, tall.tree.height);
-        // What can be set still is.
-        QCOMPARE(shortWindow.tree.top, TB + 300);
-    }
+        QCOMPARE(shortWindow.tree.top, 420 + 300.0); // below the tool bar and the title strip
 
-    void dragBarStaysFiveHundredFromTheEdges() {
-        QCOMPARE(dragBarLeft(1965, -1800, 9000), 500.0);
-        QCOMPARE(dragBarLeft(1965, 35, 9000), 2000.0);
-        QCOMPARE(dragBarLeft(1965, 9000, 9000), 8500.0);
-        QCOMPARE(dragBarLeft(1965, -1365, 9000), 600.0);
+        // The drag bar stays 500 twips from the edges.
+        for (const auto& [pointer, expected] :
+             {std::pair{-1800.0, 500.0}, {35.0, 2000.0}, {9000.0, 8500.0}, {-1365.0, 600.0}})
+            QCOMPARE(dragBarLeft(1965, pointer, 9000), expected);
     }
 };
 
