@@ -228,43 +228,29 @@ private Q_SLOTS:
     }
 
     // Output that never arrives (a full disk, here the device that is always full) is no success.
-    void outputThatCannotBeWrittenIsAFailure_data() {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("list") << QStringList{"list"};
-        QTest::newRow("show") << QStringList{"show", "Math", "Counter"};
-        QTest::newRow("find") << QStringList{"find", "sum"};
-        QTest::newRow("help") << QStringList{"--help"};
-    }
-
     void outputThatCannotBeWrittenIsAFailure() {
-        QFETCH(QStringList, arguments);
-        QProcess process;
-        process.setStandardOutputFile("/dev/full");
-        process.start(qEnvironmentVariable("VERDANE_CLI"), QStringList{"--data-dir", m_folder.path()} + arguments);
-        QVERIFY(process.waitForFinished());
-        QCOMPARE(process.exitCode(), 5);
-        QVERIFY(process.readAllStandardError().contains("cannot write"));
+        for (const QStringList& arguments :
+             {QStringList{"list"}, {"show", "Math", "Counter"}, {"find", "sum"}, {"--help"}}) {
+            QProcess process;
+            process.setStandardOutputFile("/dev/full");
+            process.start(qEnvironmentVariable("VERDANE_CLI"), QStringList{"--data-dir", m_folder.path()} + arguments);
+            QVERIFY(process.waitForFinished());
+            QCOMPARE(process.exitCode(), 5);
+            QVERIFY(process.readAllStandardError().contains("cannot write"));
+        }
     }
 
-    // --help names every command and ends with the two files a command would read: beside the program in the build,
-    // or those of --data-dir.
-    void help() {
+    // --help ends with the two files a command would read: beside the program in the build, or those of --data-dir.
+    void helpNamesTheFilesInUse() {
         const QDir beside = QFileInfo(qEnvironmentVariable("VERDANE_CLI")).dir();
-        const ProgramRun inBuild = runProgram(qEnvironmentVariable("VERDANE_CLI"), {"--help"});
-        QCOMPARE(inBuild.exitCode, 0);
-        for (const char* command :
-             {"list", "show", "find", "export", "import", "rename", "edit", "delete", "init-server"})
-            QVERIFY(inBuild.out.contains(QByteArray("  ") + command + ' '));
+        const QByteArray inBuild = runProgram(qEnvironmentVariable("VERDANE_CLI"), {"--help"}).out;
         QVERIFY2(
-            inBuild.out.endsWith(
+            inBuild.endsWith(
                 ("  " + beside.filePath(kLibraryFileName) + "\n  " + beside.filePath(kUserFileName) + "\n").toUtf8()),
-            inBuild.out.constData());
+            inBuild.constData());
         const QByteArray given = cli(m_folder, {"--help"}).out;
         QVERIFY2(given.endsWith(("  " + m_folder.libraryPath() + "\n  " + m_folder.userPath() + "\n").toUtf8()),
                  given.constData());
-        const QByteArray exportHelp = cli(m_folder, {"export", "--help"}).out;
-        QVERIFY(exportHelp.startsWith("Usage: verdane-cli [--data-dir DIR | --library URL] export ") &&
-                exportHelp.contains("--lossy"));
     }
 
 private:
