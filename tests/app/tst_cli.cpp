@@ -132,6 +132,12 @@ private Q_SLOTS:
             << QStringList{"import", "Mine", "FILE"} << none << 6 << none << "\"Mine\"" << unchanged;
         QTest::newRow("rename") << QStringList{"rename", "User Code", "Mine", "Ours"} << none << 0 << none << ""
                                 << QStringList{"Ours=mine", "Dup=d1", "Dup=d2"};
+        const QString fifty(50, 'n');
+        QTest::newRow("import a name of 50 characters") << QStringList{"import", fifty, "FILE"} << none << 0
+                                                        << ("User Code/" + fifty + " (record 4 of UserCode)\n").toUtf8()
+                                                        << "" << unchanged + QStringList{fifty + "=caf\u00e9\r\nEnd"};
+        QTest::newRow("rename to 51 characters") << QStringList{"rename", "User Code", "Mine", fifty + "n"} << none << 6
+                                                 << none << "at most 50" << unchanged;
         QTest::newRow("rename to a name held")
             << QStringList{"rename", "User Code", "Mine", "Dup"} << none << 6 << none << "already holds" << unchanged;
         QTest::newRow("rename in the library")
