@@ -1,8 +1,6 @@
 #include "core/CatalogueModel.h"
-#include "core/CodeTree.h"
 #include "core/GroupNames.h"
 #include "core/PostgresStore.h"
-#include "core/SqliteStore.h"
 #include "support/UiSupport.h"
 #include "ui/find/FindWindow.h"
 #include "ui/main/MainWindow.h"
@@ -22,41 +20,15 @@ namespace {
 
 constexpr int kUserRoot = 2;
 constexpr int kMathGroup = 4;
-const QString kAlphaCode = QStringLiteral("Sub Alpha()\r\nEnd Sub");
-
-ProgramRun cli(const QString& url, const QString& command) {
-    QStringList arguments{QStringLiteral("--library"), url};
-    for (const QString& word : command.split(QLatin1Char(' ')))
-        arguments << (word == QLatin1String("UserCode") ? kUserCodeCaption : word);
-    return runProgram(qEnvironmentVariable("VERDANE_CLI"), arguments, "' from another program");
-}
 
 QStringList userCaptions(MainWindow& main) {
     QStringList captions;
-    const CatalogueModel& tree = main.catalogue();
-    for (int node = 1; node <= tree.nodeCount(); ++node) {
-        if (tree.parentNode(node) == kUserRoot)
-            captions << tree.caption(node);
+    for (int node = 1; node <= main.catalogue().nodeCount(); ++node) {
+        if (main.catalogue().parentNode(node) == kUserRoot)
+            captions << main.catalogue().caption(node);
     }
     return captions;
 }
-
-bool expanded(MainWindow& main, int node) {
-    return main.treeView()->isExpanded(main.catalogue().indexOfNode(node));
-}
-
-// The program started on a server, as main() starts it.
-struct Program {
-    explicit Program(const QString& url)
-        : startup(std::make_unique<PostgresStore>(url))
-        , main(startup.Main()) {
-        if (!QTest::qWaitForWindowExposed(&main))
-            qWarning("the main window was not exposed");
-    }
-    ~Program() { main.close(); }
-    Startup startup;
-    MainWindow& main;
-};
 
 } // namespace
 
@@ -71,109 +43,87 @@ private Q_SLOTS:
         m_server->usePasswordFile();
     }
 
-    void init() {
-        m_env->reset();
-        if (!m_server->isRunning())
-            QVERIFY2(m_server->start(), qPrintable(m_server->error()));
-    }
+    void init() { m_env->reset(); }
 
     // Another program's change shows in the tree by itself, and the user stays where they were: the open groups,
-    // the current node (by its record), the pane's text and the Find window's hits.
-    void othersChangesAppearInPlace_data() {
-        QTest::addColumn<QString>("change");
+    // the current node (by its record), the pane's text and the Find window's hits. A server down when the program
+    // starts, gone while it runs, or refusing the login is named in the status bar, never the password; the window
+    // keeps what it shows, and once the server can be used again it fills and follows changes by itself.
+    void followsTheServer_data() {
+        QTest::addColumn<QString>("steps");
         QTest::addColumn<QStringList>("user");
-        QTest::addColumn<bool>("shownStays");
-        QTest::newRow("import") << "import Delta -" << QStringList{"Alpha", "Beta", "Gamma", "Delta"} << true;
-        QTest::newRow("rename of another")
-            << "rename UserCode Beta Bravo" << QStringList{"Alpha", "Bravo", "Gamma"} << true;
-        QTest::newRow("rename of the shown")
-            << "rename UserCode Alpha Ace" << QStringList{"Ace", "Beta", "Gamma"} << true;
+        QTest::newRow("import") << "import Delta -" << QStringList{"Alpha", "Beta", "Gamma", "Delta"};
+        QTest::newRow("rename of another") << "rename UserCode Beta Bravo" << QStringList{"Alpha", "Bravo", "Gamma"};
+        QTest::newRow("rename of the shown") << "rename UserCode Alpha Ace" << QStringList{"Ace", "Beta", "Gamma"};
         // The import after the edit shows when both have been followed.
         QTest::newRow("edit of the shown")
-            << "edit UserCode Alpha -;import Delta -" << QStringList{"Alpha", "Beta", "Gamma", "Delta"} << true;
-        QTest::newRow("delete of another") << "delete UserCode Gamma" << QStringList{"Alpha", "Beta"} << true;
-        QTest::newRow("delete of the shown") << "delete UserCode Alpha" << QStringList{"Beta", "Gamma"} << false;
+            << "edit UserCode Alpha -;import Delta -" << QStringList{"Alpha", "Beta", "Gamma", "Delta"};
+        QTest::newRow("delete of another") << "delete UserCode Gamma" << QStringList{"Alpha", "Beta"};
+        QTest::newRow("delete of the shown") << "delete UserCode Alpha" << QStringList{"Beta", "Gamma"};
+        QTest::newRow("down at start-up") << "down;import Delta -" << QStringList{"Alpha", "Beta", "Gamma", "Delta"};
+        QTest::newRow("gone while running") << "gone;delete UserCode Gamma" << QStringList{"Alpha", "Beta"};
+        QTest::newRow("login refused") << "refused;rename UserCode Alpha Ace" << QStringList{"Ace", "Beta", "Gamma"};
     }
 
-    void othersChangesAppearInPlace() {
-        QFETCH(QString, change);
+    void followsTheServer() {
+        QFETCH(QString, steps);
         QFETCH(QStringList, user);
-        QFETCH(bool, shownStays);
-        const QString url = serve({{QStringLiteral("Alpha"), kAlphaCode},
-                                   {QStringLiteral("Beta"), QStringLiteral("Sub Beta()\r\nEnd Sub")},
-                                   {QStringLiteral("Gamma"), QStringLiteral("' gamma")}});
-        Program program(url);
-        MainWindow& main = program.main;
+        // A fault of the server's comes first, then the other program's commands.
+        QStringList commands = steps.split(';');
+        const QString fault = QStringList{"down", "gone", "refused"}.contains(commands[0]) ? commands.takeFirst() : "";
+        LibraryFolder folder;
+        folder.create({{"Math", {{"Sum", "Sub Sum()"}}}},
+                      {{"Alpha", "Sub Alpha()"}, {"Beta", "Sub Beta()"}, {"Gamma", "' gamma"}});
+        const QString url = m_server->serveLibrary(folder.path());
+        if (fault == "down")
+            QVERIFY(m_server->stop());
+        if (fault == "refused")
+            qputenv("PGPASSWORD", "Wrong-Secret-3");
+        Startup startup(std::make_unique<PostgresStore>(url));
+        MainWindow& main = startup.Main();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        const QStringList shown = userCaptions(main);
+        QCOMPARE(shown.size(), fault == "down" || fault == "refused" ? 0 : 3);
+        if (!fault.isEmpty()) {
+            if (fault == "gone")
+                QVERIFY(m_server->kill());
+            auto status = [&] { return main.statusBar()->statusText(); };
+            QTRY_VERIFY_WITH_TIMEOUT(status().contains(url), 20000);
+            QVERIFY2(!status().contains("Wrong-Secret"), qPrintable(status()));
+            main.mnuViewRefresh_Click();
+            QCOMPARE(userCaptions(main), shown);
+            qunsetenv("PGPASSWORD");
+            QVERIFY2(fault == "refused" || m_server->start(), qPrintable(m_server->error()));
+            QTRY_COMPARE_WITH_TIMEOUT(status(), "Status", 30000);
+            QTRY_COMPARE(userCaptions(main).size(), 3);
+        }
+
         main.treeView()->expand(main.catalogue().indexOfNode(kMathGroup));
-        const int alpha = findNode(main, kUserCodeCaption, QStringLiteral("Alpha"));
+        const int alpha = findNode(main, kUserCodeCaption, "Alpha");
         clickNode(main, alpha);
-        QCOMPARE(paneText(main), kAlphaCode);
         const qint64 record = main.catalogue().recordOf(alpha);
         main.mnuFileFind_Click();
-        FindWindow* find = main.findWindow();
-        find->findChild<QLineEdit*>(QStringLiteral("txtFind"))->setText(QStringLiteral("sub"));
-        QVERIFY(search(find));
-        const QStringList hits = find->results();
+        child<QLineEdit>(main.findWindow(), "txtFind")->setText("sub");
+        QVERIFY(search(main.findWindow()));
+        const QStringList hits = main.findWindow()->results();
         QCOMPARE(hits.size(), 3);
-
-        for (const QString& command : change.split(QLatin1Char(';')))
-            QCOMPARE(cli(url, command).exitCode, 0);
+        for (const QString& command : commands) {
+            QStringList words{"--library", url};
+            words << command.split(' ').replaceInStrings("UserCode", kUserCodeCaption);
+            QCOMPARE(runProgram(qEnvironmentVariable("VERDANE_CLI"), words, "' other").exitCode, 0);
+        }
         QTRY_COMPARE(userCaptions(main), user);
-        QCOMPARE(paneText(main), kAlphaCode);
-        const int current = main.selectedNode();
-        QCOMPARE(current, shownStays ? main.catalogue().nodeOfRecord(snippetTableCount() - 1, record) : kUserRoot);
-        QVERIFY(expanded(main, kMathGroup) && expanded(main, kUserRoot));
-        QCOMPARE(find->results(), hits);
-    }
-
-    // A server down when the program starts, gone while it runs, or refusing the login: the status bar names it,
-    // never the password; the window keeps what it shows, and once the server can be used again it fills and
-    // follows changes by itself.
-    void outageAndReturn_data() {
-        QTest::addColumn<QString>("fault");
-        QTest::newRow("down at start-up") << "down";
-        QTest::newRow("gone while running") << "gone";
-        QTest::newRow("login refused") << "refused";
-    }
-
-    void outageAndReturn() {
-        QFETCH(QString, fault);
-        const QString url = serve({{QStringLiteral("Alpha"), kAlphaCode}});
-        if (fault == QLatin1String("down"))
-            QVERIFY(m_server->stop());
-        if (fault == QLatin1String("refused"))
-            qputenv("PGPASSWORD", "Wrong-Secret-3");
-        Program program(url);
-        MainWindow& main = program.main;
-        const bool running = fault == QLatin1String("gone");
-        QCOMPARE(userCaptions(main), running ? QStringList{"Alpha"} : QStringList());
-        if (running)
-            QVERIFY(m_server->kill());
-        auto status = [&] { return main.statusBar()->statusText(); };
-        QTRY_VERIFY_WITH_TIMEOUT(status().contains(url), 20000);
-        QVERIFY2(!status().contains(QStringLiteral("Wrong-Secret")), qPrintable(status()));
-        main.mnuViewRefresh_Click(); // what the window shows stays
-        QCOMPARE(userCaptions(main), running ? QStringList{"Alpha"} : QStringList());
-
-        qunsetenv("PGPASSWORD");
-        if (!m_server->isRunning())
-            QVERIFY2(m_server->start(), qPrintable(m_server->error()));
-        QTRY_COMPARE_WITH_TIMEOUT(status(), QStringLiteral("Status"), 30000);
-        QTRY_COMPARE(userCaptions(main), QStringList{"Alpha"});
-        QCOMPARE(cli(url, QStringLiteral("import After -")).exitCode, 0);
-        QTRY_COMPARE(userCaptions(main), (QStringList{"Alpha", "After"}));
+        QCOMPARE(paneText(main), "Sub Alpha()");
+        const int now = main.catalogue().nodeOfRecord(snippetTableCount() - 1, record);
+        QCOMPARE(main.selectedNode(), steps == "delete UserCode Alpha" ? kUserRoot : now);
+        for (int open : {kMathGroup, kUserRoot})
+            QVERIFY(main.treeView()->isExpanded(main.catalogue().indexOfNode(open)));
+        QCOMPARE(main.findWindow()->results(), hits);
     }
 
 private:
     std::unique_ptr<UiEnvironment> m_env;
     std::unique_ptr<scratch::ScratchServer> m_server;
-
-    // A team library on the server holding these snippets of the user's and a snippet in Math.
-    QString serve(const QList<Record>& user) {
-        LibraryFolder folder;
-        folder.create({{QStringLiteral("Math"), {{QStringLiteral("Sum"), QStringLiteral("Sub Sum()")}}}}, user);
-        return m_server->serveLibrary(folder.path());
-    }
 };
 
 QTEST_MAIN(TestTeamWindow)
