@@ -24,8 +24,9 @@ QStringList words(const QString& text) {
 // delete and undo act on what was shown; "find TEXT" searches as Find does, one search all along, and "cached" says
 // whether another search would believe its cache file. "other COMMAND" is another program, verdane-cli on the same
 // records (given "other" on its standard input, {file} a file of its own), which says its exit code and what it
-// printed; "race" has two of them import each of 50 names at the same moment, and says how many won and how many
-// are stored. Says how each step went.
+// printed; "race" has two of them import each of 50 names at the same moment, "own" 100 names each of their own,
+// and says how many imports succeeded, how many are stored and how many of those have names of their own. Says how each
+// step went.
 QString play(SnippetStore& store, const QStringList& where, const QString& steps) {
     store.reopenDatabases();
     QTemporaryDir dir;
@@ -70,17 +71,21 @@ QString play(SnippetStore& store, const QStringList& where, const QString& steps
             const ProgramRun run = runProgram(qEnvironmentVariable("VERDANE_CLI"), where + w.mid(1), "other");
             const QString out = QString::fromUtf8(run.out).trimmed().replace('\n', '|');
             said << QString::number(run.exitCode) + (out.isEmpty() ? "" : ":" + out);
-        } else if (w[0] == "race") {
+        } else if (w[0] == "race" || w[0] == "own") {
+            const bool own = w[0] == "own";
             int won = 0;
-            for (int i = 0; i < 50 && writeFile(dir.filePath("R"), "' raced"); ++i) {
+            for (int i = 0; i < (own ? 100 : 50) && writeFile(dir.filePath("R"), "' raced"); ++i) {
                 QProcess clients[2];
-                for (QProcess& client : clients)
-                    client.start(qEnvironmentVariable("VERDANE_CLI"),
-                                 where + QStringList{"import", "R" + QString::number(i), dir.filePath("R")});
+                for (const char client : {'A', 'B'})
+                    clients[client - 'A'].start(
+                        qEnvironmentVariable("VERDANE_CLI"),
+                        where + QStringList{"import", (own ? client : 'R') + QString::number(i), dir.filePath("R")});
                 for (QProcess& client : clients)
                     won += client.waitForFinished(30000) && client.exitCode() == 0;
             }
-            said << QString("%1:%2").arg(won).arg(lines().filter("=' raced").size());
+            const QStringList raced = lines().filter("=' raced");
+            said
+                << QString("%1:%2:%3").arg(won).arg(raced.size()).arg(QSet<QString>(raced.begin(), raced.end()).size());
         } else {
             said << lines().join(',');
         }
@@ -120,7 +125,8 @@ private Q_SLOTS:
             << "other list;other show Math Sum;other find B;other export UserCode A {file};other import E {file};"
                "other delete Math Sum;other import B -;list => 0:Math/Sum|User Code/A|User Code/B 0:s = b 0:Sum|B 0 "
                "0:User Code/E (record 3 of UserCode) 6 6 A=a,B=b,E=a\r\n";
-        QTest::newRow("two programs racing for names") << "race => 50:50";
+        QTest::newRow("two programs racing for names") << "race => 50:50:50";
+        QTest::newRow("two programs importing at once") << "own => 200:200:200";
         QTest::newRow("Find believes its cache while nothing changed")
             << "find B;cached;other edit UserCode A -;cached;find OTHER;other rename UserCode A O;find other;"
                "other delete UserCode O;find other => found|Sum|B cached 0 read found|A 0 found|O 0 found";
@@ -136,6 +142,52 @@ private Q_SLOTS:
         QCOMPARE(play(files, {"--data-dir", folder.path()}, steps), said);
         PostgresStore server(url);
         QCOMPARE(play(server, {"--library", url}, steps), said);
+    }
+
+    // The server killed while a program imports large snippets one after another: what was confirmed is there and
+    // nothing is there half; Find searches what it read last and says so; a program connected all along carries on
+    // once the server is back.
+    void serverKilledDuringImports() {
+        LibraryFolder folder;
+        folder.create({}, {{"Kept", "' a needle"}});
+        const QString url = m_server->serveLibrary(folder.path());
+        PostgresStore client(url);
+        QVERIFY(client.reopenDatabases().user);
+        QTemporaryDir dir;
+        SnippetSearch search(client, dir.path());
+        QStringList hits;
+        QVERIFY(search.find("needle", [&](const SnippetSearch::Hit& hit) { hits << hit.name; }).isEmpty());
+        const QString file = dir.filePath("big.bas");
+        const QByteArray code =
+            "' big\r\n" + QByteArray("Dim n As Long ' a line of a large snippet\r\n").repeated(50000);
+        QVERIFY(writeFile(file, code));
+        QProcess importer;
+        importer.start("sh",
+                       {"-c",
+                        "i=0; while [ $i -lt 1000 ]; do i=$((i+1)); \"$0\" --library \"$1\" import \"Big $i\" \"$2\" "
+                        ">/dev/null 2>&1; r=$?; echo $r; [ $r -eq 0 ] || break; done",
+                        qEnvironmentVariable("VERDANE_CLI"), url, file});
+        QByteArray said;
+        QTRY_VERIFY_WITH_TIMEOUT((said += importer.readAllStandardOutput()).count('\n') >= 3, 60000);
+        QVERIFY(m_server->kill());
+        QVERIFY(importer.waitForFinished(60000));
+        const QList<QByteArray> exits = (said + importer.readAllStandardOutput()).trimmed().split('\n');
+        QCOMPARE(exits.last(), "4"); // the import that met the kill failed, and the ones before it did not
+        QCOMPARE(exits.count("0"), exits.size() - 1);
+
+        const QStringList unreadable = search.find("needle", [](auto&) {});
+        QVERIFY2(unreadable.size() == 1 && unreadable[0].contains(url) && unreadable[0].contains("as they were"),
+                 qPrintable(unreadable.join('|')));
+        QVERIFY2(m_server->start(), qPrintable(m_server->error()));
+        QVERIFY(client.addUserSnippet("After", "' after"));
+        QStringList stored;
+        QVERIFY(client.scanSnippets(Database::User, kUserCodeTable, [&](const QString& name, const QString& text) {
+            stored << name + (text.size() == code.size() || name == "Kept" || name == "After" ? "" : " (half)");
+            return true;
+        }));
+        // The import that met the kill is there whole or not at all.
+        QVERIFY2(stored.size() == exits.size() + 1 || stored.size() == exits.size() + 2, qPrintable(stored.join('|')));
+        QCOMPARE(stored.filter("(half)"), QStringList());
     }
 
     // A server that cannot be used is named in the message, a password never.
