@@ -1,11 +1,14 @@
 #include "core/DataLocation.h"
 #include "core/GroupNames.h"
 #include "core/NewDatabase.h"
+#include "core/Placement.h"
 #include "core/Settings.h"
 #include "core/SqliteStore.h"
 #include "support/TestSupport.h"
 
+#include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QTest>
 
 using namespace verdane;
@@ -15,6 +18,42 @@ class TestDataLocation : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
+    void init() { m_env->reset(); }
+
+    // A default holds only while its key is absent: what the user stored, even empty, is read back as it was.
+    void valuesRoundTripExactlyAsText() {
+        // Exports go to the home folder until told otherwise: the folder the file dialogs start in here.
+        QCOMPARE(settings::read(settings::DefFileExportDir), QDir::homePath());
+        QCOMPARE(settings::read(settings::ChatServiceName), "mIRC");
+        QVERIFY(!settings::contains(settings::DefFileExportDir));
+        for (const char* value : {"", "C:\\Projects\\", "  spaced  ", "a,b;c=d", "@Variant(odd)",
+                                  "/home/\u00e9l\u00e8ve/export", "[Settings]"}) {
+            QVERIFY(settings::write(settings::DefFileExportDir, value));
+            QCOMPARE(settings::read(settings::DefFileExportDir), value);
+        }
+        QVERIFY(settings::contains(settings::DefFileExportDir));
+        // The store is the per-user file of the application "Verdane", section "Settings".
+        QFile file(m_env->settingsFile());
+        QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll().contains("[Settings]"));
+    }
+
+    // The placement is text a user may have edited: what is not a usable number is refused whole.
+    void placementIsStoredInTwips() {
+        QCOMPARE(readPlacement(), std::optional<Placement>(Placement{1000, 1000, 6500, 6500}));
+        QVERIFY(writePlacement(QRect(-20, 40, 500, 300)));
+        QCOMPARE(readPlacement(), std::optional<Placement>(Placement{-300, 600, 7500, 4500}));
+        settings::write(settings::MainTop, " 30 ");
+        settings::write(settings::MainWidth, "9000.5");
+        QCOMPARE(readPlacement(), std::optional<Placement>(Placement{-300, 30, 9000.5, 4500}));
+        for (const char* unusable : {"wide", "", "6500px", "-10", "inf", "1e300"}) {
+            settings::write(settings::MainHeight, unusable);
+            QVERIFY2(!readPlacement(), unusable);
+        }
+        QCOMPARE(twipsToPixels(1000), 67);
+        QCOMPARE(twipsToPixels(-450), -30);
+    }
+
     void filesAreFoundInOrder_data() {
         // What the tree holds besides the installed library: databases, or a file in the way.
         QTest::addColumn<QStringList>("present");
@@ -107,7 +146,6 @@ private Q_SLOTS:
     void serverOrFiles() {
         const QString options = "postgresql://team@db/options";
         const QString given = "postgresql://team@db/given";
-        const TestEnvironment settings;
         QTemporaryDir dir;
         struct Case {
             QString library; // null: no --library
@@ -126,6 +164,9 @@ private Q_SLOTS:
             QVERIFY(c.read.isEmpty() || !location.createUserFile);
         }
     }
+
+private:
+    std::unique_ptr<TestEnvironment> m_env;
 };
 
 QTEST_GUILESS_MAIN(TestDataLocation)
