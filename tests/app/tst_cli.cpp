@@ -65,8 +65,6 @@ private Q_SLOTS:
                               << "";
         QTest::newRow("show, the stored text")
             << QStringList{"show", "Math", "Counter"} << 0 << kCounter.toUtf8() << "";
-        QTest::newRow("show, the user's")
-            << QStringList{"show", "User Code", "Sum"} << 0 << QByteArray("user sum") << "";
         QTest::newRow("show, case counts") << QStringList{"show", "Math", "sum"} << 3 << none << "sum";
         QTest::newRow("show, a group") << QStringList{"show", kPublisherLabel, "Math"} << 3 << none << "Math";
         QTest::newRow("show, no such group")
@@ -122,8 +120,6 @@ private Q_SLOTS:
             << unchanged + QStringList{"New=Sub B()\r\nEnd Sub"};
         QTest::newRow("import an empty file")
             << QStringList{"import", "x", "EMPTY"} << none << 6 << none << "Zero Length files not allowed" << unchanged;
-        QTest::newRow("import an empty input")
-            << QStringList{"import", "x", "-"} << QByteArray("") << 6 << none << "Zero Length" << unchanged;
         QTest::newRow("import without a name") << QStringList{"import", "", "FILE"} << none << 6 << none
                                                << "Please give the code snippet a name" << unchanged;
         QTest::newRow("import, no file") << QStringList{"import", "x", "/no/such/file"} << none << 5 << none

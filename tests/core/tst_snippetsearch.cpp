@@ -193,17 +193,11 @@ private Q_SLOTS:
             other.create(library("one needle", "N"));
             const QString stamp = cache.filePath("stamp");
             QCOMPARE(QProcess::execute("touch", {"-r", folder.libraryPath(), stamp}), 0);
-            QFile old(folder.libraryPath());
-            QFile replacement(other.libraryPath());
-            QVERIFY(old.open(QIODevice::ReadOnly) && replacement.open(QIODevice::ReadOnly));
-            const QByteArray bytes = replacement.readAll();
-            // Nothing in the files' headers or sizes tells them apart.
-            QCOMPARE(bytes.left(100), old.readAll().left(100));
-            QCOMPARE(bytes.size(), old.size());
-            old.close();
+            // Nothing in the files' headers, sizes or times tells them apart.
+            const QByteArray bytes = fileBytes(other.libraryPath()), old = fileBytes(folder.libraryPath());
+            QVERIFY(bytes.left(100) == old.left(100) && bytes.size() == old.size());
             QVERIFY(writeFile(folder.libraryPath(), bytes));
             QCOMPARE(QProcess::execute("touch", {"-r", stamp, folder.libraryPath()}), 0);
-            QCOMPARE(QFileInfo(folder.libraryPath()).lastModified(), QFileInfo(stamp).lastModified());
         } else if (change == "truncate") {
             QFile file(cacheFile);
             QVERIFY(file.resize(file.size() / 2));
