@@ -182,13 +182,14 @@ private Q_SLOTS:
         QCOMPARE(folder.userSnippets(), QStringList{"Ours=mine"});
     }
 
-    // Files that are missing or no databases fail without a file made; a table that cannot be read is named, and the
-    // commands serve the rest; importing needs the user's file only.
+    // Files that are missing or no databases fail without a file made, whatever the command; a table that cannot be
+    // read is named, and the commands serve the rest; importing needs the user's file only.
     void badDatabases() {
         LibraryFolder none;
         const ProgramRun list = cli(none, {"list"});
         QCOMPARE(list.exitCode, 4);
         QVERIFY2(list.err.contains(kLibraryFileName) && list.err.contains(kUserFileName), qPrintable(list.err));
+        verifyRun(cli(none, {"import", "New", "-"}, "x = 1"), 4, kUserFileName);
         QVERIFY(none.fileNames().isEmpty());
         LibraryFolder garbage;
         garbage.create();

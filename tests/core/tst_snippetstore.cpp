@@ -40,22 +40,6 @@ class TestSnippetStore : public QObject {
 private Q_SLOTS:
     void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
 
-    // Missing files fail to open and are never created, whatever is asked of the store.
-    void missingFilesAreNeverCreated() {
-        LibraryFolder folder;
-        SqliteStore store(folder.path());
-        const auto opened = store.reopenDatabases();
-        QVERIFY(!opened.library.isOk() && !opened.user.isOk());
-        QVERIFY(opened.library.message().contains(kLibraryFileName));
-        Status status;
-        QVERIFY(names(store, Database::Library, "Math", &status).isEmpty());
-        QVERIFY(!status.isOk());
-        QCOMPARE(outcomeOf(store.findSnippetCode(Database::User, kUserCodeTable, "x")), "failed");
-        QVERIFY(!store.addUserSnippet("n", "c").isOk());
-        store.closeDatabases();
-        QVERIFY(folder.fileNames().isEmpty());
-    }
-
     // Names and scans come in record order, a null name as the empty text; a lookup finds the first record of
     // exactly that name, whether or not the table was walked first.
     void reads() {
