@@ -168,12 +168,7 @@ QString outcomeOf(const SnippetLookup& lookup) {
 }
 
 QByteArray fileDigest(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(&file);
-    return hash.result();
+    return QCryptographicHash::hash(fileBytes(path), QCryptographicHash::Sha256);
 }
 
 bool writeFile(const QString& path, const QByteArray& bytes) {
