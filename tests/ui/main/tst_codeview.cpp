@@ -80,23 +80,11 @@ private Q_SLOTS:
         QCOMPARE(pane->selectedCode(), take ? selected : QString());
     }
 
-    // No key changes what the pane shows.
-    void takesNoInput() {
+    // Keywords navy and comments green, as in the VB IDE, everything else black; every letter as wide as any other,
+    // and a long line scrolls rather than wraps; no key changes what the pane shows.
+    void showsCodeAsTheVbIdeButTakesNoInput() {
         Session s;
         CodeView* pane = s.main().codeView();
-        pane->setCode(kMixed);
-        clipboard::setText("pasted");
-        selectWithKeys(pane, 3, 2);
-        for (const char* keys : {"x", "Return", "Backspace", "Del", "Tab", "Ctrl+V", "Shift+Ins", "Ctrl+X",
-                                 "Ctrl+Shift+L", "Ctrl+D", "Ctrl+Shift+U"}) {
-            QTest::keySequence(pane, QKeySequence(QString(keys)));
-            QVERIFY2(pane->text() == kMixed && pane->code() == kMixed, keys);
-        }
-    }
-
-    // Keywords navy and comments green, as in the VB IDE; everything else black.
-    void coloursAsTheVbIde() {
-        Session s;
         const QColor comment(0x00, 0x80, 0x00), black(Qt::black);
         // A line, and the colour of a word in it.
         const std::tuple<const char*, QColor, const char*> cases[] = {
@@ -106,8 +94,24 @@ private Q_SLOTS:
             {"s = \"Sub it's\" & t", black, "Sub"},  {"n = &H1F + 10", black, "10"}};
         for (const auto& [line, colour, word] : cases) {
             const QString code = QString("Dim x\r\n") + line + "\r\nEnd Sub\r\n";
-            showStyled(s.main().codeView(), code);
-            QVERIFY2(colourAt(s.main().codeView(), code.indexOf(word)) == colour, line);
+            showStyled(pane, code);
+            QVERIFY2(colourAt(pane, code.indexOf(word)) == colour, line);
+        }
+        const auto width = [pane](const char* text) {
+            return pane->SendScintilla(QsciScintillaBase::SCI_TEXTWIDTH, QsciScintillaBase::STYLE_DEFAULT, text);
+        };
+        QCOMPARE(width("iiii"), width("WWWW"));
+        showStyled(pane, "Dim x ' " + QString(2000, 'x') + "\r\nEnd");
+        QCOMPARE(pane->SendScintilla(QsciScintillaBase::SCI_WRAPCOUNT, 0UL), 1);
+        QTRY_VERIFY(pane->horizontalScrollBar()->maximum() > width("x") * 1500);
+
+        pane->setCode(kMixed);
+        clipboard::setText("pasted");
+        selectWithKeys(pane, 3, 2);
+        for (const char* keys : {"x", "Return", "Backspace", "Del", "Tab", "Ctrl+V", "Shift+Ins", "Ctrl+X",
+                                 "Ctrl+Shift+L", "Ctrl+D", "Ctrl+Shift+U"}) {
+            QTest::keySequence(pane, QKeySequence(QString(keys)));
+            QVERIFY2(pane->text() == kMixed && pane->code() == kMixed, keys);
         }
     }
 
@@ -123,19 +127,6 @@ private Q_SLOTS:
             showStyled(s.main().codeView(), "Public Sub Hello()");
             QCOMPARE(colourAt(s.main().codeView(), 7) == kKeyword, !wasOn);
         }
-    }
-
-    // Every letter as wide as any other, and a long line scrolls rather than wraps.
-    void fixedPitchWithoutWrapping() {
-        Session s;
-        CodeView* pane = s.main().codeView();
-        const auto width = [pane](const char* text) {
-            return pane->SendScintilla(QsciScintillaBase::SCI_TEXTWIDTH, QsciScintillaBase::STYLE_DEFAULT, text);
-        };
-        QCOMPARE(width("iiii"), width("WWWW"));
-        showStyled(pane, "Dim x ' " + QString(2000, 'x') + "\r\nEnd");
-        QCOMPARE(pane->SendScintilla(QsciScintillaBase::SCI_WRAPCOUNT, 0UL), 1);
-        QTRY_VERIFY(pane->horizontalScrollBar()->maximum() > width("x") * 1500);
     }
 
 private:
