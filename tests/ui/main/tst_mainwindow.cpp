@@ -43,7 +43,8 @@ LayoutInput input(double x, double W, double H) {
     return LayoutInput{x, W, H, 420, 375, true};
 }
 
-// The code pane's: every kind of line break, a tab, accented letters and a character beyond the Basic Multilingual Plane.
+// The code pane's: every kind of line break, a tab, accented letters and a character beyond the Basic Multilingual
+// Plane.
 const QString kMixed = "a\r\n\tb\u00e9\r\n\r\nlone\rcr lone\nlf \U0001F600 end\r\n";
 const QColor kKeyword(0x00, 0x00, 0x80);
 
