@@ -2,6 +2,7 @@
 // transport handing WeeChat the commands, and a second IRC client of the test receiving the messages.
 
 #include "core/Settings.h"
+#include "support/SpecialFiles.h"
 #include "support/UiSupport.h"
 #include "ui/chat/ChatWindow.h"
 #include "ui/common/MessageBox.h"
@@ -76,31 +77,56 @@ private Q_SLOTS:
         for (QProcess* process : {&m_weechat, &m_server})
             process->kill(), process->waitForFinished();
     }
-
-    // Whatever buffer the user looks at in WeeChat (here its core buffer, which is not IRC's), the lines reach the
-    // server WeeChat's configuration or the service name names, to a nick or a channel, indentation intact; a line
-    // break, a carriage return or a NUL inside a line runs nothing but that line's own message: neither the /msg
-    // nor the /quit after it, which would fail the sends that follow. The service name is read at each send.
+    // A user opens the window, types the comments (neither Enter key breaks their one line) and sends, to a nick and
+    // to a channel, the window staying open for the next send. Whatever buffer the user looks at in WeeChat (here its
+    // core buffer, which is not IRC's), the lines reach the server WeeChat's configuration or the service name names,
+    // indentation intact; a line break, a carriage return or a NUL inside a line runs nothing but that line's own
+    // message: neither the /msg nor the /quit after it, which would fail the sends that follow. The service name and
+    // the pane are read at each send.
     void everyLineArrivesAsItsOwnMessage() {
         Session s;
+        s.main().codeView()->setCode("not sent");
+        action(s.main(), "mnuFileExportmIRCChat")->trigger();
+        ChatWindow* chat = s.main().chatWindow();
+        QVERIFY(chat && !chat->isModal());
+        auto* privateMessage = child<QCheckBox>(chat, "chkPrivateMessage");
+        auto* target = child<QLineEdit>(chat, "txtNickChannel");
+        auto* comments = child<QPlainTextEdit>(chat, "txtComments");
+        QTest::keyClicks(comments, "  in");
+        QTest::keyClick(comments, Qt::Key_Return);
+        QTest::keyClick(comments, Qt::Key_Enter);
+        QTest::keyClicks(comments, "dented");
+
+        // A pipe no WeeChat reads: the transport's error is shown, and the channel keeps its name as typed. A send to
+        // no one is refused.
+        QVERIFY(makeFifo(m_home.filePath("unread")));
+        settings::write(settings::ChatServiceName, "test " + m_home.filePath("unread"));
+        privateMessage->click();
+        target->setText("vb");
+        QTest::mouseClick(child(chat, "cmdSend"), Qt::LeftButton);
+        const QList<MessageBox::Shown> shown = MessageBox::shown();
+        QVERIFY(shown.size() == 1 && shown[0].text.contains("WeeChat") && shown[0].icon == MessageBox::Icon::Critical);
+        QCOMPARE(target->text(), "vb");
+        target->clear();
+        chat->cmdSend_Click();
+        QCOMPARE(MessageBox::shownTexts().last(), "Enter a Nick or Channel to send code to.");
+        MessageBox::clearShown();
+
         const QString code = "Sub Tick()\r\n    If m_On Then\r\n\tEnd If\r\none\n*/msg alice INJECTED\r\ntwo\r/quit";
         s.main().codeView()->setCode(code + QChar(0) + "/msg alice ALSO\r\nEnd Sub");
-        s.main().mnuFileExportmIRCChat_Click();
-        ChatWindow* chat = s.main().chatWindow();
-        child<QPlainTextEdit>(chat, "txtComments")->setPlainText("  indented");
         // The default service name, then the server named, then the server and its pipe.
         const std::pair<QString, QString> sends[] = {
             {settings::ChatServiceName.defaultValue, "alice"}, {"test", "vb"}, {"test " + m_pipe, "alice"}};
-        for (const auto& [service, target] : sends) {
+        for (const auto& [service, to] : sends) {
             settings::write(settings::ChatServiceName, service);
             QFile pipe(m_pipe);
             QVERIFY(pipe.open(QIODevice::WriteOnly) && pipe.write("*/buffer core.weechat\n") > 0 && pipe.flush());
-            child<QCheckBox>(chat, "chkPrivateMessage")->setChecked(target == "alice");
-            child<QLineEdit>(chat, "txtNickChannel")->setText(target);
+            privateMessage->setChecked(to == "alice");
+            target->setText(to);
             m_received.clear();
             chat->cmdSend_Click();
             QCOMPARE(MessageBox::shownTexts(), QStringList());
-            const QString to = target == "alice" ? "alice :" : "#vb :";
+            const QString prefix = to == "alice" ? "alice :" : "#vb :";
             const QStringList lines{"  indented",
                                     "Sub Tick()",
                                     "    If m_On Then",
@@ -111,8 +137,14 @@ private Q_SLOTS:
             QVERIFY2(QTest::qWaitFor([&] { return messages().size() >= lines.size(); }, 10000),
                      qPrintable(messages().join('|')));
             QTest::qWait(500); // anything that ran on its own would have arrived by now
-            QCOMPARE(messages().join('\n'), to + lines.join("\n" + to));
+            QCOMPARE(messages().join('\n'), prefix + lines.join("\n" + prefix));
         }
+
+        // One window at a time, with its inputs; Esc closes it.
+        clickToolButton(s.main(), "mIRC");
+        QCOMPARE(s.main().chatWindow(), chat);
+        QTest::keyClick(chat, Qt::Key_Escape);
+        QTRY_VERIFY(s.main().chatWindow() == nullptr);
     }
 
 private:

@@ -69,12 +69,9 @@ private Q_SLOTS:
         QVERIFY(closed());
         QCOMPARE(settings::read(settings::ChatServiceName) + '|' + settings::read(settings::DefFileExportDir),
                  " /run/weechat_fifo_1 |");
-    }
 
-    // A team library's address is stored for the next start, never one holding a password, and no box repeats one.
-    // Refused, the window stays open with what was typed.
-    void teamLibraryAddress() {
-        UiEnvironment env;
+        // A team library's address is stored for the next start, never one holding a password, and no box repeats
+        // one. Refused, the window stays open with what was typed.
         const QString old = "postgresql://old@db/vb";
         const struct {
             QString typed, stored, said;
@@ -87,28 +84,18 @@ private Q_SLOTS:
         for (const auto& c : cases) {
             settings::write(settings::LibraryServer, old);
             MessageBox::clearShown();
-            Session s;
-            s.main().mnuViewOptions_Click();
-            auto* server = child<QLineEdit>(s.main().optionsWindow(), "txtLibraryServer");
+            open();
+            auto* server = child<QLineEdit>(window, "txtLibraryServer");
             QCOMPARE(server->text(), old);
             server->setText(c.typed);
-            QTest::mouseClick(child(s.main().optionsWindow(), "cmdOK"), Qt::LeftButton);
+            QTest::mouseClick(child(window, "cmdOK"), Qt::LeftButton);
             const QStringList said = MessageBox::shownTexts();
             QVERIFY2(said.size() == 1 && said[0].contains(c.said) && !said[0].contains("Secret-4"),
                      qPrintable(said.join('|')));
             QCOMPARE(server->isVisible(), c.stored != c.typed.trimmed());
             QCOMPARE(settings::read(settings::LibraryServer), c.stored);
-        }
-    }
-
-    // Kilobytes in the shortest form, up to 15 digits, with the user's decimal separator and no grouping.
-    void sizeTextIsKilobytesInShortestForm() {
-        for (const auto& [bytes, kilobytes] :
-             {std::pair{1536LL, "1.5"}, {1234567LL, "1205.6318359375"}, {1024LL * 1234567, "1234567"}}) {
-            const QString text = QString("Database Size: %1Kb").arg(kilobytes);
-            QCOMPARE(databaseSizeText(bytes, QLocale::c()), text);
-            QCOMPARE(databaseSizeText(bytes, QLocale(QLocale::German, QLocale::Germany)),
-                     QString(text).replace('.', ','));
+            window->close();
+            QVERIFY(closed());
         }
     }
 
@@ -157,6 +144,15 @@ private Q_SLOTS:
         const QString url = "postgresql://vb@db.example/team";
         AboutBox team(nullptr, url, url);
         QVERIFY(child<QLabel>(&team, "lblDatabaseInfo")->toolTip().contains(url));
+
+        // The size: kilobytes in the shortest form, up to 15 digits, with the user's decimal separator and no grouping.
+        for (const auto& [bytes, kilobytes] :
+             {std::pair{1536LL, "1.5"}, {1234567LL, "1205.6318359375"}, {1024LL * 1234567, "1234567"}}) {
+            const QString text = QString("Database Size: %1Kb").arg(kilobytes);
+            QCOMPARE(databaseSizeText(bytes, QLocale::c()), text);
+            QCOMPARE(databaseSizeText(bytes, QLocale(QLocale::German, QLocale::Germany)),
+                     QString(text).replace('.', ','));
+        }
     }
 };
 
