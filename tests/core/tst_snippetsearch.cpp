@@ -1,11 +1,9 @@
-#include "core/ByteSearch.h"
 #include "core/GroupNames.h"
 #include "core/SearchSegment.h"
 #include "core/SnippetSearch.h"
 #include "core/SqliteStore.h"
 #include "support/TestSupport.h"
 
-#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -80,32 +78,6 @@ class TestSnippetSearch : public QObject {
 
 private Q_SLOTS:
     void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
-
-    // The scan on its own, against the plainest search there is, where the fast paths have their edges: blocks of
-    // 16 and 32, matches at either end, needles longer than a block, bytes of every value.
-    void byteScanFindsWhatAPlainSearchFinds() {
-        QRandomGenerator r(7);
-        for (int round = 0; round < 3000; ++round) {
-            const int alphabet = round % 3 == 0 ? 256 : int(r.bounded(2, 5));
-            QByteArray haystack(int(r.bounded(0, 200)), Qt::Uninitialized);
-            for (char& c : haystack)
-                c = char('A' + r.bounded(alphabet));
-            QByteArray needle;
-            if (!haystack.isEmpty() && r.bounded(3) > 0) {
-                const int from = int(r.bounded(haystack.size()));
-                needle = haystack.mid(from, int(r.bounded(1, 70)));
-            } else {
-                needle.resize(int(r.bounded(1, 40)));
-                for (char& c : needle)
-                    c = char('A' + r.bounded(alphabet));
-            }
-            const char* begin = haystack.constData();
-            const char* end = begin + haystack.size();
-            const char* expected = std::search(begin, end, needle.cbegin(), needle.cend());
-            const char* found = findBytes(begin, end, needle.constData(), size_t(needle.size()));
-            QCOMPARE(found ? found - begin : -1, expected == end ? -1 : expected - begin);
-        }
-    }
 
     // Only the code is searched, never the names, in the tables' order, letter case aside.
     void findsWhatTheDefinitionFinds() {
