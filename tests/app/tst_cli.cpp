@@ -33,11 +33,6 @@ void verifyRun(const ProgramRun& run, int exitCode, const QString& error, const 
     QVERIFY2(run.err.startsWith("verdane-cli: ") && run.err.contains(error), qPrintable(run.err));
 }
 
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
-}
-
 } // namespace
 
 class TestCli : public QObject {
@@ -215,7 +210,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString cls = dir.filePath("Counter.cls"), bas = dir.filePath("wide.bas"), pipe = dir.filePath("pipe");
         verifyRun(cli(folder, {"export", "Math", "Counter", cls}), 0, "");
-        QCOMPARE(readFile(cls), classModuleHeader("Counter") + "' Counts \xe9t\xe9s\r\nPublic n As Long\r\n");
+        QCOMPARE(fileBytes(cls), classModuleHeader("Counter") + "' Counts \xe9t\xe9s\r\nPublic n As Long\r\n");
         verifyRun(cli(folder, {"export", "Math", "Counter", dir.filePath("no/such/folder.bas")}), 5, "does not exist");
         QVERIFY(makeFifo(pipe));
         verifyRun(cli(folder, {"export", "Math", "Wide", "--lossy", pipe}), 5, pipe);
@@ -223,7 +218,7 @@ private Q_SLOTS:
         verifyRun(cli(folder, {"export", "Math", "Wide", bas}), 6, "--lossy");
         QVERIFY(!QFileInfo::exists(bas));
         verifyRun(cli(folder, {"export", "--lossy", "Math", "Wide", bas}), 0, "");
-        QCOMPARE(readFile(bas), QByteArray("' ?? table\r\n"));
+        QCOMPARE(fileBytes(bas), QByteArray("' ?? table\r\n"));
 
         // A pipe at once, not waiting for a writer.
         verifyRun(cli(folder, {"import", "New", pipe}), 5, pipe);

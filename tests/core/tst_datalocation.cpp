@@ -34,8 +34,7 @@ private Q_SLOTS:
         }
         QVERIFY(settings::contains(settings::DefFileExportDir));
         // The store is the per-user file of the application "Verdane", section "Settings".
-        QFile file(m_env->settingsFile());
-        QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll().contains("[Settings]"));
+        QVERIFY(fileBytes(m_env->settingsFile()).contains("[Settings]"));
     }
 
     // The placement is text a user may have edited: what is not a usable number is refused whole.

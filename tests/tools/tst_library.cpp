@@ -133,9 +133,7 @@ private Q_SLOTS:
         QFETCH(QString, fault);
         QFETCH(int, line);
         QFETCH(int, count);
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QString text = QString::fromUtf8(file.readAll());
+        const QString text = QString::fromUtf8(fileBytes(path));
         const QList<VbFinding> findings = checkSnippet(text);
         QStringList faults;
         for (const VbFinding& finding : findings)
