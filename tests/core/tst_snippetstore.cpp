@@ -95,8 +95,6 @@ private Q_SLOTS:
         QCOMPARE(outcomeOf(store.readSnippet(second, "Dup")), "none");
         QVERIFY(DatabaseFile::exec(folder.userPath(), "INSERT INTO UserCode VALUES ('New', 'new')"));
         QCOMPARE(code(store, "New"), "new");
-        QVERIFY(store.addUserSnippet("Ours", "ours"));
-        QCOMPARE(code(store, "Ours"), "ours");
 
         const QString replacement = folder.path() + "/replacement.mdb";
         DatabaseFile(replacement).table(kUserCodeTable, {{"After", "a"}});
