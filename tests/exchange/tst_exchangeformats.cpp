@@ -32,7 +32,6 @@ private Q_SLOTS:
         QCOMPARE(classOf("Shapes.CLS"), "Shapes");
         QCOMPARE(classOf("notes.cls.txt"), "notes");
         QCOMPARE(classOf("old.clsx"), "old");
-        QCOMPARE(classOf("a.b.cls"), "a");
         QCOMPARE(classOf("Stopwatch \"Class\" (GetTickCount).cls"), "Stopwatch__Class___GetTickCount_");
         QCOMPARE(classOf("1Timer.cls"), "C1Timer");
         QCOMPARE(classOf("_Timer.cls"), "C_Timer");

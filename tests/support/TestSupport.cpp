@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QSettings>
-#include <QTest>
 
 #include <atomic>
 #include <thread>

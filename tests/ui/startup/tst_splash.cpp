@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QProcess>
-#include <QScreen>
 #include <QTest>
 
 using namespace verdane;

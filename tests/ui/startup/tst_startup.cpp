@@ -10,7 +10,6 @@
 #include "ui/startup/Startup.h"
 
 #include <QPointer>
-#include <QScreen>
 #include <QTest>
 
 using namespace verdane;
