@@ -2,7 +2,6 @@
 #include "support/FifoReader.h"
 #include "support/TestSupport.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace verdane;

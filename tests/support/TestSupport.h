@@ -5,7 +5,7 @@
 #include <QMap>
 #include <QString>
 #include <QStringList>
-#include <QTemporaryDir>
+#include <QTemporaryDir> // the fixtures hold their folders in one, and so may the tests
 #include <QVariant>
 
 #include <atomic>

@@ -11,8 +11,8 @@
 using namespace verdane;
 using namespace verdane::test;
 
-// Every secondary window, as the user first sees it: each caption can be read whole, neither cut short nor covered by
-// a control beside it.
+// Every secondary window, as the user first sees it: the keyboard on a control of its own, each caption can be read
+// whole, neither cut short nor covered by a control beside it.
 class TestClassicForms : public QObject {
     Q_OBJECT
 
@@ -28,6 +28,8 @@ private Q_SLOTS:
         about.show();
         QStringList problems;
         for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window != &main && window->isVisible() && !window->focusWidget())
+                problems << window->objectName() + " opens with no control to type into";
             for (QWidget* control : window->findChildren<QWidget*>()) {
                 auto* label = qobject_cast<QLabel*>(control);
                 auto* box = qobject_cast<QGroupBox*>(control);
