@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrinterInfo>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTest>
@@ -196,6 +197,12 @@ private Q_SLOTS:
         QVERIFY(printed.count('\f') >= 2);
         QVERIFY(fileBytes(pdf).contains("LiberationMono")); // Courier New's metric twin
         printer::printToPdfForTests(QString());
+        // No printer installed (as here): the user is told so, and the window goes on.
+        MessageBox::clearShown();
+        if (QPrinterInfo::defaultPrinter().isNull()) {
+            QTest::keyClick(pane, Qt::Key_P, Qt::ControlModifier);
+            QCOMPARE(MessageBox::shown().size(), 1);
+        }
         // A click that empties the pane brings the refusal back.
         clickNode(main, findNode(main, kPublisherLabel, "Math"));
         QVERIFY(exportsRefused());
