@@ -141,8 +141,7 @@ private Q_SLOTS:
     // A server named with --library is read, else the one the Options name unless --data-dir names a folder; an
     // empty --library is the files. The files are found all the same, for init-server, and none is made.
     void serverOrFiles() {
-        const QString options = "postgresql://team@db/options";
-        const QString given = "postgresql://team@db/given";
+        const QString options = "postgresql://team@db/options", given = "postgresql://team@db/given";
         QTemporaryDir dir;
         using Case = std::tuple<QString, bool, QString, QString>; // --library (null: none), --data-dir, Options, read
         for (const auto& [library, dataDirGiven, inOptions, read] :

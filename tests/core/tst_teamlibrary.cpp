@@ -188,7 +188,8 @@ private Q_SLOTS:
         // The import that met the kill is there whole or not at all.
         QStringList stored;
         QVERIFY(client.scanSnippets(Database::User, kUserCodeTable, [&](const QString& name, const QString& text) {
-            return stored << name + (text.size() == code.size() || !name.startsWith("Big") ? "" : " (half)"), true;
+            stored << name + (text.size() == code.size() || !name.startsWith("Big") ? "" : " (half)");
+            return true;
         }));
         QVERIFY2(stored.filter("(half)").isEmpty() && stored.size() - exits.size() >= 1 &&
                      stored.size() - exits.size() <= 2,
