@@ -3,7 +3,8 @@
 // compared with whole processes, work inside a process with work inside a process; cold runs apart from warm ones.
 // Machines are shared and noisy: read the ratios and medians.
 //
-//   verdane-bench [--sizes 100000,300000] [--runs 7] [--data DIR] [--only terminal|windows|server|once]
+//   verdane-bench [--sizes 100000,300000] [--runs 7] [--data DIR] [--only terminal|windows|server|once|versus]
+//                 [--versus OTHER-VERDANE-CLI]
 
 #include "chat/ChatCommands.h"
 #include "core/GroupNames.h"
@@ -189,6 +190,28 @@ void benchTerminal(const QString& dir, int n, int runs, const QProcessEnvironmen
     }
 }
 
+// Warm find of this build next to another build of verdane-cli (an earlier one, say), each with a cache folder of its
+// own: what a change to the search or its cache file costs.
+void benchVersus(const QString& dir, int n, int runs, const QString& root, const QString& other) {
+    std::printf("\nWhole processes: verdane-cli next to %s, warm find, N = %d\n", qPrintable(other), n);
+    const QProcessEnvironment ours = benchEnvironment(root);
+    const QProcessEnvironment theirs = benchEnvironment(QDir(root).filePath(QStringLiteral("versus")));
+    for (const Needle& needle : kNeedles) {
+        const QStringList arguments{QStringLiteral("--data-dir"), dir, QStringLiteral("find"),
+                                    QString::fromLatin1(needle.text)};
+        const Pair p = interleaved(
+            runs,
+            [&] {
+                return timeProcess({cliPath(), arguments}, ours);
+            },
+            [&] {
+                return timeProcess({other, arguments}, theirs);
+            });
+        printRow(QStringLiteral("find %1 vs the other build").arg(QLatin1String(needle.what)), n, p.ours, p.reference,
+                 QStringLiteral("\"%1\"").arg(QLatin1String(needle.text)));
+    }
+}
+
 void benchWindows(const QString& dir, int n, int runs, const QProcessEnvironment& env) {
     std::printf("\nThe program's windows, N = %d\n", n);
     const QString library = QDir(dir).filePath(kLibraryFileName);
@@ -312,7 +335,10 @@ int main(int argc, char** argv) {
                                         QStringLiteral("dir"), QDir::current().filePath(QStringLiteral("bench-data")));
     const QCommandLineOption onlyOption(QStringLiteral("only"), QStringLiteral("terminal, windows, server or once."),
                                         QStringLiteral("part"));
-    parser.addOptions({sizesOption, runsOption, dataOption, onlyOption});
+    const QCommandLineOption versusOption(QStringLiteral("versus"),
+                                          QStringLiteral("Another build of verdane-cli, timed beside this one."),
+                                          QStringLiteral("program"));
+    parser.addOptions({sizesOption, runsOption, dataOption, onlyOption, versusOption});
     parser.process(app);
     const int runs = qMax(1, parser.value(runsOption).toInt());
     const QString only = parser.value(onlyOption);
@@ -342,6 +368,8 @@ int main(int argc, char** argv) {
             benchWindows(dir, n, runs, env);
         if (only.isEmpty() || only == QLatin1String("server"))
             benchServer(dir, n, runs, env, cacheDir);
+        if (parser.isSet(versusOption) && (only.isEmpty() || only == QLatin1String("versus")))
+            benchVersus(dir, n, runs, root, parser.value(versusOption));
     }
     if (only.isEmpty() || only == QLatin1String("once"))
         benchPaneAndChat(root, qMin(runs, 5), env);

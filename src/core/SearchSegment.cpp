@@ -1,16 +1,19 @@
 #include "core/SearchSegment.h"
 
 #include "core/ByteSearch.h"
+#include "core/ContentHash.h"
 #include "core/SnippetRef.h"
 #include "core/SnippetStore.h"
 #include "core/Sqlite.h"
 #include "platform/FileIdentity.h"
+#include "platform/FileSystem.h"
+#include "platform/MappedMemory.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QTemporaryFile>
 
 #include <algorithm>
 #include <cstring>
@@ -25,14 +28,17 @@ namespace {
 constexpr char kRecordEnd = '\xFF';
 // Read text is handed on, and written out, in parts of about this size.
 constexpr size_t kPartBytes = 4u << 20;
-// A search looks at the cancel flag after about this much text.
-constexpr size_t kCancelCheckBytes = 4u << 20;
+// The text is checked and searched a block at a time: small enough for a block just checked to be searched from the
+// processor's cache, large enough for the checksums to be few. The scan also looks at the cancel flag after each.
+constexpr size_t kBlockBytes = 256u << 10;
 
 constexpr char kMagic[8] = {'V', 'R', 'D', 'N', 'S', 'R', 'C', 'H'};
 // Raised whenever the layout or the text encoding changes, so that no older file is believed.
-constexpr quint32 kFormatVersion = 1;
+constexpr quint32 kFormatVersion = 2;
 
-// Ends the cache file; a file too short for it, or whose footer does not add up, is not a cache file of ours.
+// A cache file: the text, then its index (the block checksums, the record starts, the records, their names, the
+// messages and the key, each at an offset divisible by 8 where it holds numbers), then this footer. The footer's
+// checksum covers every byte after the text up to itself; the block checksums cover the text.
 struct Footer {
     char magic[8];
     quint32 version;
@@ -41,27 +47,35 @@ struct Footer {
     quint64 recordCount;
     quint64 namesSize;
     quint64 messagesSize;
+    quint64 blockSumsOffset;
     quint64 startsOffset;
     quint64 recordsOffset;
     quint64 namesOffset;
     quint64 messagesOffset;
     quint64 keyOffset;
     quint64 totalSize;
-    quint64 checksum; // of everything above and the key
+    quint64 checksum;
 };
 static_assert(sizeof(Footer) % 8 == 0 && sizeof(SegmentRecord) == 24);
 
-quint64 fnv1a(const char* data, size_t size, quint64 hash = 14695981039346656037ull) {
-    for (size_t i = 0; i < size; ++i) {
-        hash ^= static_cast<unsigned char>(data[i]);
-        hash *= 1099511628211ull;
-    }
-    return hash;
+size_t blockCount(quint64 textSize) {
+    return size_t((textSize + kBlockBytes - 1) / kBlockBytes);
 }
 
-quint64 footerChecksum(const Footer& footer, const char* key) {
-    const quint64 head = fnv1a(reinterpret_cast<const char*>(&footer), offsetof(Footer, checksum));
-    return fnv1a(key, footer.keySize, head);
+// Whether the blocks of text that [from, to) touches, and have not been checked yet, hold what was written. Blocks
+// before *next have been checked; the scan only goes forwards.
+bool checkBlocks(const SegmentView& view, const char* from, const char* to, size_t* next) {
+    if (!view.blockSums || from >= to)
+        return true;
+    const size_t last = size_t(to - view.text - 1) / kBlockBytes;
+    for (size_t block = std::max(*next, size_t(from - view.text) / kBlockBytes); block <= last; ++block) {
+        const size_t begin = block * kBlockBytes;
+        const size_t size = std::min(kBlockBytes, view.textSize - begin);
+        if (contentHash(view.text + begin, size, block) != view.blockSums[block])
+            return false;
+        *next = block + 1;
+    }
+    return true;
 }
 
 void appendRaw(QByteArray& out, const void* data, size_t size) {
@@ -124,27 +138,36 @@ QByteArray searchBytes(const QString& text) {
     return out;
 }
 
-bool scanSegment(const SegmentView& view, const QByteArray& needle, const SegmentHitSink& onHit,
-                 const std::atomic<bool>* cancel) {
+ScanEnd scanSegment(const SegmentView& view, const QByteArray& needle, const SegmentHitSink& onHit,
+                    const std::atomic<bool>* cancel) {
     auto cancelled = [&] { return cancel && cancel->load(std::memory_order_relaxed); };
     if (needle.isEmpty()) {
         for (size_t i = 0; i < view.recordCount; ++i) {
             if (i % 4096 == 0 && cancelled())
-                return false;
+                return ScanEnd::Cancelled;
             if (view.records[i].hasCode)
                 onHit(view, view.records[i]);
         }
-        return true;
+        return ScanEnd::Done;
     }
     const char* const end = view.text + view.textSize;
-    const size_t window = std::max<size_t>(kCancelCheckBytes, 2 * size_t(needle.size()));
+    const size_t window = std::max<size_t>(kBlockBytes, 2 * size_t(needle.size()));
     const char* from = view.text;
+    size_t checked = 0; // the blocks before this one are known to be sound
     while (from < end) {
         if (cancelled())
-            return false;
+            return ScanEnd::Cancelled;
         // A window ends far enough on for a match that begins inside it to end inside it too.
         const char* windowEnd = size_t(end - from) > window ? from + window : end;
-        const char* at = findBytes(from, windowEnd, needle.constData(), size_t(needle.size()));
+        const char* at = nullptr;
+        bool sound = true;
+        const bool readable = platform::readMapped([&] {
+            sound = checkBlocks(view, from, windowEnd, &checked);
+            if (sound)
+                at = findBytes(from, windowEnd, needle.constData(), size_t(needle.size()));
+        });
+        if (!readable || !sound)
+            return ScanEnd::Damaged;
         if (!at) {
             if (windowEnd == end)
                 break;
@@ -158,7 +181,7 @@ bool scanSegment(const SegmentView& view, const QByteArray& needle, const Segmen
         onHit(view, view.records[i]);
         from = view.text + view.starts[i + 1];
     }
-    return true;
+    return ScanEnd::Done;
 }
 
 SegmentSource::~SegmentSource() = default;
@@ -186,9 +209,18 @@ QByteArray FileSegmentSource::key(QString*) {
         appendRaw(key, &id.modifiedNs, sizeof id.modifiedNs);
         appendRaw(key, &id.statusChangedNs, sizeof id.statusChangedNs);
     }
-    QFile database(m_path);
-    if (database.open(QIODevice::ReadOnly))
-        key += database.read(100);
+    // SQLite's header, with its counters of commits and schema changes; only a regular file is read, so that a pipe
+    // in the database's place is never waited for.
+    const filesystem::OpenedFile database = filesystem::openForReading(m_path);
+    const auto kind = quint8(database.facts.kind);
+    appendRaw(key, &kind, sizeof kind);
+    if (database.fd >= 0 && database.facts.kind == filesystem::Kind::Regular) {
+        char header[100];
+        const qint64 got = filesystem::readAt(database.fd, 0, header, sizeof header);
+        if (got > 0)
+            key.append(header, got);
+    }
+    filesystem::close(database.fd);
     return key;
 }
 
@@ -198,7 +230,7 @@ QByteArray FileSegmentSource::read(const RecordSink& add, QStringList* unreadabl
     const QString fileName = QFileInfo(m_path).fileName();
     const sqlite::Connection db(m_path, sqlite::Connection::Mode::ReadWrite, 5000, cancel);
     if (!db.isOpen()) {
-        *unreadable << SnippetStore::unopenedFile(fileName);
+        *unreadable << SnippetStore::unopenedFile(fileName, db.openError());
         return key;
     }
     // One read transaction: the segment is one moment of the file, whatever others commit meanwhile.
@@ -218,11 +250,13 @@ QByteArray FileSegmentSource::read(const RecordSink& add, QStringList* unreadabl
     return key;
 }
 
-// What a segment's view points into: a mapped cache file, or memory of its own.
+// What a segment's view points into: a cache file's text, mapped, and its index, read; or memory of its own.
 struct SearchSegment::Storage {
+    QString path;
     QFile file;
     const uchar* mapped = nullptr;
     platform::FileIdentity mappedIdentity;
+    std::vector<quint64> index; // read from the cache file, from the text's last 8-byte boundary on
     std::string text;
     std::vector<quint64> starts;
     std::vector<SegmentRecord> records;
@@ -242,7 +276,7 @@ QString SearchSegment::cacheFilePath(const SegmentSource& source, const QString&
 
 SearchSegment::Freshness SearchSegment::freshness(QString* problem) const {
     // A mapped cache file changed in place by someone else would show the search other bytes than those checked.
-    if (m_storage->mapped && platform::fileIdentity(m_storage->file.fileName()) != m_storage->mappedIdentity)
+    if (m_storage->mapped && platform::fileIdentity(m_storage->path) != m_storage->mappedIdentity)
         return Freshness::Changed;
     const QByteArray key = m_source->key(problem);
     if (key.isEmpty())
@@ -250,7 +284,8 @@ SearchSegment::Freshness SearchSegment::freshness(QString* problem) const {
     return key == m_key ? Freshness::Current : Freshness::Changed;
 }
 
-// Reads a database's tables into a new segment, part by part, writing the cache file as it goes.
+// Reads a database's tables into a new segment, part by part, writing the cache file as it goes: into a new file of
+// the cache folder, which takes the cache file's name once it is whole.
 class SegmentBuilder {
 public:
     SegmentBuilder(SegmentSource& source, const QString& cachePath,
@@ -258,9 +293,16 @@ public:
         : m_source(source)
         , m_onPart(onPart)
         , m_cancel(cancel)
-        , m_file(cachePath) {
-        m_writing =
-            !cachePath.isEmpty() && QDir().mkpath(QFileInfo(cachePath).path()) && m_file.open(QIODevice::WriteOnly);
+        , m_cachePath(cachePath) {
+        if (cachePath.isEmpty() || !QDir().mkpath(QFileInfo(cachePath).path()))
+            return;
+        // Something other than a file at the name (a link, a pipe, a folder) was put there by someone else: it is
+        // left as it is, and the segment lives in memory.
+        const filesystem::Kind there = filesystem::facts(cachePath, filesystem::Links::NotFollowed).kind;
+        if (there != filesystem::Kind::Missing && there != filesystem::Kind::Regular)
+            return;
+        m_file.setFileTemplate(cachePath + QStringLiteral(".XXXXXX"));
+        m_writing = m_file.open();
     }
 
     std::unique_ptr<SearchSegment> build() {
@@ -280,14 +322,12 @@ public:
         if (segment->m_key.isEmpty()) {
             // Not one whole moment of the source: searched as far as it came while it was read, and neither kept
             // nor searched again.
-            if (m_writing)
-                m_file.cancelWriting();
             return SegmentBuilder(m_source, {}, {}, m_cancel).empty(std::move(segment->m_unreadable));
         }
         m_starts.push_back(m_textSize);
         QByteArray messages = segment->m_unreadable.join(QLatin1Char('\n')).toUtf8();
-        if (m_writing && !m_writeFailed && writeIndex(segment->m_key, messages) && m_file.commit()) {
-            if (auto mapped = SearchSegment::openCacheFile(m_source, m_file.fileName(), segment->m_key)) {
+        if (m_writing && !m_writeFailed && writeIndex(segment->m_key, messages) && commit()) {
+            if (auto mapped = SearchSegment::openCacheFile(m_source, m_cachePath, segment->m_key)) {
                 mapped->m_fromCacheFile = false; // read from the database now, and only kept in the file
                 return mapped;
             }
@@ -295,7 +335,6 @@ public:
         if (m_writing) {
             // The cache file could not be written whole (a full disk): the text went to it, so read once more,
             // into memory.
-            m_file.cancelWriting();
             return SegmentBuilder(m_source, {}, {}, m_cancel).build();
         }
         return inMemory(std::move(segment));
@@ -350,25 +389,47 @@ private:
         for (const quint64 start : m_partStarts)
             m_starts.push_back(m_textSize + start);
         m_textSize += m_part.size();
-        if (!m_writing)
+        if (!m_writing) {
             m_storage->text += m_part;
-        else if (!m_writeFailed)
+        } else if (!m_writeFailed) {
+            sumBlocks(m_part.data(), m_part.size());
             m_writeFailed = !write(m_part.data(), m_part.size());
+        }
         m_part.clear();
         m_partStarts.clear();
         return !(m_cancel && m_cancel->load());
     }
 
+    // Each block of the text gets its checksum, seeded with its number so that blocks cannot change places.
+    void sumBlocks(const char* data, size_t size) {
+        while (size > 0) {
+            const size_t take = std::min(size, kBlockBytes - m_blockFill);
+            m_blockHash.add(data, take);
+            m_blockFill += take;
+            data += take;
+            size -= take;
+            if (m_blockFill == kBlockBytes) {
+                m_blockSums.push_back(m_blockHash.digest());
+                m_blockHash.reset(m_blockSums.size());
+                m_blockFill = 0;
+            }
+        }
+    }
+
     bool write(const void* data, size_t size) {
         return m_file.write(static_cast<const char*>(data), qint64(size)) == qint64(size);
     }
-    bool pad() {
-        static const char zeros[8] = {};
-        const size_t over = size_t(m_file.pos()) % 8;
-        return over == 0 || write(zeros, 8 - over);
-    }
 
     bool writeIndex(const QByteArray& key, const QByteArray& messages) {
+        if (m_blockFill > 0)
+            m_blockSums.push_back(m_blockHash.digest());
+        // The index is made in memory first, so that its checksum covers exactly the bytes written.
+        QByteArray index;
+        auto offset = [&] { return quint64(m_textSize) + quint64(index.size()); };
+        auto pad = [&] { index.append(qsizetype((8 - offset() % 8) % 8), '\0'); };
+        auto append = [&](const void* data, size_t size) {
+            index.append(static_cast<const char*>(data), qsizetype(size));
+        };
         Footer f{};
         std::memcpy(f.magic, kMagic, sizeof kMagic);
         f.version = kFormatVersion;
@@ -377,26 +438,40 @@ private:
         f.recordCount = m_records.size();
         f.namesSize = quint64(m_names.size());
         f.messagesSize = quint64(messages.size());
-        bool ok = pad();
-        f.startsOffset = quint64(m_file.pos());
-        ok = ok && write(m_starts.data(), bytesOf(m_starts));
-        f.recordsOffset = quint64(m_file.pos());
-        ok = ok && write(m_records.data(), bytesOf(m_records));
-        f.namesOffset = quint64(m_file.pos());
-        ok = ok && write(m_names.constData(), size_t(m_names.size()));
-        f.messagesOffset = quint64(m_file.pos());
-        ok = ok && write(messages.constData(), size_t(messages.size()));
-        f.keyOffset = quint64(m_file.pos());
-        ok = ok && write(key.constData(), size_t(key.size())) && pad();
-        f.totalSize = quint64(m_file.pos()) + sizeof(Footer);
-        f.checksum = footerChecksum(f, key.constData());
-        return ok && write(&f, sizeof f);
+        pad();
+        f.blockSumsOffset = offset();
+        append(m_blockSums.data(), bytesOf(m_blockSums));
+        f.startsOffset = offset();
+        append(m_starts.data(), bytesOf(m_starts));
+        f.recordsOffset = offset();
+        append(m_records.data(), bytesOf(m_records));
+        f.namesOffset = offset();
+        append(m_names.constData(), size_t(m_names.size()));
+        f.messagesOffset = offset();
+        append(messages.constData(), size_t(messages.size()));
+        f.keyOffset = offset();
+        append(key.constData(), size_t(key.size()));
+        pad();
+        f.totalSize = offset() + sizeof(Footer);
+        append(&f, offsetof(Footer, checksum));
+        f.checksum = contentHash(index.constData(), size_t(index.size()));
+        append(&f.checksum, sizeof f.checksum);
+        return write(index.constData(), size_t(index.size()));
+    }
+
+    // The new file takes the cache file's name: a reader sees the old file or the new one, never a part of one.
+    bool commit() {
+        if (!m_file.flush() || !filesystem::replace(m_file.fileName(), m_cachePath).isEmpty())
+            return false;
+        m_file.setAutoRemove(false);
+        return true;
     }
 
     SegmentSource& m_source;
     const std::function<void(const SegmentView&)>& m_onPart;
     const std::atomic<bool>* m_cancel;
-    QSaveFile m_file;
+    QString m_cachePath;
+    QTemporaryFile m_file;
     bool m_writing = false;
     bool m_writeFailed = false;
     std::unique_ptr<SearchSegment::Storage> m_storage;
@@ -406,43 +481,57 @@ private:
     std::vector<SegmentRecord> m_records;
     QByteArray m_names;
     quint64 m_textSize = 0;
+    ContentHasher m_blockHash{0};
+    size_t m_blockFill = 0;
+    std::vector<quint64> m_blockSums;
 };
 
 std::unique_ptr<SearchSegment> SearchSegment::openCacheFile(SegmentSource& source, const QString& path,
                                                             const QByteArray& key) {
+    // Never through a link, and never a pipe or a device, which could be waited on for good.
+    const filesystem::OpenedFile opened = filesystem::openForReading(path, filesystem::Links::NotFollowed);
     auto storage = std::make_unique<Storage>();
-    storage->file.setFileName(path);
-    storage->mappedIdentity = platform::fileIdentity(path);
-    if (!storage->file.open(QIODevice::ReadOnly))
+    if (opened.fd < 0 || !storage->file.open(opened.fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        filesystem::close(opened.fd);
         return nullptr;
-    const qint64 size = storage->file.size();
-    if (size < qint64(sizeof(Footer)) || size % 8 != 0)
+    }
+    storage->path = path;
+    storage->mappedIdentity = platform::fileIdentity(opened.fd);
+    const qint64 size = opened.facts.size;
+    if (opened.facts.kind != filesystem::Kind::Regular || size < qint64(sizeof(Footer)) || size % 8 != 0)
         return nullptr;
-    const uchar* base = storage->file.map(0, size);
-    if (!base)
-        return nullptr;
-    storage->mapped = base;
-    auto segment = std::unique_ptr<SearchSegment>(new SearchSegment);
-    segment->m_storage = std::move(storage); // unmaps on every way out
-    const auto* data = reinterpret_cast<const char*>(base);
-
     Footer f;
-    std::memcpy(&f, data + size - sizeof f, sizeof f);
-    const auto within = [&](quint64 offset, quint64 bytes) {
-        return offset <= quint64(size) && bytes <= quint64(size) - offset;
-    };
+    if (filesystem::readAt(opened.fd, size - qint64(sizeof f), reinterpret_cast<char*>(&f), sizeof f) != sizeof f)
+        return nullptr;
     if (std::memcmp(f.magic, kMagic, sizeof kMagic) != 0 || f.version != kFormatVersion ||
-        f.totalSize != quint64(size) || f.keySize != quint64(key.size()) || !within(f.keyOffset, f.keySize) ||
-        std::memcmp(data + f.keyOffset, key.constData(), size_t(key.size())) != 0 ||
-        footerChecksum(f, data + f.keyOffset) != f.checksum || f.recordCount > quint64(size) / sizeof(SegmentRecord) ||
-        f.startsOffset % 8 != 0 || f.recordsOffset % 8 != 0 || !within(0, f.textSize) ||
+        f.totalSize != quint64(size) || f.textSize > quint64(size) - sizeof f)
+        return nullptr;
+    // The index is read into memory whole and checked before anything in it is believed.
+    const quint64 indexStart = f.textSize / 8 * 8;
+    storage->index.resize(size_t((quint64(size) - indexStart) / 8));
+    auto* const index = reinterpret_cast<char*>(storage->index.data());
+    const qint64 indexSize = size - qint64(indexStart);
+    if (filesystem::readAt(opened.fd, qint64(indexStart), index, indexSize) != indexSize)
+        return nullptr;
+    const size_t covered = size_t(f.textSize - indexStart);
+    if (contentHash(index + covered, size_t(indexSize) - covered - sizeof f.checksum) != f.checksum)
+        return nullptr;
+    // Believe no offset that is not checked either: a file made to fit its checksum must still never make the search
+    // read outside it.
+    const auto within = [&](quint64 offset, quint64 bytes) {
+        return offset >= f.textSize && offset <= quint64(size) && bytes <= quint64(size) - offset;
+    };
+    const size_t blocks = blockCount(f.textSize);
+    if (f.keySize != quint64(key.size()) || !within(f.keyOffset, f.keySize) ||
+        std::memcmp(index + (f.keyOffset - indexStart), key.constData(), size_t(key.size())) != 0 ||
+        f.recordCount > quint64(size) / sizeof(SegmentRecord) || f.blockSumsOffset % 8 != 0 ||
+        f.startsOffset % 8 != 0 || f.recordsOffset % 8 != 0 || !within(f.blockSumsOffset, blocks * sizeof(quint64)) ||
         !within(f.startsOffset, (f.recordCount + 1) * sizeof(quint64)) ||
         !within(f.recordsOffset, f.recordCount * sizeof(SegmentRecord)) || !within(f.namesOffset, f.namesSize) ||
         !within(f.messagesOffset, f.messagesSize))
         return nullptr;
-    const auto* starts = reinterpret_cast<const quint64*>(data + f.startsOffset);
-    const auto* records = reinterpret_cast<const SegmentRecord*>(data + f.recordsOffset);
-    // Believe no offset that is not checked: a damaged file must never make the search read outside it.
+    const auto* starts = reinterpret_cast<const quint64*>(index + (f.startsOffset - indexStart));
+    const auto* records = reinterpret_cast<const SegmentRecord*>(index + (f.recordsOffset - indexStart));
     if (starts[0] != 0 || starts[f.recordCount] != f.textSize)
         return nullptr;
     for (quint64 i = 0; i < f.recordCount; ++i) {
@@ -451,22 +540,37 @@ std::unique_ptr<SearchSegment> SearchSegment::openCacheFile(SegmentSource& sourc
             r.table >= snippetTableCount())
             return nullptr;
     }
+    const uchar* text = nullptr;
+    if (f.textSize > 0) {
+        text = storage->file.map(0, qint64(f.textSize));
+        if (!text)
+            return nullptr;
+        storage->mapped = text;
+    }
+    auto segment = std::unique_ptr<SearchSegment>(new SearchSegment);
     segment->m_source = &source;
     segment->m_key = key;
     segment->m_fromCacheFile = true;
-    segment->m_view = {
-        data, size_t(f.textSize), starts, records, size_t(f.recordCount), data + f.namesOffset, size_t(f.namesSize)};
-    const QString messages = QString::fromUtf8(data + f.messagesOffset, qsizetype(f.messagesSize));
+    segment->m_view = {reinterpret_cast<const char*>(text),
+                       size_t(f.textSize),
+                       starts,
+                       records,
+                       size_t(f.recordCount),
+                       index + (f.namesOffset - indexStart),
+                       size_t(f.namesSize),
+                       reinterpret_cast<const quint64*>(index + (f.blockSumsOffset - indexStart))};
+    const QString messages = QString::fromUtf8(index + (f.messagesOffset - indexStart), qsizetype(f.messagesSize));
     if (!messages.isEmpty())
         segment->m_unreadable = messages.split(QLatin1Char('\n'));
+    segment->m_storage = std::move(storage); // unmaps when the segment goes
     return segment;
 }
 
 std::unique_ptr<SearchSegment> SearchSegment::load(SegmentSource& source, const QString& cacheDir,
                                                    const std::function<void(const SegmentView&)>& onPart,
-                                                   const std::atomic<bool>* cancel) {
+                                                   const std::atomic<bool>* cancel, CacheFile cacheFile) {
     const QString cachePath = cacheDir.isEmpty() ? QString() : cacheFilePath(source, cacheDir);
-    if (!cachePath.isEmpty()) {
+    if (!cachePath.isEmpty() && cacheFile == CacheFile::Use) {
         if (const QByteArray key = source.key(nullptr); !key.isEmpty()) {
             if (std::unique_ptr<SearchSegment> cached = openCacheFile(source, cachePath, key))
                 return cached;

@@ -36,6 +36,9 @@ struct SegmentView {
     size_t recordCount = 0;
     const char* names = nullptr;
     size_t namesSize = 0;
+    // Where the text comes from a file and is believed only once checked: a checksum of every block of the text
+    // (see scanSegment), read with the rest of the file's index. Null where the text is held in memory.
+    const quint64* blockSums = nullptr;
 
     QByteArrayView nameOf(const SegmentRecord& r) const { return {names + r.nameOffset, qsizetype(r.nameSize)}; }
 };
@@ -43,9 +46,12 @@ struct SegmentView {
 using SegmentHitSink = std::function<void(const SegmentView& view, const SegmentRecord& record)>;
 
 // Hands each record of view whose text holds needle (every record with code, for the empty needle) to onHit, in
-// order. False when cancel was set before the end.
-bool scanSegment(const SegmentView& view, const QByteArray& needle, const SegmentHitSink& onHit,
-                 const std::atomic<bool>* cancel = nullptr);
+// order. Text from a file is checked block by block just before it is searched, so every hit handed on comes from
+// text known to be as it was written; where a block is not (the file was changed, or cut short so that it can no
+// longer be read), the scan ends as Damaged, after the hits found before that block.
+enum class ScanEnd { Done, Cancelled, Damaged };
+ScanEnd scanSegment(const SegmentView& view, const QByteArray& needle, const SegmentHitSink& onHit,
+                    const std::atomic<bool>* cancel = nullptr);
 
 // Where a segment's records come from, and what tells whether they have changed since they were read.
 class SegmentSource {
@@ -80,21 +86,26 @@ private:
 };
 
 // What one source holds for the search: its tables' records in order, with their upper-cased code. It is kept in a
-// cache file, memory-mapped, and believed only while the source's key is the one it was made with; otherwise it is
-// read afresh from the source and the cache file is written again (atomically). Where no cache file can be written,
-// or the source could not be read whole, it lives in memory.
+// cache file, and believed only while the source's key is the one it was made with and the file holds exactly what
+// was written (a checksum of its index when it is opened, and of each block of its text as it is searched);
+// otherwise it is read afresh from the source and the cache file is written again. The cache file is only ever
+// written as a new file that then takes the place of the old name, and only read when that name is a regular file
+// itself (never a link, a pipe or a device), so that nothing at that name is ever written through or waited for.
+// Where no cache file can be written, or the source could not be read whole, the segment lives in memory.
 class SearchSegment final {
 public:
     ~SearchSegment();
     SearchSegment(const SearchSegment&) = delete;
     SearchSegment& operator=(const SearchSegment&) = delete;
 
-    // The segment from its cache file when that is valid; otherwise read afresh, handing each part read to
-    // onPart as it comes, so that a search can go on while reading. Nothing (and no cache file) when cancelled.
-    // The source must outlive the segment.
+    // The segment from its cache file when that is valid (unless it is known to be damaged: Rebuild); otherwise
+    // read afresh, handing each part read to onPart as it comes, so that a search can go on while reading. Nothing
+    // (and no cache file) when cancelled. The source must outlive the segment.
+    enum class CacheFile { Use, Rebuild };
     static std::unique_ptr<SearchSegment> load(SegmentSource& source, const QString& cacheDir,
                                                const std::function<void(const SegmentView& part)>& onPart = {},
-                                               const std::atomic<bool>* cancel = nullptr);
+                                               const std::atomic<bool>* cancel = nullptr,
+                                               CacheFile cacheFile = CacheFile::Use);
 
     // Whether the source still holds what the segment was made from: Unknown when that cannot be told now, and
     // *problem then says why.
@@ -112,7 +123,7 @@ public:
 private:
     SearchSegment() = default;
     struct Storage;
-    // The segment in a cache file, if the file is whole, ours, and made for exactly this key.
+    // The segment in a cache file, if the file is a regular one, whole, ours, and made for exactly this key.
     static std::unique_ptr<SearchSegment> openCacheFile(SegmentSource& source, const QString& path,
                                                         const QByteArray& key);
 

@@ -37,7 +37,16 @@ QStringList SnippetSearch::run(const QString& text, const std::function<void(int
                                const std::atomic<bool>* cancel) {
     const std::lock_guard lock(m_running);
     const QByteArray needle = searchBytes(text);
+    // A segment read again after its cache file proved damaged is searched from the start; the hits the damaged one
+    // gave before the damage were sound, and are not handed on twice.
+    size_t given = 0;
+    size_t skip = 0;
     const SegmentHitSink deliver = [&](const SegmentView& view, const SegmentRecord& r) {
+        if (skip > 0) {
+            --skip;
+            return;
+        }
+        ++given;
         onHit(r.table, r.record, view.nameOf(r));
     };
     QStringList unreadable;
@@ -45,9 +54,18 @@ QStringList SnippetSearch::run(const QString& text, const std::function<void(int
         if (!unreadable.contains(message))
             unreadable << message;
     };
+    // A segment read afresh is searched part by part as it is read, so the first hits come at once.
+    auto readAfresh = [&](Source& source, SearchSegment::CacheFile cacheFile) {
+        source.segment.reset();
+        source.segment = SearchSegment::load(
+            *source.where, m_cacheDir, [&](const SegmentView& part) { scanSegment(part, needle, deliver, cancel); },
+            cancel, cacheFile);
+        return source.segment != nullptr;
+    };
     for (Source& source : m_sources) {
         if (cancel && cancel->load())
             break;
+        given = 0;
         bool searchedWhileReading = false;
         QString problem;
         const SearchSegment::Freshness freshness =
@@ -55,17 +73,21 @@ QStringList SnippetSearch::run(const QString& text, const std::function<void(int
         if (freshness == SearchSegment::Freshness::Unknown)
             note(QStringLiteral("%1 Find searched the snippets as they were when last read.").arg(problem));
         if (freshness == SearchSegment::Freshness::Changed) {
-            source.segment.reset();
-            // A segment read afresh is searched part by part as it is read, so the first hits come at once.
-            source.segment = SearchSegment::load(
-                *source.where, m_cacheDir, [&](const SegmentView& part) { scanSegment(part, needle, deliver, cancel); },
-                cancel);
-            if (!source.segment)
+            if (!readAfresh(source, SearchSegment::CacheFile::Use))
                 break; // cancelled
             searchedWhileReading = !source.segment->fromCacheFile();
         }
-        if (!searchedWhileReading && !scanSegment(source.segment->view(), needle, deliver, cancel))
-            break;
+        if (!searchedWhileReading) {
+            const ScanEnd end = scanSegment(source.segment->view(), needle, deliver, cancel);
+            if (end == ScanEnd::Cancelled)
+                break;
+            if (end == ScanEnd::Damaged) {
+                skip = std::exchange(given, 0);
+                if (!readAfresh(source, SearchSegment::CacheFile::Rebuild))
+                    break;
+                skip = 0;
+            }
+        }
         for (const QString& message : source.segment->unreadable())
             note(message);
     }

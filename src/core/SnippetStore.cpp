@@ -4,8 +4,9 @@ namespace verdane {
 
 SnippetStore::~SnippetStore() = default;
 
-QString SnippetStore::unopenedFile(const QString& fileName) {
-    return QStringLiteral("%1 could not be opened.").arg(fileName);
+QString SnippetStore::unopenedFile(const QString& fileName, const QString& reason) {
+    return reason.isEmpty() ? QStringLiteral("%1 could not be opened.").arg(fileName)
+                            : QStringLiteral("%1 could not be opened: %2").arg(fileName, reason);
 }
 
 QString SnippetStore::unreadableTable(const QString& fileName, const QString& table, const QString& reason) {

@@ -34,7 +34,7 @@ public:
     virtual ~SnippetStore();
 
     // How a file or table that cannot be read is reported, in the same words wherever it is met.
-    static QString unopenedFile(const QString& fileName);
+    static QString unopenedFile(const QString& fileName, const QString& reason = {});
     static QString unreadableTable(const QString& fileName, const QString& table, const QString& reason);
     // How a change is refused because the record is no longer what the user was shown.
     static QString changedSinceShown(const QString& name);
@@ -65,14 +65,14 @@ public:
                                  const std::function<void(QByteArrayView)>& sink) = 0;
 
     // The code of one record, provided it still bears the name it was shown under (a null name as the empty text):
-    // a record removed or renamed since is not found. A null code is a failure.
+    // a record removed or renamed since is not found. A null code reads as empty.
     virtual SnippetLookup readSnippet(const SnippetRef& ref, const QString& name) = 0;
 
     // The code of the first record, in record order, whose name equals name exactly (case-sensitive, whole text).
-    // A null code in that record is a failure.
+    // A null code in that record reads as empty.
     virtual SnippetLookup findSnippetCode(Database db, const QString& table, const QString& name) = 0;
 
-    // Every record of the table with exactly this name, in record order.
+    // Every record of the table with exactly this name (a null name as the empty text), in record order.
     struct NamedRecords {
         Status status;
         QList<qint64> records;

@@ -1,5 +1,10 @@
 #include "core/Sqlite.h"
 
+#include "platform/FileSystem.h"
+
+#include <QFileInfo>
+#include <QUrl>
+
 #include <chrono>
 #include <sqlite3.h>
 #include <thread>
@@ -29,13 +34,42 @@ struct Connection::Waiting {
 };
 
 Connection::Connection(const QString& path, Mode mode, int busyTimeoutMs, const std::atomic<bool>* cancel) {
-    const int flags = SQLITE_OPEN_READWRITE | (mode == Mode::Create ? SQLITE_OPEN_CREATE : 0);
-    sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr);
-    if (rc != SQLITE_OK) {
-        m_openError = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
-        sqlite3_close_v2(db);
+    // SQLite would open a pipe or a device as if it were a file, and wait on it for good.
+    if (const filesystem::Facts there = filesystem::facts(path);
+        there.kind != filesystem::Kind::Missing && there.kind != filesystem::Kind::Regular) {
+        m_openError = there.error.isEmpty()
+                          ? QStringLiteral("it is %1, not a file").arg(filesystem::kindText(there.kind))
+                          : there.error;
         return;
+    }
+    int failure = open(path.toUtf8(), SQLITE_OPEN_READWRITE | (mode == Mode::Create ? SQLITE_OPEN_CREATE : 0),
+                       busyTimeoutMs, cancel);
+    // A file the user may only read, or one in write-ahead-log mode in a folder the user may not write (where SQLite
+    // cannot make the files it shares with other readers), is still read: the first read-only, the second as a file
+    // nobody changes, which it then is, unless a log holds changes not yet in the file.
+    const bool readOnly = (failure & 0xFF) == SQLITE_READONLY || (failure & 0xFF) == SQLITE_CANTOPEN;
+    if (readOnly && mode == Mode::ReadWrite)
+        failure = open(path.toUtf8(), SQLITE_OPEN_READONLY, busyTimeoutMs, cancel);
+    const filesystem::Facts log = filesystem::facts(path + QStringLiteral("-wal"));
+    if (readOnly && failure != SQLITE_OK && (log.kind == filesystem::Kind::Missing || log.size == 0)) {
+        const QByteArray uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded() + "?immutable=1";
+        open(uri, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, busyTimeoutMs, cancel);
+    }
+    if (m_db)
+        m_openError.clear();
+}
+
+// Opens the file and reads its schema, which is what tells a database from any other file (opening is lazy). The
+// result code of the failure, SQLITE_OK when it is open; the first failure's words are kept.
+int Connection::open(const QByteArray& name, int flags, int busyTimeoutMs, const std::atomic<bool>* cancel) {
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(name.constData(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        if (m_openError.isEmpty())
+            m_openError = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+        rc = db ? sqlite3_extended_errcode(db) : rc;
+        sqlite3_close_v2(db);
+        return rc;
     }
     if (cancel) {
         m_waiting = std::make_unique<Waiting>(Waiting{busyTimeoutMs, cancel});
@@ -47,19 +81,20 @@ Connection::Connection(const QString& path, Mode mode, int busyTimeoutMs, const 
     // Reading through a mapping rather than a system call per page halves the time a walk over a large library
     // spends in the system (a tree build, listing every name).
     sqlite3_exec(db, "PRAGMA mmap_size=1073741824", nullptr, nullptr, nullptr);
-    m_db = db;
-    // Opening is lazy; reading the schema is what tells a database from any other file.
-    QString probeError;
     {
-        Statement probe(m_db, QStringLiteral("PRAGMA schema_version"));
-        if (!probe.run())
-            probeError = probe.error();
+        Statement probe(db, QStringLiteral("PRAGMA schema_version"));
+        if (!probe.run()) {
+            if (m_openError.isEmpty())
+                m_openError = probe.error();
+            rc = sqlite3_extended_errcode(db);
+        }
     }
-    if (!probeError.isEmpty()) {
-        m_openError = probeError;
-        sqlite3_close_v2(m_db);
-        m_db = nullptr;
+    if (rc != SQLITE_OK) {
+        sqlite3_close_v2(db);
+        return rc == SQLITE_OK ? SQLITE_ERROR : rc;
     }
+    m_db = db;
+    return SQLITE_OK;
 }
 
 Connection::Connection() = default;

@@ -26,7 +26,8 @@ public:
 
     Connection();
     // Opens and reads the schema, which is what tells a database from any other file. busyTimeoutMs is how long a
-    // statement waits for another program's lock; setting cancel ends the wait at once.
+    // statement waits for another program's lock; setting cancel ends the wait at once. Anything but a regular file
+    // is refused unopened. A file that cannot be opened for writing is opened to be read only (ReadWrite).
     Connection(const QString& path, Mode mode, int busyTimeoutMs = 5000, const std::atomic<bool>* cancel = nullptr);
     ~Connection();
     Connection(Connection&& other) noexcept;
@@ -47,6 +48,7 @@ public:
 
 private:
     struct Waiting;
+    int open(const QByteArray& name, int flags, int busyTimeoutMs, const std::atomic<bool>* cancel);
     sqlite3* m_db = nullptr;
     QString m_openError;
     std::unique_ptr<Waiting> m_waiting;

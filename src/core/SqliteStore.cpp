@@ -25,12 +25,8 @@ struct SqliteStore::Connection {
     bool isOpen() const { return db.isOpen(); }
     Statement prepare(const QString& sql) const { return db.prepare(sql); }
 
-    QString describe(const QString& what, const QString& reason) const {
-        return reason.isEmpty() ? QStringLiteral("%1 of %2 could not be read.").arg(what, fileName)
-                                : QStringLiteral("%1 of %2 could not be read: %3").arg(what, fileName, reason);
-    }
     QString describeTable(const QString& table, const QString& reason) const {
-        return isOpen() ? unreadableTable(fileName, table, reason) : unopenedFile(fileName);
+        return isOpen() ? unreadableTable(fileName, table, reason) : unopenedFile(fileName, db.openError());
     }
 
     // SQLite's counter of commits made by other connections. -1 when it cannot be read.
@@ -78,7 +74,7 @@ SqliteStore::ReopenResult SqliteStore::reopenDatabases() {
         c.db = sqlite::Connection(QFileInfo(c.path).absoluteFilePath(), sqlite::Connection::Mode::ReadWrite,
                                   m_busyTimeoutMs);
         if (!c.isOpen())
-            return Status::failed(c.describe(QStringLiteral("The file"), c.db.openError()));
+            return Status::failed(unopenedFile(c.fileName, c.db.openError()));
         return Status::ok();
     };
 
@@ -139,19 +135,17 @@ Status SqliteStore::listNameBytes(Database db, const QString& table, const std::
 
 namespace {
 
-// A record's code as a lookup's outcome: a null code is a failure, like a table that cannot be read.
-SnippetLookup codeOf(Statement& query, const std::function<QString(const QString&)>& unreadable, const QString& name,
-                     const QString& fileName) {
+// A record's name as it is listed, whatever the column holds: a number or a blob as its text, null as the empty
+// text. Every lookup by name compares this, so that every record listed can be reached.
+const QString kListedName = QStringLiteral("coalesce(CAST(CodeName AS TEXT), '')");
+
+// A record's code as a lookup's outcome: a null code reads as empty, as it is listed and searched.
+SnippetLookup codeOf(Statement& query, const std::function<QString(const QString&)>& unreadable) {
     SnippetLookup result;
-    if (query.next()) {
-        if (query.isNull(0)) {
-            result.status = Status::failed(QStringLiteral("The snippet \"%1\" in %2 has no code.").arg(name, fileName));
-        } else {
-            result.code = query.text(0);
-        }
-    } else if (query.failed()) {
+    if (query.next())
+        result.code = query.isNull(0) ? QStringLiteral("") : query.text(0);
+    else if (query.failed())
         result.status = Status::failed(unreadable(query.error()));
-    }
     return result;
 }
 
@@ -159,28 +153,28 @@ SnippetLookup codeOf(Statement& query, const std::function<QString(const QString
 
 SnippetLookup SqliteStore::readSnippet(const SnippetRef& ref, const QString& name) {
     Connection& c = connection(ref.database);
-    Statement query = c.prepare(
-        QStringLiteral("SELECT Code FROM %1 WHERE rowid = ? AND coalesce(CodeName, '') = ?").arg(quoted(ref.table)));
+    Statement query =
+        c.prepare(QStringLiteral("SELECT Code FROM %1 WHERE rowid = ? AND %2 = ?").arg(quoted(ref.table), kListedName));
     query.bind(1, ref.record);
     query.bind(2, name);
-    return codeOf(
-        query, [&](const QString& reason) { return c.describeTable(ref.table, reason); }, name, c.fileName);
+    return codeOf(query, [&](const QString& reason) { return c.describeTable(ref.table, reason); });
 }
 
 SnippetLookup SqliteStore::findSnippetCode(Database db, const QString& table, const QString& name) {
     Connection& c = connection(db);
+    // A null name equals no text here, the empty one included.
     Statement query =
-        c.prepare(QStringLiteral("SELECT Code FROM %1 WHERE CodeName = ? ORDER BY rowid LIMIT 1").arg(quoted(table)));
+        c.prepare(QStringLiteral("SELECT Code FROM %1 WHERE CAST(CodeName AS TEXT) = ? ORDER BY rowid LIMIT 1")
+                      .arg(quoted(table)));
     query.bind(1, name);
-    return codeOf(
-        query, [&](const QString& reason) { return c.describeTable(table, reason); }, name, c.fileName);
+    return codeOf(query, [&](const QString& reason) { return c.describeTable(table, reason); });
 }
 
 SqliteStore::NamedRecords SqliteStore::recordsNamed(Database db, const QString& table, const QString& name) {
     Connection& c = connection(db);
     NamedRecords result;
     Statement query =
-        c.prepare(QStringLiteral("SELECT rowid FROM %1 WHERE CodeName = ? ORDER BY rowid").arg(quoted(table)));
+        c.prepare(QStringLiteral("SELECT rowid FROM %1 WHERE %2 = ? ORDER BY rowid").arg(quoted(table), kListedName));
     query.bind(1, name);
     while (query.next())
         result.records << query.integer(0);
@@ -235,9 +229,9 @@ using Fail = std::function<Status(const QString& reason)>;
 // How many records of the user's table bear name, the record except aside; -1 on a failure, which fail words.
 int countNamesakes(const sqlite::Connection& db, const QString& name, std::optional<qint64> except, Status* failure,
                    const Fail& fail) {
-    Statement count =
-        db.prepare(QStringLiteral("SELECT count(*) FROM %1 WHERE CodeName = ?%2")
-                       .arg(quoted(kUserCodeTable), except ? QStringLiteral(" AND rowid <> ?") : QString()));
+    Statement count = db.prepare(
+        QStringLiteral("SELECT count(*) FROM %1 WHERE %2 = ?%3")
+            .arg(quoted(kUserCodeTable), kListedName, except ? QStringLiteral(" AND rowid <> ?") : QString()));
     count.bind(1, name);
     if (except)
         count.bind(2, *except);
@@ -263,12 +257,12 @@ Status nameFree(const sqlite::Connection& db, const QString& name, std::optional
 // the change acts on.
 Status stillAsShown(const sqlite::Connection& db, qint64 record, const QString& shownName, const QString* shownCode,
                     const Fail& fail) {
-    Statement query = db.prepare(
-        QStringLiteral("SELECT coalesce(CodeName, ''), Code FROM %1 WHERE rowid = ?").arg(quoted(kUserCodeTable)));
+    Statement query = db.prepare(QStringLiteral("SELECT %1, coalesce(Code, '') FROM %2 WHERE rowid = ?")
+                                     .arg(kListedName, quoted(kUserCodeTable)));
     query.bind(1, record);
     if (!query.next())
         return query.failed() ? fail(query.error()) : Status::refused(SnippetStore::changedSinceShown(shownName));
-    const bool same = query.text(0) == shownName && (!shownCode || (!query.isNull(1) && query.text(1) == *shownCode));
+    const bool same = query.text(0) == shownName && (!shownCode || query.text(1) == *shownCode);
     return same ? Status::ok() : Status::refused(SnippetStore::changedSinceShown(shownName));
 }
 

@@ -18,5 +18,7 @@ struct FileIdentity {
 };
 
 FileIdentity fileIdentity(const QString& path);
+// The same of a file open as fd.
+FileIdentity fileIdentity(int fd);
 
 } // namespace verdane::platform

@@ -9,7 +9,10 @@
 
 namespace verdane::filesystem {
 
-enum class Kind { Missing, Regular, Folder, Pipe, Device, Socket, Other };
+enum class Kind { Missing, Regular, Folder, Pipe, Device, Socket, Link, Other };
+
+// Whether a symbolic link at the path itself is followed to what it names, or taken as what the path names (Link).
+enum class Links { Followed, NotFollowed };
 
 struct Facts {
     Kind kind = Kind::Missing;
@@ -21,18 +24,27 @@ struct Facts {
     QString error;    // why the path could not be looked at, when it exists but cannot be
 };
 
-// What path names, following symbolic links (a link to a pipe is a pipe). Never opens it.
-Facts facts(const QString& path);
+// What path names, following symbolic links unless told not to (a link to a pipe is a pipe). Never opens it.
+Facts facts(const QString& path, Links links = Links::Followed);
 // The kind as the middle of a sentence: "a pipe (FIFO)", "a device", "a folder".
 QString kindText(Kind kind);
 
 // A file opened for reading that never waits for a writer or a device: what it is comes from the open file itself,
-// so a path changed between a look and the open is still told right. The descriptor belongs to the caller.
+// so a path changed between a look and the open is still told right. The descriptor belongs to the caller. A link
+// that is not to be followed is not opened (fd -1, kind Link).
 struct OpenedFile {
     int fd = -1;
     Facts facts;
 };
-OpenedFile openForReading(const QString& path);
+OpenedFile openForReading(const QString& path, Links links = Links::Followed);
+// Reads up to size bytes from offset of an open file; fewer where the file ends sooner, -1 on a failure.
+qint64 readAt(int fd, qint64 offset, char* data, qint64 size);
+void close(int fd);
+
+// Puts the file from in the place of the name to, in one step: whatever to named before (a file, or a link, which is
+// replaced and never followed) is gone, and no reader ever sees a file half-written. Returns why it could not be done;
+// empty on success.
+QString replace(const QString& from, const QString& to);
 
 // Gives the new file behind fd the owner, group and permission bits the old file had. False when the system does
 // not allow it (a file of another user, when not run as the administrator).

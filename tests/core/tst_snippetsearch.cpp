@@ -2,8 +2,10 @@
 #include "core/SearchSegment.h"
 #include "core/SnippetSearch.h"
 #include "core/SqliteStore.h"
+#include "support/SpecialFiles.h"
 #include "support/TestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -135,19 +137,23 @@ private Q_SLOTS:
         QTest::newRow("the cache file overwritten with other bytes") << "garbage";
         QTest::newRow("the cache file of another library put in its place") << "foreign";
         QTest::newRow("the library overwritten with garbage") << "broken";
+        QTest::newRow("the user's file replaced by a pipe") << "pipe";
+        // Changed in place with their times set back: only their bytes tell.
+        QTest::newRow("a byte of the cached code changed") << "code";
+        QTest::newRow("a cached name changed") << "name";
     }
 
     void theCacheFollowsEveryChange() {
         QFETCH(QString, change);
         QTemporaryDir cache;
-        auto library = [](const QString& code, const QString& name = "M") {
+        auto library = [](const QString& code, const QString& name = "Metric") {
             return QMap<QString, QList<Record>>{{"Math", {{name, code}}}};
         };
         LibraryFolder folder;
         folder.create(library("one needle"), {{"U", "needles"}});
         const QString needle = "NEEDLE";
         SnippetSearch running(folder.libraryPath(), folder.userPath(), cache.path());
-        QCOMPARE(fastSearch(running, needle).hits, QStringList({"M", "U"}));
+        QCOMPARE(fastSearch(running, needle).hits, QStringList({"Metric", "U"}));
         const QString cacheFile =
             SearchSegment::cacheFilePath(FileSegmentSource(folder.libraryPath(), {0, 1, 2, 3, 4, 5, 6}), cache.path());
         QVERIFY(QFileInfo::exists(cacheFile));
@@ -183,6 +189,17 @@ private Q_SLOTS:
             QVERIFY(QFile::remove(cacheFile) && QFile::copy(otherCache, cacheFile));
         } else if (change == "broken") {
             QVERIFY(writeFile(folder.libraryPath(), QByteArray(4096, 'x')));
+        } else if (change == "pipe") {
+            QVERIFY(QFile::remove(folder.userPath()) && makeFifo(folder.userPath()));
+        } else {
+            QByteArray bytes = fileBytes(cacheFile);
+            const QByteArray piece = change == "code" ? "NEEDLE" : "Metric";
+            QVERIFY(bytes.count(piece) == 1);
+            bytes[bytes.indexOf(piece)] = 'X';
+            const QString stamp = cache.filePath("stamp");
+            QCOMPARE(QProcess::execute("touch", {"-r", cacheFile, stamp}), 0);
+            QVERIFY(writeFile(cacheFile, bytes));
+            QCOMPARE(QProcess::execute("touch", {"-r", stamp, cacheFile}), 0);
         }
 
         // The program that made the cache, and a program started afresh, both find what the files hold now.
@@ -192,6 +209,58 @@ private Q_SLOTS:
         QCOMPARE(fastSearch(fresh, needle), expected);
         if (change == "broken")
             QVERIFY(!expected.unreadable.isEmpty());
+    }
+
+    // A cache file cut short while a search reads it (here by the first hit's receiver) ends that reading, never the
+    // program: the search reads the database again and hands on the hits it had not given yet.
+    void aCacheFileCutShortWhileSearched() {
+        LibraryFolder folder;
+        folder.create({{"Math", {{"First", "a needle"}, {"Far", QString(600000, 'x') + " needle"}}}});
+        QTemporaryDir cache;
+        const QString cacheFile =
+            SearchSegment::cacheFilePath(FileSegmentSource(folder.libraryPath(), {0, 1, 2, 3, 4, 5, 6}), cache.path());
+        SnippetSearch search(folder.libraryPath(), folder.userPath(), cache.path());
+        const Outcome expected = referenceSearch(folder.path(), "NEEDLE");
+        QCOMPARE(fastSearch(search, "needle"), expected);
+        Outcome out;
+        out.unreadable = search.find("needle", [&](const SnippetSearch::Hit& hit) {
+            if (out.hits.isEmpty())
+                QFile(cacheFile).resize(4096);
+            out.hits << hit.name;
+            out.records << hit.ref;
+        });
+        QCOMPARE(out, expected);
+    }
+
+    // Only a regular file at the cache file's name is read or replaced: anything else there is left as it is, never
+    // written through nor waited on, and the search goes on in memory.
+    void somethingElseAtTheCacheFilesName_data() {
+        QTest::addColumn<QString>("thing");
+        QTest::newRow("a link to a file of the user's") << "link";
+        QTest::newRow("a link to nowhere") << "dangling";
+        QTest::newRow("a pipe") << "pipe";
+    }
+
+    void somethingElseAtTheCacheFilesName() {
+        QFETCH(QString, thing);
+        LibraryFolder folder;
+        folder.create({{"Math", {{"M", "a needle"}}}});
+        QTemporaryDir cache;
+        const QString path =
+            SearchSegment::cacheFilePath(FileSegmentSource(folder.libraryPath(), {0, 1, 2, 3, 4, 5, 6}), cache.path());
+        const QString notes = cache.filePath("notes"), nowhere = cache.filePath("nowhere");
+        QVERIFY(writeFile(notes, "the user's own"));
+        QVERIFY(thing == "pipe" ? makeFifo(path) : QFile::link(thing == "link" ? notes : nowhere, path));
+        const QFileInfo before(path);
+        for (int run = 0; run < 2; ++run) {
+            SnippetSearch search(folder.libraryPath(), folder.userPath(), cache.path());
+            QCOMPARE(fastSearch(search, "needle"), referenceSearch(folder.path(), "needle"));
+        }
+        const QFileInfo after(path);
+        QVERIFY(after.isSymLink() == before.isSymLink() && after.symLinkTarget() == before.symLinkTarget());
+        QVERIFY(fileBytes(notes) == "the user's own" && !QFileInfo::exists(nowhere));
+        // The notes, the thing, and the user's file's cache: nothing left half-written.
+        QCOMPARE(QDir(cache.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size(), 3);
     }
 
     // Where no cache file can be written, the copy lives in memory, and the search is the same.

@@ -6,10 +6,9 @@
 
 namespace verdane::platform {
 
-FileIdentity fileIdentity(const QString& path) {
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return {};
+namespace {
+
+FileIdentity identityOf(const struct stat& st) {
     FileIdentity id;
     id.exists = true;
     id.device = quint64(st.st_dev);
@@ -18,6 +17,18 @@ FileIdentity fileIdentity(const QString& path) {
     id.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     id.statusChangedNs = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
     return id;
+}
+
+} // namespace
+
+FileIdentity fileIdentity(const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? identityOf(st) : FileIdentity{};
+}
+
+FileIdentity fileIdentity(int fd) {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 ? identityOf(st) : FileIdentity{};
 }
 
 } // namespace verdane::platform

@@ -27,6 +27,8 @@ Kind kindOf(mode_t mode) {
         return Kind::Device;
     if (S_ISSOCK(mode))
         return Kind::Socket;
+    if (S_ISLNK(mode))
+        return Kind::Link;
     return Kind::Other;
 }
 
@@ -60,9 +62,11 @@ struct Descriptor {
 
 } // namespace
 
-Facts facts(const QString& path) {
+Facts facts(const QString& path, Links links) {
     struct stat info {};
-    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0)
+    const QByteArray name = QFile::encodeName(path);
+    const int rc = links == Links::Followed ? ::stat(name.constData(), &info) : ::lstat(name.constData(), &info);
+    if (path.isEmpty() || rc != 0)
         return failed(path.isEmpty() ? ENOENT : errno);
     return factsOf(info);
 }
@@ -81,15 +85,23 @@ QString kindText(Kind kind) {
         return QStringLiteral("a device");
     case Kind::Socket:
         return QStringLiteral("a socket");
+    case Kind::Link:
+        return QStringLiteral("a symbolic link");
     case Kind::Other:
         break;
     }
     return QStringLiteral("not a file");
 }
 
-OpenedFile openForReading(const QString& path) {
+OpenedFile openForReading(const QString& path, Links links) {
     // O_NONBLOCK: opening a pipe without a writer, or a terminal, returns at once instead of waiting.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int flags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (links == Links::Followed ? 0 : O_NOFOLLOW);
+    const int fd = ::open(QFile::encodeName(path).constData(), flags);
+    if (fd < 0 && errno == ELOOP && links == Links::NotFollowed) {
+        Facts link;
+        link.kind = Kind::Link;
+        return {-1, link};
+    }
     if (fd < 0)
         return {-1, failed(errno)};
     struct stat info {};
@@ -101,6 +113,32 @@ OpenedFile openForReading(const QString& path) {
     // Reads of a regular file wait for the disk, as they should.
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return {fd, factsOf(info)};
+}
+
+qint64 readAt(int fd, qint64 offset, char* data, qint64 size) {
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(fd, data + done, size_t(size - done), off_t(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return -1;
+        if (n == 0)
+            break;
+        done += n;
+    }
+    return done;
+}
+
+void close(int fd) {
+    if (fd >= 0)
+        ::close(fd);
+}
+
+QString replace(const QString& from, const QString& to) {
+    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
+        return errnoText(errno);
+    return {};
 }
 
 bool takeOver(int fd, const Facts& old) {
