@@ -5,6 +5,9 @@
 #include "core/SearchSegment.h"
 #include "core/Sqlite.h"
 
+#include <chrono>
+#include <thread>
+
 namespace verdane {
 
 namespace {
@@ -31,6 +34,17 @@ const QString kUserRelation = relation(kUserCodeTable);
 // Whether a database of the program holds the table: the library its groups, the user's database User Code.
 bool holds(Database db, const QString& table) {
     return db == Database::User ? table == kUserCodeTable : groupNames().contains(table);
+}
+
+// The server's text cannot hold the character NUL, and would keep a text only up to it: such a text is refused
+// rather than stored shorter than it was given.
+Status refuseNul(const QString& code, const QString& name) {
+    const QString& holder = name.contains(QChar(0)) ? name : code;
+    if (!holder.contains(QChar(0)))
+        return Status::ok();
+    return Status::refused(QStringLiteral("The %1 holds the character NUL (U+0000), which the team library's server "
+                                          "cannot hold; nothing was changed.")
+                               .arg(&holder == &name ? QStringLiteral("name") : QStringLiteral("code")));
 }
 
 QString scopeOf(int table) {
@@ -272,16 +286,12 @@ Status PostgresStore::listNameBytes(Database db, const QString& table,
     return names(db, table, [&](qint64, QByteArrayView name) { sink(name); });
 }
 
-SnippetLookup PostgresStore::lookup(const QString& sql, const QList<pg::Value>& values, const QString& table,
-                                    const QString& name) {
+SnippetLookup PostgresStore::lookup(const QString& sql, const QList<pg::Value>& values, const QString& table) {
     const Outcome out = read(sql, values, table);
     SnippetLookup result{out.status, {}};
-    if (out.status && out.result.rows() > 0) {
-        if (out.result.isNull(0, 0))
-            result.status = Status::failed(QStringLiteral("The snippet \"%1\" in %2 has no code.").arg(name, m_url));
-        else
-            result.code = out.result.text(0, 0);
-    }
+    // A null code reads as empty, as it is listed and searched.
+    if (out.status && out.result.rows() > 0)
+        result.code = out.result.isNull(0, 0) ? QStringLiteral("") : out.result.text(0, 0);
     return result;
 }
 
@@ -290,7 +300,7 @@ SnippetLookup PostgresStore::readSnippet(const SnippetRef& ref, const QString& n
         return {Status::failed(unreadableTable(m_url, ref.table, QStringLiteral("there is no such table"))), {}};
     return lookup(QStringLiteral("SELECT \"Code\" FROM %1 WHERE \"Record\" = $1 AND coalesce(\"CodeName\", '') = $2")
                       .arg(relation(ref.table)),
-                  {ref.record, name}, ref.table, name);
+                  {ref.record, name}, ref.table);
 }
 
 SnippetLookup PostgresStore::findSnippetCode(Database db, const QString& table, const QString& name) {
@@ -298,7 +308,7 @@ SnippetLookup PostgresStore::findSnippetCode(Database db, const QString& table, 
         return {Status::failed(unreadableTable(m_url, table, QStringLiteral("there is no such table"))), {}};
     return lookup(QStringLiteral("SELECT \"Code\" FROM %1 WHERE \"CodeName\" = $1 ORDER BY \"Record\" LIMIT 1")
                       .arg(relation(table)),
-                  {name}, table, name);
+                  {name}, table);
 }
 
 SnippetStore::NamedRecords PostgresStore::recordsNamed(Database db, const QString& table, const QString& name) {
@@ -307,9 +317,10 @@ SnippetStore::NamedRecords PostgresStore::recordsNamed(Database db, const QStrin
         named.status = Status::failed(unreadableTable(m_url, table, QStringLiteral("there is no such table")));
         return named;
     }
-    const Outcome out = read(
-        QStringLiteral("SELECT \"Record\" FROM %1 WHERE \"CodeName\" = $1 ORDER BY \"Record\"").arg(relation(table)),
-        {name}, table);
+    const Outcome out =
+        read(QStringLiteral("SELECT \"Record\" FROM %1 WHERE coalesce(\"CodeName\", '') = $1 ORDER BY \"Record\"")
+                 .arg(relation(table)),
+             {name}, table);
     named.status = out.status;
     for (int row = 0; row < out.result.rows(); ++row)
         named.records << out.result.integer(row, 0);
@@ -330,23 +341,70 @@ Status PostgresStore::scanSnippetBytes(Database db, const QString& table,
     return end.ok() ? Status::ok() : Status::failed(unreadableTable(m_url, table, end.error()));
 }
 
-// Runs one statement that changes User Code. The server makes it one transaction of its own, done whole or not at
-// all, and its unique constraint refuses a name taken whoever took it first.
+// Runs one statement that changes User Code, in a transaction of its own, done whole or not at all; the server's
+// unique constraint refuses a name taken whoever took it first. The transaction's number is known before the change
+// is sent, so that where the connection is lost after the commit was sent, the server can be asked afterwards
+// whether it was done.
 PostgresStore::Outcome PostgresStore::write(const QString& failure, const QString& sql, const QList<pg::Value>& values,
                                             const QString& name) {
     Outcome out;
     QString reason;
     if (pg::Connection* connection = live(&reason)) {
-        out.result = connection->exec(sql, values);
-        if (out.result.ok())
-            return out;
-        reason = out.result.error();
+        pg::Result transaction = connection->exec(QStringLiteral("BEGIN"));
+        if (transaction.ok())
+            transaction = connection->exec(QStringLiteral("SELECT txid_current()"));
+        if (transaction.ok())
+            out.result = connection->exec(sql, values);
+        if (out.result.ok()) {
+            const pg::Result committed = connection->exec(QStringLiteral("COMMIT"));
+            if (committed.ok())
+                return out;
+            if (!connection->isOpen()) {
+                out.status = settle(failure, transaction.integer(0, 0), committed.error());
+                return out;
+            }
+            reason = committed.error();
+        } else {
+            reason = transaction.ok() ? out.result.error() : transaction.error();
+        }
+        // A connection lost before the commit was sent takes its transaction with it.
+        if (connection->isOpen())
+            connection->exec(QStringLiteral("ROLLBACK"));
     }
     if (out.result.state() == kUniqueViolation && out.result.constraint() == kNamesUnique)
         out.status = Status::refused(nameTaken(name));
     else
         out.status = Status::failed(QStringLiteral("%1 in %2: %3").arg(failure, m_url, reason));
     return out;
+}
+
+// What became of a transaction whose commit was sent but not answered: the server, once reached again, tells.
+Status PostgresStore::settle(const QString& failure, qint64 transaction, const QString& lost) {
+    QString reason = lost;
+    // A commit still being written is waited for a little; the server ends the transaction of a lost client soon.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (!m_connection.reconnectIfLost(m_url)) {
+            reason = m_connection.error();
+            break;
+        }
+        const pg::Result status = m_connection.exec(QStringLiteral("SELECT txid_status($1)"), {transaction});
+        if (!status.ok()) {
+            reason = status.error();
+            break;
+        }
+        const QByteArrayView state = status.bytes(0, 0);
+        if (state == "committed")
+            return Status::ok();
+        if (state == "aborted")
+            return Status::failed(QStringLiteral("%1 in %2: %3").arg(failure, m_url, lost));
+        if (state != "in progress")
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return Status::failed(
+        QStringLiteral("It is not known whether the change reached %1: the connection was lost before the server "
+                       "answered (%2), and the server cannot tell now (%3). Refresh once it can be reached to see.")
+            .arg(m_url, lost, reason));
 }
 
 // A write that touches the record only where it is still as shown: no row back means it is not. What undoing it
@@ -367,6 +425,8 @@ Status PostgresStore::changeShown(const QString& failure, const QString& sql, co
 }
 
 Status PostgresStore::addUserSnippet(const QString& name, const QString& code, qint64* record) {
+    if (const Status nul = refuseNul(code, name); !nul)
+        return nul;
     return changeShown(QStringLiteral("The snippet could not be stored"),
                        QStringLiteral("INSERT INTO %1 (\"CodeName\", \"Code\") VALUES ($1, $2) RETURNING \"Record\""),
                        {name, code}, name, name, record);
@@ -374,6 +434,8 @@ Status PostgresStore::addUserSnippet(const QString& name, const QString& code, q
 
 Status PostgresStore::renameUserSnippet(qint64 record, const QString& shownName, const QString& newName, int,
                                         PriorSnippet* prior) {
+    if (const Status nul = refuseNul({}, newName); !nul)
+        return nul;
     return changeShown(QStringLiteral("The snippet could not be renamed"),
                        QStringLiteral("UPDATE %1 SET \"CodeName\" = $1 WHERE \"Record\" = $2 AND \"CodeName\" = $3 "
                                       "RETURNING \"Record\""),
@@ -382,6 +444,8 @@ Status PostgresStore::renameUserSnippet(qint64 record, const QString& shownName,
 
 Status PostgresStore::replaceUserCode(qint64 record, const QString& shownName, const QString& shownCode,
                                       const QString& newCode) {
+    if (const Status nul = refuseNul(newCode, {}); !nul)
+        return nul;
     return changeShown(QStringLiteral("The code could not be saved"),
                        QStringLiteral("UPDATE %1 SET \"Code\" = $1 WHERE \"Record\" = $2 AND \"CodeName\" = $3 AND "
                                       "\"Code\" = $4 RETURNING \"Record\""),

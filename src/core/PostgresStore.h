@@ -10,9 +10,11 @@ namespace verdane {
 // A team's snippets on a PostgreSQL server, in the schema "verdane" of the database the URL names: the seven groups
 // and UserCode, each with the columns CodeName, Code and Record (the record number, in whose order records come).
 // Names in UserCode are unique by a constraint of the server's, so that of two programs adding one name at once one
-// is refused whatever the timing. Every change is one statement, and so one transaction, that changes the record
+// is refused whatever the timing. Every change is one statement in a transaction of its own, that changes the record
 // only where it is still as the user was shown it. A connection the server dropped is made again on the next
-// operation; a read that meets a dropped connection is tried once more, a write never (it may have been done).
+// operation; a read that meets a dropped connection is tried once more, a write never: where the connection was lost
+// after its commit was sent, the server is asked once reached again whether it was done. The server's text cannot
+// hold the character NUL, so a name or code holding it is refused.
 class PostgresStore final : public SnippetStore {
 public:
     // url holds no password (see pg::urlProblem); libpq finds it in ~/.pgpass or PGPASSWORD.
@@ -65,10 +67,11 @@ private:
     Status names(Database db, const QString& table, const std::function<void(qint64, QByteArrayView)>& sink);
     Outcome read(const QString& sql, const QList<pg::Value>& values, const QString& table);
     Outcome write(const QString& failure, const QString& sql, const QList<pg::Value>& values, const QString& name);
+    Status settle(const QString& failure, qint64 transaction, const QString& lost);
     Status changeShown(const QString& failure, const QString& sql, const QList<pg::Value>& values,
                        const QString& shownName, const QString& takenName, qint64* record,
                        PriorSnippet* prior = nullptr, const QString& shownCode = {});
-    SnippetLookup lookup(const QString& sql, const QList<pg::Value>& values, const QString& table, const QString& name);
+    SnippetLookup lookup(const QString& sql, const QList<pg::Value>& values, const QString& table);
 
     QString m_url;
     pg::Connection m_connection;

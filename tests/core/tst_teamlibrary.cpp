@@ -7,8 +7,14 @@
 
 #include <QProcess>
 #include <QTest>
+#include <QUrl>
 
 #include "scratchserver/ScratchServer.h"
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace verdane;
 using namespace verdane::test;
@@ -92,6 +98,76 @@ QString play(SnippetStore& store, const QStringList& where, const QString& steps
     }
     return said.join(' ');
 }
+
+sockaddr_in loopback(int port) {
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    at.sin_port = htons(quint16(port));
+    return at;
+}
+
+// Stands between the program and the server, one connection at a time, and passes everything on but for one
+// statement: the first the program sends that holds `statement` is lost with the connection (whenOn "sending"), or
+// passed on and the connection lost as the server answers it ("answer"); with "answer, away" every connection after
+// that is refused, as by a server out of reach.
+class LossyProxy {
+public:
+    LossyProxy(int serverPort, const QByteArray& statement, const QString& whenOn) {
+        const sockaddr_in here = loopback(0);
+        ::bind(m_listener, reinterpret_cast<const sockaddr*>(&here), sizeof here);
+        ::listen(m_listener, 4);
+        m_thread = std::thread([=, this] { run(serverPort, statement, whenOn); });
+    }
+    ~LossyProxy() {
+        m_stop = true;
+        m_thread.join();
+        ::close(m_listener);
+    }
+    int port() {
+        sockaddr_in at = loopback(0);
+        socklen_t size = sizeof at;
+        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&at), &size);
+        return ntohs(at.sin_port);
+    }
+
+private:
+    void run(int serverPort, const QByteArray& statement, const QString& whenOn) {
+        const sockaddr_in server = loopback(serverPort);
+        bool armed = true, away = false;
+        while (!m_stop) {
+            pollfd listener{m_listener, POLLIN, 0};
+            if (::poll(&listener, 1, 50) <= 0)
+                continue;
+            const int ends[2] = {::accept(m_listener, nullptr, nullptr), ::socket(AF_INET, SOCK_STREAM, 0)};
+            bool open = !away && ::connect(ends[1], reinterpret_cast<const sockaddr*>(&server), sizeof server) == 0;
+            bool sent = false; // the statement went on: its answer is lost
+            while (open && !m_stop) {
+                pollfd ready[2] = {{ends[0], POLLIN, 0}, {ends[1], POLLIN, 0}};
+                if (::poll(ready, 2, 50) <= 0)
+                    continue;
+                for (int from = 0; from < 2 && open; ++from) {
+                    char buffer[65536];
+                    if (!(ready[from].revents & (POLLIN | POLLHUP)))
+                        continue;
+                    const ssize_t n = ::read(ends[from], buffer, sizeof buffer);
+                    const bool holds = from == 0 && armed && n > 0 && QByteArrayView(buffer, n).contains(statement);
+                    open = n > 0 && !(from == 1 && sent) && !(holds && whenOn == "sending");
+                    if (open)
+                        (void)!::write(ends[1 - from], buffer, size_t(n));
+                    sent = sent || (holds && open);
+                    armed = armed && !holds;
+                }
+            }
+            away = away || (sent && whenOn == "answer, away");
+            ::close(ends[0]), ::close(ends[1]);
+        }
+    }
+
+    int m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
 
 } // namespace
 
@@ -194,6 +270,67 @@ private Q_SLOTS:
         QVERIFY2(stored.filter("(half)").isEmpty() && stored.size() - exits.size() >= 1 &&
                      stored.size() - exits.size() <= 2,
                  qPrintable(stored.join('|')));
+    }
+
+    // A connection lost in the middle of a change: what the program says of it is what happened, found out from the
+    // server once connected again, and "not known" only where the server cannot be asked.
+    void aConnectionLostDuringAChange_data() {
+        QTest::addColumn<QByteArray>("statement");
+        QTest::addColumn<QString>("whenOn");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("the write's answer lost") << QByteArray("INSERT") << "answer"
+                                                 << "failed";
+        QTest::newRow("the commit lost on its way") << QByteArray("COMMIT") << "sending"
+                                                    << "failed";
+        QTest::newRow("the commit's answer lost") << QByteArray("COMMIT") << "answer"
+                                                  << "stored";
+        QTest::newRow("the commit's answer lost, the server out of reach") << QByteArray("COMMIT") << "answer, away"
+                                                                           << "not known";
+    }
+
+    void aConnectionLostDuringAChange() {
+        QFETCH(QByteArray, statement);
+        QFETCH(QString, whenOn);
+        QFETCH(QString, said);
+        LibraryFolder folder;
+        folder.create();
+        QUrl url(m_server->serveLibrary(folder.path()));
+        PostgresStore direct(url.toString());
+        QVERIFY(direct.reopenDatabases().user);
+        LossyProxy proxy(url.port(), statement, whenOn);
+        url.setPort(proxy.port());
+        PostgresStore client(url.toString());
+        QVERIFY(client.reopenDatabases().user);
+        const Status added = client.addUserSnippet("Lost", "' lost");
+        const bool stored = direct.recordsNamed(Database::User, kUserCodeTable, "Lost").records.size() == 1;
+        QVERIFY2(added.isOk() == (said == "stored") && stored == (said != "failed") &&
+                     added.message().contains("not known") == (said == "not known"),
+                 qPrintable(added.message()));
+    }
+
+    // The server cannot hold the character NUL: a code or a name holding it is refused with a message saying so,
+    // from the window's store and from the terminal alike, and nothing is stored shorter than it was given.
+    void aNulIsRefusedByTheServer() {
+        LibraryFolder folder;
+        folder.create({}, {{"Mine", "mine"}});
+        const QString url = m_server->serveLibrary(folder.path());
+        PostgresStore server(url);
+        QVERIFY(server.reopenDatabases().user);
+        const QString nul = QString("before") + QChar(0) + "after";
+        for (const Status& status : {server.addUserSnippet("Nul", nul), server.replaceUserCode(1, "Mine", "mine", nul),
+                                     server.renameUserSnippet(1, "Mine", nul)})
+            QVERIFY2(status.isRefused() && status.message().contains("NUL"), qPrintable(status.message()));
+        QTemporaryDir dir;
+        QVERIFY(writeFile(dir.filePath("nul.bas"), QByteArray("before\0after", 12)));
+        const ProgramRun run = runProgram(qEnvironmentVariable("VERDANE_CLI"),
+                                          {"--library", url, "import", "Nul", dir.filePath("nul.bas")});
+        QVERIFY2(run.exitCode == 6 && run.err.contains("NUL"), qPrintable(run.err));
+        QStringList stored;
+        QVERIFY(server.scanSnippets(Database::User, kUserCodeTable, [&](const QString& name, const QString& code) {
+            stored << name + '=' + code;
+            return true;
+        }));
+        QCOMPARE(stored, QStringList{"Mine=mine"});
     }
 
     // A server that cannot be used is named in the message, a password never.
