@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace verdane::cli {
@@ -32,10 +33,11 @@ const char* const kExitCodes =
     "     refuses the login; list and find still print what the readable tables hold, and name each table they\n"
     "     could not read on standard error\n"
     "  5  a file that cannot be read (import, edit) or written (export), or standard output that cannot be written\n"
-    "  6  refused: a name that is empty, over 50 characters or one User Code already holds (import, rename); an\n"
-    "     empty input or one over 64 MB (import, edit); a change outside User Code, of a name several snippets\n"
-    "     share without --nth, or of a snippet another program changed meanwhile (rename, edit, delete); export\n"
-    "     of characters Windows-1252 cannot hold, without --lossy; init-server: a schema holding tables already\n";
+    "  6  refused: a name that is empty, over 50 characters, holding control characters or one User Code already\n"
+    "     holds (import, rename); an empty input or one over 64 MB once its line breaks are CR LF (import, edit);\n"
+    "     code holding NUL on a team library; a change outside User Code, of a name several snippets share\n"
+    "     without --nth, or of a snippet another program changed meanwhile (rename, edit, delete); export of\n"
+    "     characters Windows-1252 cannot hold, without --lossy; init-server: a schema holding tables already\n";
 
 struct Command {
     const char* name;
@@ -45,7 +47,9 @@ struct Command {
 };
 
 constexpr Command kCommands[] = {
-    {"list", "", 0, "List every snippet as Group/Name (user snippets as User Code/Name), in the tree's order."},
+    {"list", "", 0,
+     "List every snippet as Group/Name (user snippets as User Code/Name), in the tree's order. Control characters "
+     "in a name (stored by another program) are written as escapes: \\n, \\t, \\x1B, \\u0085."},
     {"show", "[--nth N] GROUP NAME", 2,
      "Write a snippet's code to standard output, exactly as stored (CR LF kept). GROUP is one of the seven groups or "
      "\"User Code\". Where several snippets of GROUP share the NAME, the first is shown and standard error says how "
@@ -59,12 +63,13 @@ constexpr Command kCommands[] = {
      "is given, which writes them as \"?\". FILE must be a regular file or not exist yet."},
     {"import", "NAME FILE", 2,
      "Add FILE (- for standard input) to the user's snippets under NAME, which User Code must not hold yet. FILE "
-     "must be a regular file of at most 64 MB; UTF-16 and UTF-8 (with or without a byte order mark) are decoded, "
-     "anything else is read as Windows-1252. Needs only usersource.mdb."},
+     "must be a regular file; UTF-16 and UTF-8 (with or without a byte order mark) are decoded, anything else is "
+     "read as Windows-1252, and the code, its line breaks made CR LF, may hold at most 64 MB. Needs only "
+     "usersource.mdb."},
     {"rename", "[--nth N] GROUP NAME NEW", 3,
      "Rename a snippet of your own to NEW. GROUP must be \"User Code\": the library is read-only. NEW follows the "
-     "import's rules: 1 to 50 characters, not a name User Code already holds. Where several snippets share the "
-     "NAME, --nth N says which; without it they are refused."},
+     "import's rules: 1 to 50 characters, no line breaks, tabs or other control characters, not a name User Code "
+     "already holds. Where several snippets share the NAME, --nth N says which; without it they are refused."},
     {"edit", "[--nth N] GROUP NAME FILE", 3,
      "Replace the code of a snippet of your own with FILE (- for standard input), read and decoded as import "
      "reads it, line breaks made CR LF. GROUP and --nth N as for rename."},
@@ -106,6 +111,44 @@ QString commandHelp(const Command& c) {
              QLatin1String(kExitCodes));
 }
 
+// A stored name as one line of a list: control characters and line breaks (which names may no longer hold, but
+// older records or other programs may have stored) are written as escapes, so that a name never reads as two lines
+// and never sends the terminal a command.
+void appendListedName(QByteArray& out, QByteArrayView name) {
+    const bool plain = std::none_of(name.begin(), name.end(), [](char b) {
+        const auto c = static_cast<unsigned char>(b);
+        return c < 0x20 || c == 0x7F || c == 0xC2 || c == 0xE2;
+    });
+    if (plain) {
+        out += name;
+        return;
+    }
+    static const char hex[] = "0123456789ABCDEF";
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        const auto next = i + 1 < name.size() ? static_cast<unsigned char>(name[i + 1]) : 0;
+        const auto third = i + 2 < name.size() ? static_cast<unsigned char>(name[i + 2]) : 0;
+        if (c == '\t' || c == '\n' || c == '\r') {
+            out += '\\';
+            out += c == '\t' ? 't' : c == '\n' ? 'n' : 'r';
+        } else if (c < 0x20 || c == 0x7F) {
+            out += "\\x";
+            out += hex[c >> 4];
+            out += hex[c & 0xF];
+        } else if (c == 0xC2 && next >= 0x80 && next <= 0x9F) { // U+0080 to U+009F
+            out += "\\u00";
+            out += hex[next >> 4];
+            out += hex[next & 0xF];
+            ++i;
+        } else if (c == 0xE2 && next == 0x80 && (third == 0xA8 || third == 0xA9)) { // U+2028 and U+2029
+            out += third == 0xA8 ? "\\u2028" : "\\u2029";
+            i += 2;
+        } else {
+            out += char(c);
+        }
+    }
+}
+
 QString ordinal(int n) {
     const int lastTwo = n % 100;
     const char* suffix = (lastTwo >= 11 && lastTwo <= 13) ? "th"
@@ -142,7 +185,7 @@ public:
                 (where.database == Database::User ? kUserCodeCaption : where.table).toUtf8() + '/';
             const Status status = m_store->listNameBytes(where.database, where.table, [&](QByteArrayView name) {
                 out += prefix;
-                out += name;
+                appendListedName(out, name);
                 out += '\n';
             });
             if (!status)
@@ -220,7 +263,7 @@ public:
         QByteArray out;
         int hits = 0;
         const QStringList unreadable = search.findNames(text, [&](QByteArrayView name) {
-            out += name;
+            appendListedName(out, name);
             out += '\n';
             ++hits;
         });
@@ -248,10 +291,12 @@ public:
     // The code a file (- for the standard input) gives, read and decoded as the Import window reads it.
     int readInput(const QString& path, QString* code) {
         ImportInput input;
+        const QString what =
+            path == QLatin1String("-") ? QStringLiteral("The standard input") : QStringLiteral("The file %1").arg(path);
         if (path == QLatin1String("-")) {
             QFile standardInput;
             standardInput.open(stdin, QIODevice::ReadOnly);
-            input = readImportStream(standardInput, QStringLiteral("The standard input"));
+            input = readImportStream(standardInput, what);
         } else {
             input = readImportFile(path);
         }
@@ -262,6 +307,10 @@ public:
             return refused ? Refused : FileError;
         }
         *code = importedCode(input.bytes);
+        if (const Status size = checkStoredSize(*code, what); !size) {
+            m_output.error(size.message());
+            return Refused;
+        }
         return Ok;
     }
 

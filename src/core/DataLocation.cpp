@@ -2,6 +2,7 @@
 
 #include "core/GroupNames.h"
 #include "core/NewDatabase.h"
+#include "core/Postgres.h"
 #include "core/PostgresStore.h"
 #include "core/Settings.h"
 #include "core/SqliteStore.h"
@@ -86,8 +87,13 @@ QString dataFilesHelp(const DataPlaces& places, const DataLocation& location) {
                                   "is given.\n"
                                   "In use:\n")
                        .arg(kLibraryFileName, kUserFileName, places.programDir, places.shareDir, places.userDataDir);
-    if (location.source == DataLocation::Source::Server)
-        return help + QStringLiteral("  the team library at %1\n").arg(location.serverUrl);
+    if (location.source == DataLocation::Source::Server) {
+        // An address holding a password is never repeated, only refused.
+        const QString problem = pg::urlProblem(location.serverUrl);
+        return help + (problem.isEmpty()
+                           ? QStringLiteral("  the team library at %1\n").arg(location.serverUrl)
+                           : QStringLiteral("  no team library: its address cannot be used, as %1\n").arg(problem));
+    }
     help += QStringLiteral("  %1\n  %2").arg(location.libraryPath, location.userPath);
     if (location.createUserFile)
         help += QStringLiteral(" (not there yet: made on first use)");

@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace verdane {
 
 Status checkName(const QString& name) {
@@ -16,6 +18,15 @@ Status checkName(const QString& name) {
     if (name.size() > kSnippetNameLimit)
         return Status::refused(
             QStringLiteral("A snippet's name may hold at most %1 characters.").arg(kSnippetNameLimit));
+    // A name is one line of the tree and of the terminal's lists: a line break would make it two, and an escape
+    // sequence would reach the terminal.
+    const bool control = std::any_of(name.cbegin(), name.cend(), [](QChar c) {
+        return c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line ||
+               c.category() == QChar::Separator_Paragraph;
+    });
+    if (control)
+        return Status::refused(
+            QStringLiteral("A snippet's name may not hold line breaks, tabs or other control characters."));
     return Status::ok();
 }
 

@@ -9,7 +9,8 @@
 
 namespace verdane {
 
-// A snippet's name holds 1 to 50 characters, taken as typed (spaces included).
+// A snippet's name holds 1 to 50 characters, taken as typed (spaces included), none of them a control character or
+// a line break.
 inline constexpr int kSnippetNameLimit = 50;
 // Refuses a name that cannot be stored, saying why.
 Status checkName(const QString& name);

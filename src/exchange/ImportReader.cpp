@@ -70,6 +70,7 @@ ImportInput refusalFor(const filesystem::Facts& facts, const QString& path, qint
     case filesystem::Kind::Pipe:
     case filesystem::Kind::Device:
     case filesystem::Kind::Socket:
+    case filesystem::Kind::Link:
         break;
     }
     return refused(Outcome::NotRegular, QStringLiteral("%1 is %2, not a file: only files can be imported.")
@@ -97,6 +98,23 @@ ImportInput readImportFile(const QString& path, qint64 limit) {
 
 ImportInput readImportStream(QIODevice& stream, const QString& name, qint64 limit) {
     return readUpTo(stream, name, limit, 0);
+}
+
+Status checkStoredSize(const QString& code, const QString& what, qint64 limit) {
+    // Quick where it cannot be too large; otherwise counted as Windows-1252 counts it, a character outside the BMP
+    // (two UTF-16 units) as one byte.
+    if (code.size() + 2 <= limit)
+        return Status::ok();
+    qint64 bytes = code.size() + (code.endsWith(QLatin1String("\r\n")) ? 0 : 2);
+    for (qsizetype i = 0; i + 1 < code.size() && bytes > limit; ++i) {
+        if (code[i].isHighSurrogate() && code[i + 1].isLowSurrogate())
+            --bytes;
+    }
+    if (bytes <= limit)
+        return Status::ok();
+    return Status::refused(QStringLiteral("%1 holds more than %2 once its line breaks are CR LF, the most a snippet "
+                                          "may hold.")
+                               .arg(what, sizeText(limit)));
 }
 
 } // namespace verdane

@@ -36,6 +36,12 @@ struct ImportInput {
     bool read() const { return status.isOk(); }
 };
 
+// Refuses code that, stored, would be more than the limit as the export writes it (a byte per character, the final
+// line break included): what is checked is the text to be stored, after its line breaks were made CR LF, so that
+// whatever is stored can be exported and imported again. what names where it came from, as the message begins with
+// it ("The file ...", "The clipboard").
+Status checkStoredSize(const QString& code, const QString& what, qint64 limit = kImportSizeLimit);
+
 // The whole of the regular file at path (a symbolic link to one included).
 ImportInput readImportFile(const QString& path, qint64 limit = kImportSizeLimit);
 // Everything an open stream (such as the standard input) gives until its end, read until the limit and not further.

@@ -130,6 +130,14 @@ private Q_SLOTS:
                                                  << none << "at most 50" << unchanged;
         QTest::newRow("rename to a name held")
             << QStringList{"rename", "User Code", "Mine", "Dup"} << none << 6 << none << "already holds" << unchanged;
+        QTest::newRow("import a name of two lines")
+            << QStringList{"import", "One\nTwo", "FILE"} << none << 6 << none << "control characters" << unchanged;
+        QTest::newRow("rename to a terminal's escape")
+            << QStringList{"rename", "User Code", "Mine", "\x1b[2J"} << none << 6 << none << "control" << unchanged;
+        // 64 MB of Unix lines, which would be 96 MB stored and exported.
+        QTest::newRow("import a file over 64 MB once its lines end in CR LF")
+            << QStringList{"import", "Big", "BIG"} << none << 6 << none << "once its line breaks are CR LF"
+            << unchanged;
         QTest::newRow("rename in the library")
             << QStringList{"rename", "Math", "Sum", "Ours"} << none << 6 << none << "read-only" << unchanged;
         QTest::newRow("rename in no group")
@@ -157,8 +165,11 @@ private Q_SLOTS:
         LibraryFolder folder;
         folder.create({{"Math", {{"Sum", "Sum = a + b"}}}}, {{"Mine", "mine"}, {"Dup", "d1"}, {"Dup", "d2"}});
         QVERIFY(writeFile(folder.path() + "/new.bas", "caf\xe9\nEnd") && writeFile(folder.path() + "/empty.bas", ""));
+        if (arguments.contains("BIG"))
+            QVERIFY(writeFile(folder.path() + "/big.bas", QByteArray("x\n").repeated(32 << 20)));
         arguments.replaceInStrings("FILE", folder.path() + "/new.bas")
-            .replaceInStrings("EMPTY", folder.path() + "/empty.bas");
+            .replaceInStrings("EMPTY", folder.path() + "/empty.bas")
+            .replaceInStrings("BIG", folder.path() + "/big.bas");
         verifyRun(cli(folder, arguments, input), exitCode, error, out);
         QCOMPARE(folder.userSnippets(), after);
     }
@@ -195,6 +206,49 @@ private Q_SLOTS:
         verifyRun(cli(folder, {"show", "File", "x"}), 4, "\"File\"");
         QVERIFY(QFile::remove(folder.libraryPath()));
         verifyRun(cli(folder, {"import", "New", "-"}, "x = 1"), 0, "", "User Code/New (record 2 of UserCode)\n");
+
+        // A pipe in a database's place is not waited on: it cannot be read, as a file that is not a database.
+        LibraryFolder piped;
+        piped.create();
+        QVERIFY(QFile::remove(piped.userPath()) && makeFifo(piped.userPath()));
+        verifyRun(cli(piped, {"list"}), 4, "usersource.mdb could not be opened: it is a pipe");
+        verifyRun(cli(piped, {"find", "x"}), 4, "usersource.mdb could not be opened: it is a pipe");
+    }
+
+    // Every record listed can be shown and, in User Code, deleted: a name stored as a number, a code that is null. A
+    // name stored with control characters is listed with them escaped, on one line.
+    void everyListedRecordCanBeReached() {
+        LibraryFolder folder;
+        folder.create({}, {{"Bare", QVariant()}, {"Tab\tLine\nEsc\x1b" + QString(QChar(0x85)), "odd"}});
+        for (const char* sql :
+             {"DROP TABLE Math", "CREATE TABLE Math (CodeName, Code)", "INSERT INTO Math VALUES (42, 'x')"})
+            QVERIFY(DatabaseFile::exec(folder.libraryPath(), sql));
+        const QByteArray odd = "Tab\\tLine\\nEsc\\x1B\\u0085\n";
+        verifyRun(cli(folder, {"list"}), 0, "", "Math/42\nUser Code/Bare\nUser Code/" + odd);
+        verifyRun(cli(folder, {"find", "ODD"}), 0, "", odd);
+        verifyRun(cli(folder, {"show", "Math", "42"}), 0, "", "x");
+        verifyRun(cli(folder, {"show", "User Code", "Bare"}), 0, "");
+        verifyRun(cli(folder, {"delete", "User Code", "Bare"}), 0, "");
+        QCOMPARE(folder.userSnippets().size(), 1);
+    }
+
+    // A library in write-ahead-log mode, in a folder the user may not write, is read all the same.
+    void aLibraryThatCanOnlyBeRead() {
+        LibraryFolder folder;
+        folder.create({{"Math", {{"Sum", "s = a + b"}}}});
+        QVERIFY(DatabaseFile::exec(folder.libraryPath(), "PRAGMA journal_mode=WAL"));
+        // The administrator may write anywhere: the run is then another user's.
+        QString program = qEnvironmentVariable("VERDANE_CLI");
+        QStringList arguments{"--data-dir", folder.path()};
+        if (runsAsRoot()) {
+            arguments = QStringList{"-u", "nobody", "--", program} + arguments;
+            program = "runuser";
+        }
+        const auto readOnly = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther;
+        QVERIFY(QFile::setPermissions(folder.path(), readOnly));
+        verifyRun(runProgram(program, arguments + QStringList{"list"}), 0, "", "Math/Sum\n");
+        verifyRun(runProgram(program, arguments + QStringList{"find", "A + B"}), 0, "", "Sum\n");
+        QVERIFY(QFile::setPermissions(folder.path(), readOnly | QFile::WriteOwner));
     }
 
     // Where the terminal writes and what it is given from outside: only regular files, and no character lost
@@ -244,6 +298,11 @@ private Q_SLOTS:
         const QByteArray given = cli(m_folder, {"--help"}).out;
         QVERIFY2(given.endsWith(("  " + m_folder.libraryPath() + "\n  " + m_folder.userPath() + "\n").toUtf8()),
                  given.constData());
+        // An address holding a password is never repeated, only refused.
+        const QByteArray refused =
+            runProgram(qEnvironmentVariable("VERDANE_CLI"), {"--library", "postgresql://vb:Secret-6@db/vb", "--help"})
+                .out;
+        QVERIFY2(refused.contains("address cannot be used") && !refused.contains("Secret"), refused.constData());
     }
 
     void windowProgramAnswersWithoutADisplay_data() {
@@ -262,6 +321,9 @@ private Q_SLOTS:
         QTest::newRow("stray argument") << QStringList{"library.mdb"} << 2 << "library.mdb";
         QTest::newRow("a password in the server's address")
             << QStringList{"--library", "postgresql://team:Secret-5@db/vb"} << 2 << "password";
+        QTest::newRow("help, with a password in the server's address")
+            << QStringList{"--library", "postgresql://team:Secret-5@db/vb", "--help"} << 0
+            << "cannot be used, as it holds";
         QTest::newRow("a server and a folder")
             << QStringList{"--library", "postgresql://team@db/vb", "--data-dir", "/tmp"} << 2 << "--data-dir";
     }
@@ -276,11 +338,11 @@ private Q_SLOTS:
         const QString said = exitCode ? run.err : QString::fromUtf8(run.out);
         QVERIFY2(said.contains(QRegularExpression(mentions, QRegularExpression::DotMatchesEverythingOption)),
                  qPrintable(said));
+        QVERIFY(!said.contains("Secret"));
         if (exitCode) {
             QVERIFY(run.out.isEmpty());
             QCOMPARE(run.err.count('\n'), 1);
             QVERIFY2(run.err.startsWith("verdane: "), qPrintable(run.err));
-            QVERIFY(!run.err.contains("Secret"));
         }
     }
 

@@ -253,6 +253,10 @@ private Q_SLOTS:
         QVERIFY(zeros.open(QIODevice::ReadOnly));
         QCOMPARE(readImportStream(zeros, "The standard input").status.message(),
                  "The standard input holds more than 64 MB, the most a snippet may hold.");
+        // What is stored is what counts, as the export writes it: a byte a character, and the line break it adds.
+        for (const auto& [code, fits] :
+             {std::pair{"1\r\n2\r\n", true}, {"1\r\n23", false}, {"\U0001F600\U0001F600ab", true}})
+            QCOMPARE(checkStoredSize(QString::fromUtf8(code), "The code", 6).isOk(), fits);
         QBuffer closed;
         QTest::ignoreMessage(QtWarningMsg, "QIODevice::read (QBuffer): device not open");
         const ImportInput failed = readImportStream(closed, "The clipboard");

@@ -93,7 +93,8 @@ ImportWindow::Source ImportWindow::readFile() const {
     const ImportInput input = readImportFile(m_txtFile->text());
     if (!input.read())
         return {{}, input.status};
-    return {importedCode(input.bytes), {}};
+    const QString code = importedCode(input.bytes);
+    return {code, checkStoredSize(code, QStringLiteral("The file %1").arg(m_txtFile->text()))};
 }
 
 void ImportWindow::cmdImport_Click() {
@@ -110,12 +111,13 @@ void ImportWindow::cmdImport_Click() {
     Source source;
     if (fromClipboard) {
         source.code = withWindowsLineBreaks(clipboard::text());
+        source.status = checkStoredSize(source.code, QStringLiteral("The clipboard"));
     } else {
         source = readFile();
-        if (!source.status) {
-            MessageBox::report(this, source.status);
-            return;
-        }
+    }
+    if (!source.status) {
+        MessageBox::report(this, source.status);
+        return;
     }
     if (const Status stored = m_store.addUserSnippet(name, source.code); !stored) {
         MessageBox::report(this, stored);
