@@ -12,7 +12,7 @@ class SnippetStore;
 
 // Rebuilds the whole catalogue from both databases: the two roots and the seven groups always, then every library
 // snippet group by group, then the user's snippets. A step that fails (a file or table that cannot be read) is
-// skipped and the build goes on; what failed is returned, for callers that report it (the window does not).
+// skipped and the build goes on; what failed is returned, for callers that report it.
 QStringList loadCodeTree(CatalogueModel& tree, SnippetStore& store);
 
 // The record a node stands for, and the name it is shown under. Roots and groups stand for none, whatever their

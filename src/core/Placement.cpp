@@ -28,8 +28,10 @@ qint64 distanceSquared(const QPoint& a, const QPoint& b) {
 QRect reachablePlacement(const QRect& outer, const QList<QRect>& screens) {
     const QRect* nearest = nullptr;
     for (const QRect& screen : screens) {
+        // Where it is stays; a size larger than the screen would put the window's lower edge and status bar out of
+        // sight, so it is made to fit.
         if (titleBarShows(outer, screen))
-            return outer;
+            return QRect(outer.topLeft(), outer.size().boundedTo(screen.size()));
         if (!nearest ||
             distanceSquared(screen.center(), outer.center()) < distanceSquared(nearest->center(), outer.center()))
             nearest = &screen;

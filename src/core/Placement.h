@@ -37,7 +37,7 @@ std::optional<double> parseTwips(const QString& text);
 // A window's outer rectangle (pixels) moved, if need be, so that its title bar can be seen and grabbed on one of the
 // screens (their available areas): a window placed for a screen that is gone would open out of reach. A window
 // partly off a screen's edge stays where it is as long as enough of its title bar shows. Too big a window is made to
-// fit the screen it is brought to.
+// fit the screen whose title bar it is on, or the screen it is brought to.
 QRect reachablePlacement(const QRect& outer, const QList<QRect>& screens);
 
 } // namespace verdane

@@ -6,18 +6,20 @@ namespace verdane::shell {
 
 namespace {
 QList<QUrl>* g_recorder = nullptr;
-}
+bool g_recordedOpen = true;
+} // namespace
 
-void openUrl(const QUrl& url) {
+bool openUrl(const QUrl& url) {
     if (g_recorder) {
         g_recorder->append(url);
-        return;
+        return g_recordedOpen;
     }
-    QDesktopServices::openUrl(url);
+    return QDesktopServices::openUrl(url);
 }
 
-void recordInsteadOfOpening(QList<QUrl>* opened) {
+void recordInsteadOfOpening(QList<QUrl>* opened, bool opens) {
     g_recorder = opened;
+    g_recordedOpen = opens;
 }
 
 } // namespace verdane::shell

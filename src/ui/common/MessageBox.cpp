@@ -1,6 +1,9 @@
 #include "ui/common/MessageBox.h"
 
+#include "platform/Shell.h"
+
 #include <QMessageBox>
+#include <QUrl>
 
 #include <deque>
 
@@ -79,6 +82,8 @@ MessageBox::Button MessageBox::show(QWidget* parent, const QString& text, Icon i
     QString shownText = text;
     shownText.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QMessageBox box(toQt(icon), title, shownText, QMessageBox::NoButton, parent);
+    // Any message can be copied, to be passed on or searched for: an address, a file's path, an error's words.
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     for (const Button button : offer.buttons)
         box.addButton(toQt(button));
     box.setDefaultButton(toQt(offer.buttons.first()));
@@ -113,6 +118,14 @@ QStringList MessageBox::shownTexts() {
 void MessageBox::clearShown() {
     hooks().shown.clear();
     hooks().answers.clear();
+}
+
+void MessageBox::openLink(QWidget* parent, const QUrl& url) {
+    if (!shell::openUrl(url))
+        show(parent,
+             QStringLiteral("No web browser or mail program could be started for this address:\n\n%1")
+                 .arg(url.toString()),
+             Icon::Warning);
 }
 
 void MessageBox::report(QWidget* parent, const Status& status) {

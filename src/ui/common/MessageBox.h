@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+class QUrl;
 class QWidget;
 
 namespace verdane {
@@ -34,6 +35,9 @@ public:
     // What went wrong, as the status says it: a refusal without alarm, a failure with the critical icon. Nothing for
     // a status that is ok.
     static void report(QWidget* parent, const Status& status);
+    // Opens a web address or mail link; where no program could be started for it, a box says so and shows the
+    // address, to be copied from there.
+    static void openLink(QWidget* parent, const QUrl& url);
 
     static void setTestMode(bool on);
     static void setNextAnswer(Button answer);

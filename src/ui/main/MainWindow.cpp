@@ -9,8 +9,8 @@
 #include "core/SnippetStore.h"
 #include "core/WebLinks.h"
 #include "exchange/ExchangeRules.h"
+#include "exchange/ImportReader.h"
 #include "platform/Clipboard.h"
-#include "platform/Shell.h"
 #include "ui/chat/ChatWindow.h"
 #include "ui/common/InputBox.h"
 #include "ui/common/MessageBox.h"
@@ -139,8 +139,7 @@ MainWindow::MainWindow(SnippetStore& store, QWidget* parent)
             if (!m_unloaded)
                 rebuildKeepingOpen();
         });
-        connect(m_watch, &ChangeWatch::connectionChanged, this,
-                [this] { m_statusBar->showProblem(m_watch->problem()); });
+        connect(m_watch, &ChangeWatch::connectionChanged, this, &MainWindow::showStatus);
     }
     setTabOrder(m_tree, m_code);
     m_tree->setFocus();
@@ -176,7 +175,8 @@ void MainWindow::connectCommands() {
     for (const auto& [action, handler] : handlers)
         connect(action, &QAction::triggered, this, handler);
     for (QAction* link : std::as_const(m_actions.links))
-        connect(link, &QAction::triggered, this, [link] { shell::openUrl(QUrl(linkOf(link->objectName()))); });
+        connect(link, &QAction::triggered, this,
+                [this, link] { MessageBox::openLink(this, QUrl(linkOf(link->objectName()))); });
     // The entry's own check mark flips before the handler runs; the handler decides it from the old state.
     QAction* toolBarEntry = m_actions.viewToolBar;
     connect(toolBarEntry, &QAction::triggered, this, [this, toolBarEntry](bool checked) {
@@ -286,7 +286,20 @@ void MainWindow::mnuFileClose_Click() {
 
 void MainWindow::LoadCodeTree() {
     if (leaveEditing() && !serverAway())
-        loadCodeTree(*m_catalogue, m_store);
+        buildTree();
+}
+
+// Every build says what it could not read, where the user sees it without being stopped by a box at every Refresh:
+// an unreadable file would otherwise look like an empty one.
+void MainWindow::buildTree() {
+    m_unreadable = loadCodeTree(*m_catalogue, m_store);
+    showStatus();
+}
+
+void MainWindow::showStatus() {
+    // A server out of reach comes first: it is what the window waits for.
+    const QString away = m_watch ? m_watch->problem() : QString();
+    m_statusBar->showProblem(away.isEmpty() ? m_unreadable.join(QLatin1Char(' ')) : away);
 }
 
 // Whether the records are on a server that cannot be reached now while the tree shows some: the tree is then kept
@@ -572,7 +585,7 @@ void MainWindow::mnuViewOptions_Click() {
 }
 
 void MainWindow::mnuHelpAbout_Click() {
-    AboutBox about(this, m_store.location(Database::Library), m_store.location(Database::User));
+    AboutBox about(this, m_store.location(Database::Library), m_store.location(Database::User), m_unreadable);
     registerLoadedWindow(&about);
     about.exec();
 }
@@ -653,7 +666,9 @@ void MainWindow::mnuFileEditCode_Click() {
 bool MainWindow::saveEditedCode() {
     const QString edited = m_code->heldCode();
     if (edited != m_code->code()) {
-        const Status saved = m_store.replaceUserCode(m_shown.ref.record, m_shown.name, m_code->code(), edited);
+        Status saved = checkStoredSize(edited, QStringLiteral("The code"));
+        if (saved)
+            saved = m_store.replaceUserCode(m_shown.ref.record, m_shown.name, m_code->code(), edited);
         if (!saved) {
             MessageBox::report(this, saved);
             return false;
@@ -670,10 +685,8 @@ void MainWindow::mnuFileSaveCode_Click() {
 }
 
 void MainWindow::mnuFileCancelEdit_Click() {
-    if (!m_code->isEditing())
-        return;
-    m_code->setCode(m_code->code());
-    updateCommands();
+    // Esc is quickly pressed: unsaved changes are asked about here too, as on every other way out.
+    leaveEditing();
 }
 
 bool MainWindow::leaveEditing() {
@@ -690,7 +703,8 @@ bool MainWindow::leaveEditing() {
             return false;
         }
     }
-    mnuFileCancelEdit_Click();
+    m_code->setCode(m_code->code());
+    updateCommands();
     return true;
 }
 
@@ -740,7 +754,7 @@ void MainWindow::rebuildKeepingOpen() {
     const int scrolled = m_tree->verticalScrollBar()->value();
     if (serverAway())
         return;
-    loadCodeTree(*m_catalogue, m_store);
+    buildTree();
     for (const int node : std::as_const(open))
         m_tree->expand(m_catalogue->indexOfNode(node));
     const int again =

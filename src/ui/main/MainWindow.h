@@ -126,6 +126,8 @@ private:
     void updateCommands();
     void captionRenamed(qint64 record, const QString& name);
     void rebuildKeepingOpen();
+    void buildTree();
+    void showStatus();
     bool serverAway();
     void selectAndShow(int node);
     void showSecondary(QWidget* window);
@@ -150,6 +152,7 @@ private:
     bool m_splitterDragging = false;
     double m_dragBarLeft = 0;
     SnippetLocation m_shown;
+    QStringList m_unreadable; // what the last build of the tree could not read
     // The renames and deletes of the run, the last last; each is undone once.
     struct Change {
         bool deleted = false; // false: renamed

@@ -4,14 +4,13 @@
 #include "core/Postgres.h"
 #include "core/Version.h"
 #include "core/WebLinks.h"
-#include "platform/Shell.h"
+#include "platform/FileSystem.h"
 #include "platform/SystemInformation.h"
 #include "ui/common/Artwork.h"
 #include "ui/common/ClassicForm.h"
 #include "ui/common/MessageBox.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLocale>
@@ -27,7 +26,7 @@ QString databaseSizeText(qint64 bytes, const QLocale& locale) {
     return QStringLiteral("Database Size: ") + plain.toString(double(bytes) / 1024.0, 'g', 15) + QStringLiteral("Kb");
 }
 
-AboutBox::AboutBox(QWidget* owner, const QString& libraryPath, const QString& userPath)
+AboutBox::AboutBox(QWidget* owner, const QString& libraryPath, const QString& userPath, const QStringList& unreadable)
     : ClassicForm(owner, Kind::Modal, "frmAbout", QStringLiteral("About Verdane"), 5490, 2385)
     , m_imgImage1(new QLabel(this))
     , m_lblTitle(new QLabel(QStringLiteral("Application Title"), this))
@@ -66,34 +65,40 @@ AboutBox::AboutBox(QWidget* owner, const QString& libraryPath, const QString& us
 
     connect(m_cmdOK, &QPushButton::clicked, this, &AboutBox::cmdOK_Click);
     connect(m_cmdSysInfo, &QPushButton::clicked, this, &AboutBox::cmdSysInfo_Click);
-    Form_Load(libraryPath, userPath);
+    Form_Load(libraryPath, userPath, unreadable);
 }
 
 AboutBox::~AboutBox() = default;
 
-void AboutBox::Form_Load(const QString& libraryPath, const QString& userPath) {
+void AboutBox::Form_Load(const QString& libraryPath, const QString& userPath, const QStringList& unreadable) {
     m_lblVersion->setText(QStringLiteral("Version %1.%2.%3")
                               .arg(VERDANE_VERSION_MAJOR)
                               .arg(VERDANE_VERSION_MINOR)
                               .arg(VERDANE_VERSION_PATCH));
     m_lblTitle->setText(QStringLiteral("Verdane"));
     // A team library has no file whose size could be shown; where it is shows as for the files.
+    // What the last reading of the catalogue could not read is said with where the records are.
+    const QString problems =
+        unreadable.isEmpty() ? QString() : QStringLiteral("\nNot read: ") + unreadable.join(QStringLiteral("\n"));
     if (pg::isAddress(libraryPath)) {
         m_lblDatabaseInfo->setText(QStringLiteral("Team Library"));
-        m_lblDatabaseInfo->setToolTip(QStringLiteral("Library and your snippets: %1").arg(libraryPath));
+        m_lblDatabaseInfo->setToolTip(QStringLiteral("Library and your snippets: %1").arg(libraryPath) + problems);
         return;
     }
     // The line has room for the size only; where the files are, which depends on how the program was installed and
     // started, shows when the pointer rests on it.
     m_lblDatabaseInfo->setToolTip(QStringLiteral("Library: %1\nYour snippets: %2")
                                       .arg(QDir::toNativeSeparators(QFileInfo(libraryPath).absoluteFilePath()),
-                                           QDir::toNativeSeparators(QFileInfo(userPath).absoluteFilePath())));
-    QFile library(libraryPath);
-    if (!library.open(QIODevice::ReadOnly)) {
+                                           QDir::toNativeSeparators(QFileInfo(userPath).absoluteFilePath())) +
+                                  problems);
+    // Opened without waiting, so that a pipe in the file's place is no reason to hang.
+    const filesystem::OpenedFile library = filesystem::openForReading(libraryPath);
+    filesystem::close(library.fd);
+    if (library.fd < 0 || library.facts.kind != filesystem::Kind::Regular) {
         MessageBox::error(this);
         return;
     }
-    m_lblDatabaseInfo->setText(databaseSizeText(library.size(), QLocale::system()));
+    m_lblDatabaseInfo->setText(databaseSizeText(library.facts.size, QLocale::system()));
 }
 
 void AboutBox::cmdOK_Click() {
@@ -106,7 +111,7 @@ void AboutBox::cmdSysInfo_Click() {
 }
 
 void AboutBox::lblLabel1_Click() {
-    shell::openUrl(QUrl(homePage()));
+    MessageBox::openLink(this, QUrl(homePage()));
 }
 
 bool AboutBox::eventFilter(QObject* watched, QEvent* event) {

@@ -2,6 +2,8 @@
 
 #include "ui/common/ClassicForm.h"
 
+#include <QStringList>
+
 class QLabel;
 class QPushButton;
 
@@ -13,8 +15,9 @@ class AboutBox final : public ClassicForm {
     Q_OBJECT
 
 public:
-    // libraryPath, userPath: the two database files the program reads, or both the address of its team library.
-    AboutBox(QWidget* owner, const QString& libraryPath, const QString& userPath);
+    // libraryPath, userPath: the two database files the program reads, or both the address of its team library;
+    // unreadable: what of them the catalogue could not read, one message each.
+    AboutBox(QWidget* owner, const QString& libraryPath, const QString& userPath, const QStringList& unreadable = {});
     ~AboutBox() override;
 
     void cmdOK_Click();
@@ -26,7 +29,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void Form_Load(const QString& libraryPath, const QString& userPath);
+    void Form_Load(const QString& libraryPath, const QString& userPath, const QStringList& unreadable);
 
     QLabel* m_imgImage1;
     QLabel* m_lblTitle;

@@ -20,17 +20,18 @@ class TestStartup : public QObject {
 
 private Q_SLOTS:
     // Where the window opens, run after run. A placement stored for a screen that is gone is brought back, with enough
-    // of the title bar on a screen to grab it; one that cannot be used is an error, but the run goes on and its close
-    // writes a good one. A first run without databases stops at nothing and makes no files. The
-    // next run opens where the user left the window, also partly off the screen's edge; closing it closes its files
-    // and the windows it opened, newest first, and closing while minimized keeps what was there, while maximized the
-    // normal place and size. The windows it opened go with it also when it goes without being closed.
+    // of the title bar on a screen to grab it, one too large shrunk to fit; one that cannot be used is an error, but
+    // the run goes on and its close writes a good one. A first run without databases stops at nothing and makes no
+    // files. The next run opens where the user left the window, also partly off the screen's edge; closing it closes
+    // its files and the windows it opened, newest first, and closing while minimized keeps what was there, while
+    // maximized the normal place and size. The windows it opened go with it also when it goes without being closed.
     void placementIsKeptAcrossRuns() {
         UiEnvironment env;
         LibraryFolder folder;
         folder.create({{"Math", {{"Sum", "s"}}}}, {{"Mine", "m"}});
-        for (const QStringList& stored : {QStringList{"60000", "1000", "6500"}, QStringList{"1000", "-3000", "6500"},
-                                          QStringList{"-60000", "-60000", "6500"}, QStringList{"0", "0", "tall"}}) {
+        for (const QStringList& stored :
+             {QStringList{"60000", "1000", "6500"}, QStringList{"1000", "-3000", "6500"},
+              QStringList{"-60000", "-60000", "6500"}, QStringList{"0", "0", "90000"}, QStringList{"0", "0", "tall"}}) {
             for (int i = 0; i < 3; ++i)
                 settings::write(std::array{settings::MainLeft, settings::MainTop, settings::MainHeight}[i], stored[i]);
             MessageBox::clearShown();
@@ -39,6 +40,8 @@ private Q_SLOTS:
             const QRect outer = main.frameGeometry();
             const QRect grip = QRect(outer.topLeft(), QSize(outer.width(), 20)) & main.screen()->availableGeometry();
             QVERIFY2(grip.height() == 20 && grip.width() >= 100, qPrintable(stored.join(' ')));
+            // Never taller than the screen: the status bar shows.
+            QVERIFY(outer.height() <= main.screen()->availableGeometry().height());
             QCOMPARE(MessageBox::shownTexts(), stored[2] != "tall" ? QStringList() : QStringList{"Error"});
             main.close();
             QVERIFY(readPlacement());
