@@ -76,7 +76,7 @@ public:
         return {};
     }
 
-    QByteArray read(const RecordSink& add, QStringList* unreadable, const std::atomic<bool>*) override {
+    QByteArray read(const RecordSink& add, QStringList* unreadable, const std::atomic<bool>* cancel) override {
         // One snapshot for the counter and every table: the key says exactly what was read.
         QByteArray key;
         QString reason;
@@ -101,7 +101,9 @@ public:
                 QStringLiteral("SELECT \"Record\", \"CodeName\", \"Code\" FROM %1 ORDER BY \"Record\"")
                     .arg(relation(name)),
                 [&](const pg::Result& row) {
-                    stopped = !add(table, row.integer(0, 0), row.bytes(0, 1), row.bytes(0, 2));
+                    // A search cancelled stops at the next row, not at the end of a part.
+                    stopped = (cancel && cancel->load()) ||
+                              !add(table, row.integer(0, 0), row.bytes(0, 1), row.bytes(0, 2));
                     return !stopped;
                 });
             if (stopped)
