@@ -138,15 +138,31 @@ QByteArray searchBytes(const QString& text) {
     return out;
 }
 
+namespace {
+
+// Copies a record and its name out of the segment, which may be a mapped file: false where it can no longer be read.
+bool copyHit(const SegmentView& view, size_t i, SegmentRecord* record, QByteArray* name) {
+    if (!platform::readMapped([&] { *record = view.records[i]; }))
+        return false;
+    name->resize(qsizetype(record->nameSize));
+    return platform::readMapped([&] { std::memcpy(name->data(), view.names + record->nameOffset, record->nameSize); });
+}
+
+} // namespace
+
 ScanEnd scanSegment(const SegmentView& view, const QByteArray& needle, const SegmentHitSink& onHit,
                     const std::atomic<bool>* cancel) {
     auto cancelled = [&] { return cancel && cancel->load(std::memory_order_relaxed); };
+    SegmentRecord record;
+    QByteArray name;
     if (needle.isEmpty()) {
         for (size_t i = 0; i < view.recordCount; ++i) {
             if (i % 4096 == 0 && cancelled())
                 return ScanEnd::Cancelled;
-            if (view.records[i].hasCode)
-                onHit(view, view.records[i]);
+            if (!copyHit(view, i, &record, &name))
+                return ScanEnd::Damaged;
+            if (record.hasCode)
+                onHit(record, name);
         }
         return ScanEnd::Done;
     }
@@ -160,11 +176,18 @@ ScanEnd scanSegment(const SegmentView& view, const QByteArray& needle, const Seg
         // A window ends far enough on for a match that begins inside it to end inside it too.
         const char* windowEnd = size_t(end - from) > window ? from + window : end;
         const char* at = nullptr;
+        const char* next = nullptr;
+        size_t hit = 0;
         bool sound = true;
         const bool readable = platform::readMapped([&] {
             sound = checkBlocks(view, from, windowEnd, &checked);
-            if (sound)
-                at = findBytes(from, windowEnd, needle.constData(), size_t(needle.size()));
+            at = sound ? findBytes(from, windowEnd, needle.constData(), size_t(needle.size())) : nullptr;
+            if (at) {
+                // The record holding the match is reported once; the search goes on at the next record.
+                const auto offset = quint64(at - view.text);
+                hit = size_t(std::upper_bound(view.starts, view.starts + view.recordCount, offset) - view.starts) - 1;
+                next = view.text + view.starts[hit + 1];
+            }
         });
         if (!readable || !sound)
             return ScanEnd::Damaged;
@@ -174,12 +197,10 @@ ScanEnd scanSegment(const SegmentView& view, const QByteArray& needle, const Seg
             from = windowEnd - (needle.size() - 1);
             continue;
         }
-        // The record holding the match is reported once; the search goes on at the next record.
-        const auto offset = quint64(at - view.text);
-        const size_t i =
-            size_t(std::upper_bound(view.starts, view.starts + view.recordCount, offset) - view.starts) - 1;
-        onHit(view, view.records[i]);
-        from = view.text + view.starts[i + 1];
+        if (!copyHit(view, hit, &record, &name))
+            return ScanEnd::Damaged;
+        onHit(record, name);
+        from = next;
     }
     return ScanEnd::Done;
 }
@@ -250,13 +271,12 @@ QByteArray FileSegmentSource::read(const RecordSink& add, QStringList* unreadabl
     return key;
 }
 
-// What a segment's view points into: a cache file's text, mapped, and its index, read; or memory of its own.
+// What a segment's view points into: a mapped cache file, or memory of its own.
 struct SearchSegment::Storage {
     QString path;
     QFile file;
     const uchar* mapped = nullptr;
     platform::FileIdentity mappedIdentity;
-    std::vector<quint64> index; // read from the cache file, from the text's last 8-byte boundary on
     std::string text;
     std::vector<quint64> starts;
     std::vector<SegmentRecord> records;
@@ -500,69 +520,67 @@ std::unique_ptr<SearchSegment> SearchSegment::openCacheFile(SegmentSource& sourc
     const qint64 size = opened.facts.size;
     if (opened.facts.kind != filesystem::Kind::Regular || size < qint64(sizeof(Footer)) || size % 8 != 0)
         return nullptr;
+    const uchar* base = storage->file.map(0, size);
+    if (!base)
+        return nullptr;
+    storage->mapped = base;
+    auto segment = std::unique_ptr<SearchSegment>(new SearchSegment);
+    segment->m_storage = std::move(storage); // unmaps on every way out
+    const auto* data = reinterpret_cast<const char*>(base);
+
+    // Everything after the text is checked against the footer's checksum before anything in it is believed, and
+    // every offset too: a file made to fit its checksum must still never make the search read outside it. Read
+    // through the mapping, where a file cut short meanwhile stops the check rather than the program.
     Footer f;
-    if (filesystem::readAt(opened.fd, size - qint64(sizeof f), reinterpret_cast<char*>(&f), sizeof f) != sizeof f)
-        return nullptr;
-    if (std::memcmp(f.magic, kMagic, sizeof kMagic) != 0 || f.version != kFormatVersion ||
-        f.totalSize != quint64(size) || f.textSize > quint64(size) - sizeof f)
-        return nullptr;
-    // The index is read into memory whole and checked before anything in it is believed.
-    const quint64 indexStart = f.textSize / 8 * 8;
-    storage->index.resize(size_t((quint64(size) - indexStart) / 8));
-    auto* const index = reinterpret_cast<char*>(storage->index.data());
-    const qint64 indexSize = size - qint64(indexStart);
-    if (filesystem::readAt(opened.fd, qint64(indexStart), index, indexSize) != indexSize)
-        return nullptr;
-    const size_t covered = size_t(f.textSize - indexStart);
-    if (contentHash(index + covered, size_t(indexSize) - covered - sizeof f.checksum) != f.checksum)
-        return nullptr;
-    // Believe no offset that is not checked either: a file made to fit its checksum must still never make the search
-    // read outside it.
+    bool sound = false;
     const auto within = [&](quint64 offset, quint64 bytes) {
         return offset >= f.textSize && offset <= quint64(size) && bytes <= quint64(size) - offset;
     };
-    const size_t blocks = blockCount(f.textSize);
-    if (f.keySize != quint64(key.size()) || !within(f.keyOffset, f.keySize) ||
-        std::memcmp(index + (f.keyOffset - indexStart), key.constData(), size_t(key.size())) != 0 ||
-        f.recordCount > quint64(size) / sizeof(SegmentRecord) || f.blockSumsOffset % 8 != 0 ||
-        f.startsOffset % 8 != 0 || f.recordsOffset % 8 != 0 || !within(f.blockSumsOffset, blocks * sizeof(quint64)) ||
-        !within(f.startsOffset, (f.recordCount + 1) * sizeof(quint64)) ||
-        !within(f.recordsOffset, f.recordCount * sizeof(SegmentRecord)) || !within(f.namesOffset, f.namesSize) ||
-        !within(f.messagesOffset, f.messagesSize))
+    const bool readable = platform::readMapped([&] {
+        std::memcpy(&f, data + size - sizeof f, sizeof f);
+        if (std::memcmp(f.magic, kMagic, sizeof kMagic) != 0 || f.version != kFormatVersion ||
+            f.totalSize != quint64(size) || f.textSize > quint64(size) - sizeof f ||
+            contentHash(data + f.textSize, size_t(quint64(size) - f.textSize - sizeof f.checksum)) != f.checksum)
+            return;
+        if (f.keySize != quint64(key.size()) || !within(f.keyOffset, f.keySize) ||
+            std::memcmp(data + f.keyOffset, key.constData(), size_t(key.size())) != 0 ||
+            f.recordCount > quint64(size) / sizeof(SegmentRecord) || f.blockSumsOffset % 8 != 0 ||
+            f.startsOffset % 8 != 0 || f.recordsOffset % 8 != 0 ||
+            !within(f.blockSumsOffset, blockCount(f.textSize) * sizeof(quint64)) ||
+            !within(f.startsOffset, (f.recordCount + 1) * sizeof(quint64)) ||
+            !within(f.recordsOffset, f.recordCount * sizeof(SegmentRecord)) || !within(f.namesOffset, f.namesSize) ||
+            !within(f.messagesOffset, f.messagesSize))
+            return;
+        const auto* starts = reinterpret_cast<const quint64*>(data + f.startsOffset);
+        const auto* records = reinterpret_cast<const SegmentRecord*>(data + f.recordsOffset);
+        if (starts[0] != 0 || starts[f.recordCount] != f.textSize)
+            return;
+        for (quint64 i = 0; i < f.recordCount; ++i) {
+            const SegmentRecord& r = records[i];
+            if (starts[i + 1] < starts[i] || quint64(r.nameOffset) + r.nameSize > f.namesSize ||
+                r.table >= snippetTableCount())
+                return;
+        }
+        sound = true;
+    });
+    if (!readable || !sound)
         return nullptr;
-    const auto* starts = reinterpret_cast<const quint64*>(index + (f.startsOffset - indexStart));
-    const auto* records = reinterpret_cast<const SegmentRecord*>(index + (f.recordsOffset - indexStart));
-    if (starts[0] != 0 || starts[f.recordCount] != f.textSize)
+    QByteArray messages(qsizetype(f.messagesSize), Qt::Uninitialized);
+    if (!platform::readMapped([&] { std::memcpy(messages.data(), data + f.messagesOffset, f.messagesSize); }))
         return nullptr;
-    for (quint64 i = 0; i < f.recordCount; ++i) {
-        const SegmentRecord& r = records[i];
-        if (starts[i + 1] < starts[i] || quint64(r.nameOffset) + r.nameSize > f.namesSize ||
-            r.table >= snippetTableCount())
-            return nullptr;
-    }
-    const uchar* text = nullptr;
-    if (f.textSize > 0) {
-        text = storage->file.map(0, qint64(f.textSize));
-        if (!text)
-            return nullptr;
-        storage->mapped = text;
-    }
-    auto segment = std::unique_ptr<SearchSegment>(new SearchSegment);
     segment->m_source = &source;
     segment->m_key = key;
     segment->m_fromCacheFile = true;
-    segment->m_view = {reinterpret_cast<const char*>(text),
+    segment->m_view = {data,
                        size_t(f.textSize),
-                       starts,
-                       records,
+                       reinterpret_cast<const quint64*>(data + f.startsOffset),
+                       reinterpret_cast<const SegmentRecord*>(data + f.recordsOffset),
                        size_t(f.recordCount),
-                       index + (f.namesOffset - indexStart),
+                       data + f.namesOffset,
                        size_t(f.namesSize),
-                       reinterpret_cast<const quint64*>(index + (f.blockSumsOffset - indexStart))};
-    const QString messages = QString::fromUtf8(index + (f.messagesOffset - indexStart), qsizetype(f.messagesSize));
+                       reinterpret_cast<const quint64*>(data + f.blockSumsOffset)};
     if (!messages.isEmpty())
-        segment->m_unreadable = messages.split(QLatin1Char('\n'));
-    segment->m_storage = std::move(storage); // unmaps when the segment goes
+        segment->m_unreadable = QString::fromUtf8(messages).split(QLatin1Char('\n'));
     return segment;
 }
 

@@ -37,18 +37,17 @@ struct SegmentView {
     const char* names = nullptr;
     size_t namesSize = 0;
     // Where the text comes from a file and is believed only once checked: a checksum of every block of the text
-    // (see scanSegment), read with the rest of the file's index. Null where the text is held in memory.
+    // (see scanSegment), in the file's index. Null where the text is held in memory.
     const quint64* blockSums = nullptr;
-
-    QByteArrayView nameOf(const SegmentRecord& r) const { return {names + r.nameOffset, qsizetype(r.nameSize)}; }
 };
 
-using SegmentHitSink = std::function<void(const SegmentView& view, const SegmentRecord& record)>;
+// A hit: its record and its name, both copied out of the segment, valid during the call.
+using SegmentHitSink = std::function<void(const SegmentRecord& record, QByteArrayView name)>;
 
 // Hands each record of view whose text holds needle (every record with code, for the empty needle) to onHit, in
 // order. Text from a file is checked block by block just before it is searched, so every hit handed on comes from
-// text known to be as it was written; where a block is not (the file was changed, or cut short so that it can no
-// longer be read), the scan ends as Damaged, after the hits found before that block.
+// text known to be as it was written; where a block is not (the file was changed, or cut short so that what is
+// mapped of it can no longer be read), the scan ends as Damaged, after the hits found before that block.
 enum class ScanEnd { Done, Cancelled, Damaged };
 ScanEnd scanSegment(const SegmentView& view, const QByteArray& needle, const SegmentHitSink& onHit,
                     const std::atomic<bool>* cancel = nullptr);

@@ -41,13 +41,13 @@ QStringList SnippetSearch::run(const QString& text, const std::function<void(int
     // gave before the damage were sound, and are not handed on twice.
     size_t given = 0;
     size_t skip = 0;
-    const SegmentHitSink deliver = [&](const SegmentView& view, const SegmentRecord& r) {
+    const SegmentHitSink deliver = [&](const SegmentRecord& r, QByteArrayView name) {
         if (skip > 0) {
             --skip;
             return;
         }
         ++given;
-        onHit(r.table, r.record, view.nameOf(r));
+        onHit(r.table, r.record, name);
     };
     QStringList unreadable;
     auto note = [&](const QString& message) {
