@@ -35,8 +35,8 @@ struct Connection::Waiting {
 
 Connection::Connection(const QString& path, Mode mode, int busyTimeoutMs, const std::atomic<bool>* cancel) {
     // SQLite would open a pipe or a device as if it were a file, and wait on it for good.
-    if (const filesystem::Facts there = filesystem::facts(path);
-        there.kind != filesystem::Kind::Missing && there.kind != filesystem::Kind::Regular) {
+    const filesystem::Facts there = filesystem::facts(path);
+    if (there.kind != filesystem::Kind::Missing && there.kind != filesystem::Kind::Regular) {
         m_openError = there.error.isEmpty()
                           ? QStringLiteral("it is %1, not a file").arg(filesystem::kindText(there.kind))
                           : there.error;
@@ -48,12 +48,13 @@ Connection::Connection(const QString& path, Mode mode, int busyTimeoutMs, const 
     // cannot make the files it shares with other readers), is still read: the first read-only, the second as a file
     // nobody changes, which it then is, unless a log holds changes not yet in the file.
     const bool readOnly = (failure & 0xFF) == SQLITE_READONLY || (failure & 0xFF) == SQLITE_CANTOPEN;
-    if (readOnly && mode == Mode::ReadWrite)
+    if (readOnly && mode == Mode::ReadWrite && there.kind == filesystem::Kind::Regular) {
         failure = open(path.toUtf8(), SQLITE_OPEN_READONLY, busyTimeoutMs, cancel);
-    const filesystem::Facts log = filesystem::facts(path + QStringLiteral("-wal"));
-    if (readOnly && failure != SQLITE_OK && (log.kind == filesystem::Kind::Missing || log.size == 0)) {
-        const QByteArray uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded() + "?immutable=1";
-        open(uri, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, busyTimeoutMs, cancel);
+        const filesystem::Facts log = filesystem::facts(path + QStringLiteral("-wal"));
+        if (failure != SQLITE_OK && (log.kind == filesystem::Kind::Missing || log.size == 0)) {
+            const QByteArray uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toEncoded() + "?immutable=1";
+            open(uri, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, busyTimeoutMs, cancel);
+        }
     }
     if (m_db)
         m_openError.clear();
