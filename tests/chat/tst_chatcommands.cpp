@@ -1,8 +1,6 @@
 #include "chat/ChatCommands.h"
 #include "platform/linux/WeeChatLines.h"
-
-#include <QDir>
-#include <QTest>
+#include "support/TestSupport.h"
 
 using namespace verdane;
 

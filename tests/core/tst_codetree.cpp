@@ -1,13 +1,10 @@
 #include "core/CatalogueModel.h"
 #include "core/CodeTree.h"
-#include "core/GroupNames.h"
 #include "core/SqliteStore.h"
 #include "support/TestSupport.h"
 
 #include <QAbstractItemModelTester>
-#include <QFile>
 #include <QSignalSpy>
-#include <QTest>
 
 #include <functional>
 
@@ -37,8 +34,9 @@ QStringList skeleton() {
 class TestCodeTree : public QObject {
     Q_OBJECT
 
+    TestEnvironment m_env;
+
 private Q_SLOTS:
-    void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
 
     void buildsRootsGroupsThenSnippetsInOrder() {
         LibraryFolder folder;
@@ -93,16 +91,16 @@ private Q_SLOTS:
             folder.create({{"Math", {{"M", "m"}}}}, {{"U", "u"}});
             c.doIt(folder);
             const QStringList filesBefore = folder.fileNames();
-            const QByteArray libraryBefore = fileDigest(folder.libraryPath());
-            const QByteArray userBefore = fileDigest(folder.userPath());
+            const QByteArray libraryBefore = fileBytes(folder.libraryPath());
+            const QByteArray userBefore = fileBytes(folder.userPath());
             SqliteStore store(folder.path());
             CatalogueModel tree;
             QAbstractItemModelTester tester(&tree, QAbstractItemModelTester::FailureReportingMode::QtTest);
             loadCodeTree(tree, store);
             QVERIFY2(outline(tree) == skeleton() + c.shown, c.damage);
             store.closeDatabases();
-            QVERIFY2(folder.fileNames() == filesBefore && fileDigest(folder.libraryPath()) == libraryBefore &&
-                         fileDigest(folder.userPath()) == userBefore,
+            QVERIFY2(folder.fileNames() == filesBefore && fileBytes(folder.libraryPath()) == libraryBefore &&
+                         fileBytes(folder.userPath()) == userBefore,
                      c.damage);
         }
     }
@@ -130,9 +128,6 @@ private Q_SLOTS:
         }
         QCOMPARE(codes, QStringList({"m1", "m2", "m3", "u1", "u2", "u3", "u4"}));
     }
-
-private:
-    std::unique_ptr<TestEnvironment> m_env;
 };
 
 QTEST_GUILESS_MAIN(TestCodeTree)

@@ -1,14 +1,11 @@
 #include "core/DataLocation.h"
-#include "core/GroupNames.h"
 #include "core/NewDatabase.h"
 #include "core/Placement.h"
 #include "core/Settings.h"
 #include "core/SqliteStore.h"
 #include "support/TestSupport.h"
 
-#include <QDir>
 #include <QDirIterator>
-#include <QTest>
 
 using namespace verdane;
 using namespace verdane::test;
@@ -16,9 +13,10 @@ using namespace verdane::test;
 class TestDataLocation : public QObject {
     Q_OBJECT
 
+    TestEnvironment m_env;
+
 private Q_SLOTS:
-    void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
-    void init() { m_env->reset(); }
+    void init() { m_env.reset(); }
 
     // A default holds only while its key is absent: what the user stored, even empty, is read back as it was.
     void valuesRoundTripExactlyAsText() {
@@ -33,7 +31,7 @@ private Q_SLOTS:
         }
         QVERIFY(settings::contains(settings::DefFileExportDir));
         // The store is the per-user file of the application "Verdane", section "Settings".
-        QVERIFY(fileBytes(m_env->settingsFile()).contains("[Settings]"));
+        QVERIFY(fileBytes(m_env.settingsFile()).contains("[Settings]"));
     }
 
     // The placement is text a user may have edited: what is not a usable number is refused whole.
@@ -130,11 +128,11 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(kUserFileName);
         DatabaseFile(path).table(kUserCodeTable, {{"Kept", "' kept"}});
-        const QByteArray before = fileDigest(path);
+        const QByteArray before = fileBytes(path);
         QCOMPARE(writeDatabase(path, ExistingFile::Keep,
                                [](const sqlite::Connection& db) { return createSnippetTable(db, kUserCodeTable); }),
                  QString());
-        QCOMPARE(fileDigest(path), before);
+        QCOMPARE(fileBytes(path), before);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{kUserFileName});
     }
 
@@ -155,9 +153,6 @@ private Q_SLOTS:
             QVERIFY(read.isEmpty() || !location.createUserFile);
         }
     }
-
-private:
-    std::unique_ptr<TestEnvironment> m_env;
 };
 
 QTEST_GUILESS_MAIN(TestDataLocation)

@@ -1,9 +1,5 @@
-#include "core/GroupNames.h"
 #include "core/SqliteStore.h"
 #include "support/TestSupport.h"
-
-#include <QFile>
-#include <QTest>
 
 using namespace verdane;
 using namespace verdane::test;
@@ -37,8 +33,9 @@ Status change(SnippetStore& store, const QString& which, const QString& newName 
 class TestSnippetStore : public QObject {
     Q_OBJECT
 
+    TestEnvironment m_env;
+
 private Q_SLOTS:
-    void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
 
     // Names and scans come in record order, a null name as the empty text; a lookup finds the first record of
     // exactly that name, whether or not the table was walked first.
@@ -127,7 +124,7 @@ private Q_SLOTS:
         folder.create();
         QFile::remove(folder.userPath());
         DatabaseFile(folder.userPath()).table(table, {{"Old", columns.size() > 1 ? "old" : QVariant()}}, columns);
-        const QByteArray before = fileDigest(folder.userPath());
+        const QByteArray before = fileBytes(folder.userPath());
         SqliteStore store(folder.path());
         store.reopenDatabases();
         const QString text = "Sub Main()\r\n  MsgBox \"h\u00e9\"\r\nEnd Sub";
@@ -140,7 +137,7 @@ private Q_SLOTS:
         QVERIFY2(status.message().contains(table == kUserCodeTable ? "CodeName and Code" : kUserFileName),
                  qPrintable(status.message()));
         store.closeDatabases();
-        QCOMPARE(fileDigest(folder.userPath()), before);
+        QCOMPARE(fileBytes(folder.userPath()), before);
     }
 
     // A change acts on the record only as the user was shown it; what another program did in between is kept.
@@ -174,13 +171,13 @@ private Q_SLOTS:
         SqliteStore store(folder.path());
         store.reopenDatabases();
         const SqliteStore::Fingerprint before = store.fingerprint();
-        const QByteArray library = fileDigest(folder.libraryPath());
+        const QByteArray library = fileBytes(folder.libraryPath());
         if (!meanwhile.isEmpty())
             QVERIFY(DatabaseFile::exec(folder.userPath(), meanwhile));
         const Status status = ::change(store, change, newName);
         QCOMPARE(folder.userSnippets(), after);
         // Only the user's file is ever written, and nothing appears beside it.
-        QCOMPARE(fileDigest(folder.libraryPath()), library);
+        QCOMPARE(fileBytes(folder.libraryPath()), library);
         QCOMPARE(folder.fileNames(), QStringList({kLibraryFileName, kUserFileName}));
         if (refusal.isEmpty()) {
             QVERIFY2(status.isOk(), qPrintable(status.message()));
@@ -251,9 +248,6 @@ private Q_SLOTS:
         QCOMPARE(record, 5);
         QCOMPARE(folder.userSnippets(), QStringList({"A=a", "Dup=d1", "Dup=d2", "X=x", "E=c"}));
     }
-
-private:
-    std::unique_ptr<TestEnvironment> m_env;
 };
 
 QTEST_GUILESS_MAIN(TestSnippetStore)

@@ -4,13 +4,9 @@
 #include "exchange/ImportText.h"
 #include "exchange/Windows1252.h"
 #include "platform/FileSystem.h"
-#include "support/SpecialFiles.h"
 #include "support/TestSupport.h"
 
 #include <QBuffer>
-#include <QDir>
-#include <QFile>
-#include <QTest>
 
 #include <thread>
 

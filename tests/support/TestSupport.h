@@ -1,11 +1,15 @@
 #pragma once
 
-#include <QByteArray>
-#include <QList>
+// What every test uses comes with the fixtures: QtTest, the files' and tables' names, the folders and files.
+#include "core/GroupNames.h"
+#include "support/SpecialFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QMap>
-#include <QString>
-#include <QStringList>
 #include <QTemporaryDir> // the fixtures hold their folders in one, and so may the tests
+#include <QTest>
 #include <QVariant>
 
 #include <atomic>
@@ -17,12 +21,12 @@ struct SnippetLookup;
 
 namespace verdane::test {
 
-// Settings go to a temporary folder, so that no test touches the user's store. Construct one in initTestCase; init()
+// Settings go to a temporary folder, so that no test touches the user's store. A test holds one for its run; init()
 // of each test calls reset(). Tests of windows use UiEnvironment (UiSupport.h), which also answers the dialogs.
 class TestEnvironment {
 public:
     TestEnvironment();
-    virtual ~TestEnvironment();
+    virtual ~TestEnvironment() = default;
     virtual void reset(); // empties the settings store
     QString settingsFile() const;
 
@@ -40,7 +44,8 @@ struct Record {
 // told otherwise) and filled in the order given.
 class DatabaseFile {
 public:
-    explicit DatabaseFile(QString path);
+    explicit DatabaseFile(QString path)
+        : m_path(std::move(path)) {}
     DatabaseFile& table(const QString& name, const QList<Record>& records,
                         const QStringList& columns = {QStringLiteral("CodeName"), QStringLiteral("Code")});
     // Runs SQL on the file from a connection of its own, as another program would.
@@ -56,15 +61,14 @@ private:
 // an empty UserCode table.
 class LibraryFolder {
 public:
-    LibraryFolder();
     QString path() const { return m_dir.path(); }
-    QString libraryPath() const;
-    QString userPath() const;
+    QString libraryPath() const { return m_dir.filePath(kLibraryFileName); }
+    QString userPath() const { return m_dir.filePath(kUserFileName); }
     // Creates both files now, with these records in the named groups (other groups empty) and UserCode.
     void create(const QMap<QString, QList<Record>>& groups = {}, const QList<Record>& user = {});
     QStringList fileNames() const; // what the folder holds, to check that nothing was created
     // The user's table as name=code lines, in record order.
-    QStringList userSnippets() const;
+    QStringList userSnippets() const { return DatabaseFile::lines(userPath(), kUserCodeTable); }
 
 private:
     QTemporaryDir m_dir;
@@ -75,7 +79,7 @@ private:
 class LockHolder {
 public:
     LockHolder(const QString& path, int holdMs);
-    ~LockHolder();
+    ~LockHolder() { m_thread.join(); }
 
 private:
     std::atomic<bool> m_locked{false};
@@ -90,11 +94,12 @@ struct ProgramRun {
 };
 ProgramRun runProgram(const QString& program, const QStringList& arguments, const QByteArray& input = {});
 
-QByteArray fileDigest(const QString& path);
-
 // How a lookup came out, in words a test compares: "found", "none" or "failed".
 QString outcomeOf(const SnippetLookup& lookup);
 bool writeFile(const QString& path, const QByteArray& bytes);
+// A table of rows that differ in what they are named only: the test reads its row's name with
+// QTest::currentDataTag().
+void namedRows(std::initializer_list<const char*> names);
 // What the file holds; "<missing>" when it cannot be read.
 QByteArray fileBytes(const QString& path);
 

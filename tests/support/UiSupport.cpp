@@ -3,14 +3,11 @@
 #include "core/CatalogueModel.h"
 #include "ui/common/FileDialog.h"
 #include "ui/common/InputBox.h"
-#include "ui/common/MessageBox.h"
 #include "ui/find/FindWindow.h"
 #include "ui/main/CodeView.h"
-#include "ui/main/MainWindow.h"
 #include "ui/startup/Startup.h"
 
 #include <QAction>
-#include <QTest>
 #include <QToolButton>
 #include <QTreeView>
 

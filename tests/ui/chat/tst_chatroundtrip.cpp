@@ -2,15 +2,11 @@
 // transport handing WeeChat the commands, and a second IRC client of the test receiving the messages.
 
 #include "core/Settings.h"
-#include "support/SpecialFiles.h"
 #include "support/UiSupport.h"
 #include "ui/chat/ChatWindow.h"
-#include "ui/common/MessageBox.h"
 #include "ui/main/CodeView.h"
-#include "ui/main/MainWindow.h"
 
 #include <QCheckBox>
-#include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -18,7 +14,6 @@
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTest>
 
 using namespace verdane;
 using namespace verdane::test;

@@ -1,12 +1,9 @@
 #include "support/UiSupport.h"
-#include "ui/main/MainWindow.h"
 #include "ui/settings/AboutBox.h"
 
-#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QRegularExpression>
-#include <QTest>
 
 using namespace verdane;
 using namespace verdane::test;

@@ -1,22 +1,15 @@
-#include "core/GroupNames.h"
 #include "core/Settings.h"
 #include "platform/Clipboard.h"
-#include "support/SpecialFiles.h"
 #include "support/UiSupport.h"
 #include "ui/common/FileDialog.h"
-#include "ui/common/MessageBox.h"
 #include "ui/exchange/ImportWindow.h"
 #include "ui/main/CodeView.h"
-#include "ui/main/MainWindow.h"
 
-#include <QApplication>
 #include <QClipboard>
-#include <QDir>
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
 
 using namespace verdane;
 using namespace verdane::test;
@@ -47,7 +40,7 @@ private Q_SLOTS:
         QCOMPARE(QApplication::focusWidget(), name);
         // What stops an import is said once, and leaves the window, its inputs and the user's file as they were.
         auto stopped = [&](const QString& message, MessageBox::Icon icon = MessageBox::Icon::None) {
-            auto state = [&] { return name->text() + path->text() + fileDigest(s.folder().userPath()).toHex(); };
+            auto state = [&] { return name->text() + path->text() + fileBytes(s.folder().userPath()).toHex(); };
             const QString before = state();
             MessageBox::clearShown();
             QTest::mouseClick(child(w, "cmdImport"), Qt::LeftButton);

@@ -1,15 +1,10 @@
-#include "core/GroupNames.h"
 #include "core/SnippetStore.h"
 #include "support/UiSupport.h"
-#include "ui/common/MessageBox.h"
 #include "ui/find/FindWindow.h"
-#include "ui/main/MainWindow.h"
 
 #include <QAbstractItemView>
-#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTest>
 
 using namespace verdane;
 using namespace verdane::test;
@@ -35,9 +30,10 @@ void pick(QAbstractItemView* list, int row) {
 class TestFindWindow : public QObject {
     Q_OBJECT
 
+    UiEnvironment m_env;
+
 private Q_SLOTS:
-    void initTestCase() { m_env = std::make_unique<UiEnvironment>(); }
-    void init() { m_env->reset(); }
+    void init() { m_env.reset(); }
 
     // What a user does with Find: open it, type, search, pick from the list, search again, close it.
     void findAndPick() {
@@ -131,9 +127,6 @@ private Q_SLOTS:
         QTest::mouseClick(child(find, "cmdClose"), Qt::LeftButton);
         QTRY_VERIFY(s.main().findWindow() == nullptr);
     }
-
-private:
-    std::unique_ptr<TestEnvironment> m_env;
 };
 
 QTEST_MAIN(TestFindWindow)

@@ -1,31 +1,24 @@
 #include "core/CatalogueModel.h"
-#include "core/GroupNames.h"
 #include "core/Placement.h"
 #include "core/SnippetStore.h"
 #include "platform/Clipboard.h"
 #include "platform/Shell.h"
-#include "support/SpecialFiles.h"
 #include "support/UiSupport.h"
 #include "ui/chat/ChatWindow.h"
 #include "ui/common/InputBox.h"
-#include "ui/common/MessageBox.h"
 #include "ui/common/Printer.h"
 #include "ui/main/CodeView.h"
 #include "ui/main/MainToolBar.h"
-#include "ui/main/MainWindow.h"
 #include "ui/main/SplitterStrip.h"
 #include "ui/main/StatusBar.h"
 #include "ui/main/WindowLayout.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QDir>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPrinterInfo>
 #include <QRegularExpression>
 #include <QScrollBar>
-#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
@@ -104,12 +97,11 @@ struct Own : Session {
 class TestMainWindow : public QObject {
     Q_OBJECT
 
+    UiEnvironment m_env;
+
 private Q_SLOTS:
-    void initTestCase() {
-        m_env = std::make_unique<UiEnvironment>();
-        shell::recordInsteadOfOpening(&m_opened);
-    }
-    void init() { m_env->reset(); }
+    void initTestCase() { shell::recordInsteadOfOpening(&m_opened); }
+    void init() { m_env.reset(); }
 
     // Only the user picks: clicks and the arrow keys show what they land on, a click again reads the record again;
     // a rebuild, the window coming back to the front or Tab never change what the pane shows. A record without code
@@ -603,7 +595,6 @@ private Q_SLOTS:
     }
 
 private:
-    std::unique_ptr<TestEnvironment> m_env;
     QList<QUrl> m_opened;
 };
 

@@ -1,14 +1,11 @@
 #include "core/CatalogueModel.h"
-#include "core/GroupNames.h"
 #include "core/PostgresStore.h"
 #include "support/UiSupport.h"
 #include "ui/find/FindWindow.h"
-#include "ui/main/MainWindow.h"
 #include "ui/main/StatusBar.h"
 #include "ui/startup/Startup.h"
 
 #include <QLineEdit>
-#include <QTest>
 #include <QTreeView>
 
 #include "scratchserver/ScratchServer.h"
@@ -35,15 +32,16 @@ QStringList userCaptions(MainWindow& main) {
 class TestTeamWindow : public QObject {
     Q_OBJECT
 
+    UiEnvironment m_env;
+
 private Q_SLOTS:
     void initTestCase() {
-        m_env = std::make_unique<UiEnvironment>();
         m_server = std::make_unique<scratch::ScratchServer>();
         QVERIFY2(m_server->isRunning(), qPrintable(m_server->error()));
         m_server->usePasswordFile();
     }
 
-    void init() { m_env->reset(); }
+    void init() { m_env.reset(); }
 
     // Another program's change shows in the tree by itself, and the user stays where they were: the open groups,
     // the current node (by its record), the pane's text and the Find window's hits. A server down when the program
@@ -122,7 +120,6 @@ private Q_SLOTS:
     }
 
 private:
-    std::unique_ptr<UiEnvironment> m_env;
     std::unique_ptr<scratch::ScratchServer> m_server;
 };
 

@@ -1,15 +1,11 @@
 #include "core/Settings.h"
 #include "platform/Shell.h"
 #include "support/UiSupport.h"
-#include "ui/common/MessageBox.h"
-#include "ui/main/MainWindow.h"
 #include "ui/settings/AboutBox.h"
 #include "ui/settings/OptionsWindow.h"
 
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTest>
 #include <QTimer>
 
 using namespace verdane;

@@ -1,12 +1,9 @@
 #include "core/CatalogueModel.h"
 #include "support/UiSupport.h"
-#include "ui/main/MainWindow.h"
 #include "ui/startup/SplashWindow.h"
 #include "ui/startup/Startup.h"
 
-#include <QApplication>
 #include <QProcess>
-#include <QTest>
 
 using namespace verdane;
 using namespace verdane::test;

@@ -2,15 +2,12 @@
 #include "core/Settings.h"
 #include "core/SnippetStore.h"
 #include "support/UiSupport.h"
-#include "ui/common/MessageBox.h"
 #include "ui/exchange/ImportWindow.h"
 #include "ui/find/FindWindow.h"
-#include "ui/main/MainWindow.h"
 #include "ui/settings/OptionsWindow.h"
 #include "ui/startup/Startup.h"
 
 #include <QPointer>
-#include <QTest>
 
 using namespace verdane;
 using namespace verdane::test;
