@@ -1,4 +1,3 @@
-#include "core/GroupNames.h"
 #include "core/PostgresStore.h"
 #include "core/SearchSegment.h"
 #include "core/SnippetSearch.h"
@@ -6,7 +5,6 @@
 #include "support/TestSupport.h"
 
 #include <QProcess>
-#include <QTest>
 #include <QUrl>
 
 #include "scratchserver/ScratchServer.h"
@@ -26,6 +24,16 @@ QStringList words(const QString& text) {
     return text.split(' ', Qt::SkipEmptyParts).replaceInStrings("UserCode", kUserCodeCaption);
 }
 
+// The user's table as name=code lines, as the store reads them.
+QStringList userLines(SnippetStore& store) {
+    QStringList lines;
+    store.scanSnippets(Database::User, kUserCodeTable, [&](const QString& name, const QString& code) {
+        lines << name + '=' + code;
+        return true;
+    });
+    return lines;
+}
+
 // Plays steps on a store as the window does them: "show NAME" shows a record of User Code, and rename, edit,
 // delete and undo act on what was shown; "find TEXT" searches as Find does, one search all along, and "cached" says
 // whether another search would believe its cache file. "other COMMAND" is another program, verdane-cli on the same
@@ -43,14 +51,6 @@ QString play(SnippetStore& store, const QStringList& where, const QString& steps
     QStringList said;
     auto outcome = [&](const Status& status) {
         said << (status.isOk() ? "ok" : status.isRefused() ? "refused" : "failed");
-    };
-    auto lines = [&] {
-        QStringList lines;
-        store.scanSnippets(Database::User, kUserCodeTable, [&](const QString& n, const QString& c) {
-            lines << n + '=' + c;
-            return true;
-        });
-        return lines;
     };
     for (const QString& step : steps.split(';')) {
         QStringList w = words(step).replaceInStrings("{file}", dir.filePath("A.bas"));
@@ -89,22 +89,18 @@ QString play(SnippetStore& store, const QStringList& where, const QString& steps
                 for (QProcess& client : clients)
                     won += client.waitForFinished(30000) && client.exitCode() == 0;
             }
-            const QStringList raced = lines().filter("=' raced");
+            const QStringList raced = userLines(store).filter("=' raced");
             said
                 << QString("%1:%2:%3").arg(won).arg(raced.size()).arg(QSet<QString>(raced.begin(), raced.end()).size());
         } else {
-            said << lines().join(',');
+            said << userLines(store).join(',');
         }
     }
     return said.join(' ');
 }
 
 sockaddr_in loopback(int port) {
-    sockaddr_in at{};
-    at.sin_family = AF_INET;
-    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    at.sin_port = htons(quint16(port));
-    return at;
+    return {AF_INET, htons(quint16(port)), {htonl(INADDR_LOOPBACK)}, {}};
 }
 
 // Stands between the program and the server, one connection at a time, and passes everything on but for one
@@ -114,9 +110,12 @@ sockaddr_in loopback(int port) {
 class LossyProxy {
 public:
     LossyProxy(int serverPort, const QByteArray& statement, const QString& whenOn) {
-        const sockaddr_in here = loopback(0);
-        ::bind(m_listener, reinterpret_cast<const sockaddr*>(&here), sizeof here);
+        sockaddr_in here = loopback(0);
+        socklen_t size = sizeof here;
+        ::bind(m_listener, reinterpret_cast<const sockaddr*>(&here), size);
         ::listen(m_listener, 4);
+        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&here), &size);
+        port = ntohs(here.sin_port);
         m_thread = std::thread([=, this] { run(serverPort, statement, whenOn); });
     }
     ~LossyProxy() {
@@ -124,20 +123,15 @@ public:
         m_thread.join();
         ::close(m_listener);
     }
-    int port() {
-        sockaddr_in at = loopback(0);
-        socklen_t size = sizeof at;
-        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&at), &size);
-        return ntohs(at.sin_port);
-    }
+    int port; // where the program connects instead of the server
 
 private:
     void run(int serverPort, const QByteArray& statement, const QString& whenOn) {
         const sockaddr_in server = loopback(serverPort);
         bool armed = true, away = false;
+        char buffer[65536];
         while (!m_stop) {
-            pollfd listener{m_listener, POLLIN, 0};
-            if (::poll(&listener, 1, 50) <= 0)
+            if (pollfd listener{m_listener, POLLIN, 0}; ::poll(&listener, 1, 50) <= 0)
                 continue;
             const int ends[2] = {::accept(m_listener, nullptr, nullptr), ::socket(AF_INET, SOCK_STREAM, 0)};
             bool open = !away && ::connect(ends[1], reinterpret_cast<const sockaddr*>(&server), sizeof server) == 0;
@@ -147,7 +141,6 @@ private:
                 if (::poll(ready, 2, 50) <= 0)
                     continue;
                 for (int from = 0; from < 2 && open; ++from) {
-                    char buffer[65536];
                     if (!(ready[from].revents & (POLLIN | POLLHUP)))
                         continue;
                     const ssize_t n = ::read(ends[from], buffer, sizeof buffer);
@@ -174,9 +167,10 @@ private:
 class TestTeamLibrary : public QObject {
     Q_OBJECT
 
+    TestEnvironment m_env;
+
 private Q_SLOTS:
     void initTestCase() {
-        m_env = std::make_unique<TestEnvironment>();
         m_server = std::make_unique<scratch::ScratchServer>();
         QVERIFY2(m_server->isRunning(), qPrintable(m_server->error()));
         m_server->usePasswordFile();
@@ -298,7 +292,7 @@ private Q_SLOTS:
         PostgresStore direct(url.toString());
         QVERIFY(direct.reopenDatabases().user);
         LossyProxy proxy(url.port(), statement, whenOn);
-        url.setPort(proxy.port());
+        url.setPort(proxy.port);
         PostgresStore client(url.toString());
         QVERIFY(client.reopenDatabases().user);
         const Status added = client.addUserSnippet("Lost", "' lost");
@@ -325,12 +319,7 @@ private Q_SLOTS:
         const ProgramRun run = runProgram(qEnvironmentVariable("VERDANE_CLI"),
                                           {"--library", url, "import", "Nul", dir.filePath("nul.bas")});
         QVERIFY2(run.exitCode == 6 && run.err.contains("NUL"), qPrintable(run.err));
-        QStringList stored;
-        QVERIFY(server.scanSnippets(Database::User, kUserCodeTable, [&](const QString& name, const QString& code) {
-            stored << name + '=' + code;
-            return true;
-        }));
-        QCOMPARE(stored, QStringList{"Mine=mine"});
+        QCOMPARE(userLines(server), QStringList{"Mine=mine"});
     }
 
     // A server that cannot be used is named in the message, a password never.
@@ -363,7 +352,6 @@ private Q_SLOTS:
     }
 
 private:
-    std::unique_ptr<TestEnvironment> m_env;
     std::unique_ptr<scratch::ScratchServer> m_server;
 };
 
