@@ -81,7 +81,7 @@ QStringList DatabaseFile::lines(const QString& path, const QString& table) {
     return result;
 }
 
-void LibraryFolder::create(const QMap<QString, QList<Record>>& groups, const QList<Record>& user) {
+void LibraryFolder::create(const Groups& groups, const QList<Record>& user) {
     QFile::remove(libraryPath());
     QFile::remove(userPath());
     DatabaseFile library(libraryPath());

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
+#include <QRegularExpression>
 #include <QTemporaryDir> // the fixtures hold their folders in one, and so may the tests
 #include <QTest>
 #include <QVariant>
@@ -57,15 +58,20 @@ private:
     QString m_path;
 };
 
+using Groups = QMap<QString, QList<Record>>; // records by group
+using Texts = std::pair<QString, QString>;   // a table's row of a given text and what becomes of it
+
 // A folder holding both databases: a library with the seven groups (empty unless filled) and a user database with
 // an empty UserCode table.
 class LibraryFolder {
 public:
+    LibraryFolder() = default; // no files until create()
+    // Both files at once, with these records in the named groups (other groups empty) and UserCode.
+    explicit LibraryFolder(const Groups& groups, const QList<Record>& user = {}) { create(groups, user); }
     QString path() const { return m_dir.path(); }
     QString libraryPath() const { return m_dir.filePath(kLibraryFileName); }
     QString userPath() const { return m_dir.filePath(kUserFileName); }
-    // Creates both files now, with these records in the named groups (other groups empty) and UserCode.
-    void create(const QMap<QString, QList<Record>>& groups = {}, const QList<Record>& user = {});
+    void create(const Groups& groups = {}, const QList<Record>& user = {});
     QStringList fileNames() const; // what the folder holds, to check that nothing was created
     // The user's table as name=code lines, in record order.
     QStringList userSnippets() const { return DatabaseFile::lines(userPath(), kUserCodeTable); }
