@@ -39,8 +39,7 @@ class TestCodeTree : public QObject {
 private Q_SLOTS:
 
     void buildsRootsGroupsThenSnippetsInOrder() {
-        LibraryFolder folder;
-        folder.create(
+        LibraryFolder folder(
             {{"Window", {{"W1", "w"}}}, {"File", {{"F2", "f"}, {"F1", "f"}}}, {"Math", {{QVariant(), "no name"}}}},
             {{"F1", "mine"}, {"U", "u"}});
         SqliteStore store(folder.path());
@@ -62,6 +61,12 @@ private Q_SLOTS:
     void badFiles() {
         const QByteArray garbage = QByteArray("not a database at all, just some bytes").repeated(200);
         const QStringList math{"Math>M"}, user{"User Code>U"};
+        auto replaceMath = [](const QString& column) {
+            return [column](const LibraryFolder& f) {
+                DatabaseFile::exec(f.libraryPath(), "DROP TABLE Math");
+                DatabaseFile(f.libraryPath()).table("Math", {{"M", {}}}, {column});
+            };
+        };
         const struct {
             const char* damage;
             std::function<void(const LibraryFolder&)> doIt;
@@ -73,43 +78,31 @@ private Q_SLOTS:
             {"user file of random bytes", [&](auto& f) { writeFile(f.userPath(), garbage); }, math},
             {"group table missing", [](auto& f) { DatabaseFile::exec(f.libraryPath(), "DROP TABLE Math"); }, user},
             {"user table missing", [](auto& f) { DatabaseFile::exec(f.userPath(), "DROP TABLE UserCode"); }, math},
-            {"table without Code column",
-             [](auto& f) {
-                 DatabaseFile::exec(f.libraryPath(), "DROP TABLE Math");
-                 DatabaseFile(f.libraryPath()).table("Math", {{"M", {}}}, {"CodeName"});
-             },
-             math + user},
-            {"table without CodeName column",
-             [](auto& f) {
-                 DatabaseFile::exec(f.libraryPath(), "DROP TABLE Math");
-                 DatabaseFile(f.libraryPath()).table("Math", {{"M", {}}}, {"Title"});
-             },
-             user},
+            {"table without Code column", replaceMath("CodeName"), math + user},
+            {"table without CodeName column", replaceMath("Title"), user},
         };
         for (const auto& c : cases) {
-            LibraryFolder folder;
-            folder.create({{"Math", {{"M", "m"}}}}, {{"U", "u"}});
+            LibraryFolder folder({{"Math", {{"M", "m"}}}}, {{"U", "u"}});
             c.doIt(folder);
-            const QStringList filesBefore = folder.fileNames();
-            const QByteArray libraryBefore = fileBytes(folder.libraryPath());
-            const QByteArray userBefore = fileBytes(folder.userPath());
+            auto files = [&] {
+                return QByteArrayList{folder.fileNames().join('/').toUtf8(), fileBytes(folder.libraryPath()),
+                                      fileBytes(folder.userPath())};
+            };
+            const QByteArrayList before = files();
             SqliteStore store(folder.path());
             CatalogueModel tree;
             QAbstractItemModelTester tester(&tree, QAbstractItemModelTester::FailureReportingMode::QtTest);
             loadCodeTree(tree, store);
             QVERIFY2(outline(tree) == skeleton() + c.shown, c.damage);
             store.closeDatabases();
-            QVERIFY2(folder.fileNames() == filesBefore && fileBytes(folder.libraryPath()) == libraryBefore &&
-                         fileBytes(folder.userPath()) == userBefore,
-                     c.damage);
+            QVERIFY2(files() == before, c.damage);
         }
     }
 
     // Names repeat and may look like roots or groups; every node still leads to its own record.
     void everyNodeLeadsToItsOwnRecord() {
-        LibraryFolder folder;
-        folder.create({{"Math", {{"Dup", "m1"}, {"Dup", "m2"}, {"Math", "m3"}}}},
-                      {{"Dup", "u1"}, {"User Code", "u2"}, {"File", "u3"}, {"Dup", "u4"}});
+        LibraryFolder folder({{"Math", {{"Dup", "m1"}, {"Dup", "m2"}, {"Math", "m3"}}}},
+                             {{"Dup", "u1"}, {"User Code", "u2"}, {"File", "u3"}, {"Dup", "u4"}});
         SqliteStore store(folder.path());
         CatalogueModel tree;
         loadCodeTree(tree, store);
