@@ -55,10 +55,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("dataDirGiven"); // --data-dir elsewhere
         QTest::addColumn<QStringList>("read");  // the library and the user's file
         QTest::addColumn<int>("made");          // by preparing: 1 the user's file, -1 an error, 0 nothing
-        const QString library = "/" + kLibraryFileName;
-        const QString user = "/" + kUserFileName;
-        const QString bin = "prefix/bin";
-        const QString home = "home/data/Verdane";
+        const QString library = "/" + kLibraryFileName, user = "/" + kUserFileName, bin = "prefix/bin",
+                      home = "home/data/Verdane";
         const QStringList installed{"prefix/share/verdane" + library, home + user};
         auto row = [](const char* name, const QStringList& present, bool dataDirGiven, const QStringList& read,
                       int made) { QTest::newRow(name) << present << dataDirGiven << read << made; };
@@ -99,23 +97,20 @@ private Q_SLOTS:
         };
         const QStringList before = tree();
 
-        const DataLocation location = locateData({dataDirGiven ? root.filePath("elsewhere") : QString(),
-                                                  root.filePath("prefix/bin"),
-                                                  root.filePath("prefix/share/verdane"),
-                                                  root.filePath("home/data/Verdane"),
-                                                  {}});
+        const QString home = root.filePath("home/data/Verdane");
+        const DataLocation location =
+            locateData({dataDirGiven ? root.filePath("elsewhere") : QString(), root.filePath("prefix/bin"),
+                        root.filePath("prefix/share/verdane"), home, QString()});
         QCOMPARE(QStringList({root.relativeFilePath(location.libraryPath), root.relativeFilePath(location.userPath)}),
                  read);
         QCOMPARE(location.createUserFile, made != 0);
         QCOMPARE(tree(), before);
 
         const QString problem = prepareUserFile(location);
-        QVERIFY2(problem.isEmpty() == (made >= 0) &&
-                     (made >= 0 || problem.contains(root.filePath("home/data/Verdane"))),
-                 qPrintable(problem));
+        QVERIFY2(problem.isEmpty() == (made >= 0) && (made >= 0 || problem.contains(home)), qPrintable(problem));
         if (made > 0) {
             // Nothing beside it, and an empty table that takes the user's snippets.
-            QCOMPARE(QDir(root.filePath("home/data/Verdane")).entryList(QDir::Files), QStringList{kUserFileName});
+            QCOMPARE(QDir(home).entryList(QDir::Files), QStringList{kUserFileName});
             SqliteStore store(location.libraryPath, location.userPath);
             QVERIFY(store.reopenDatabases().user && store.addUserSnippet("Mine", "' mine"));
         } else {
