@@ -136,8 +136,7 @@ private Q_SLOTS:
         QFETCH(QStringList, after);
         QFETCH(QByteArray, out);
         QFETCH(QByteArray, input);
-        LibraryFolder folder;
-        folder.create({{"Math", {{"Sum", "Sum = a + b"}}}}, {{"Mine", "mine"}, {"Dup", "d1"}, {"Dup", "d2"}});
+        LibraryFolder folder({{"Math", {{"Sum", "Sum = a + b"}}}}, {{"Mine", "mine"}, {"Dup", "d1"}, {"Dup", "d2"}});
         QVERIFY(writeFile(folder.path() + "/new.bas", "caf\xe9\nEnd") && writeFile(folder.path() + "/empty.bas", ""));
         if (arguments.contains("BIG"))
             QVERIFY(writeFile(folder.path() + "/big.bas", QByteArray("x\n").repeated(32 << 20)));
@@ -158,13 +157,11 @@ private Q_SLOTS:
         QVERIFY2(list.err.contains(kLibraryFileName) && list.err.contains(kUserFileName), qPrintable(list.err));
         verifyRun(cli(none, {"import", "New", "-"}, "x = 1"), 4, kUserFileName);
         QVERIFY(none.fileNames().isEmpty());
-        LibraryFolder garbage;
-        garbage.create();
+        LibraryFolder garbage(Groups{});
         writeFile(garbage.libraryPath(), QByteArray(2048, 'z'));
         verifyRun(cli(garbage, {"find", "x"}), 4, kLibraryFileName);
 
-        LibraryFolder folder;
-        folder.create({{"Math", {{"Sum", "Sum = a + b"}}}}, {{"Mine", "my sum"}});
+        LibraryFolder folder({{"Math", {{"Sum", "Sum = a + b"}}}}, {{"Mine", "my sum"}});
         QVERIFY(DatabaseFile::exec(folder.libraryPath(), "DROP TABLE File"));
         verifyRun(cli(folder, {"list"}), 4, "\"File\"", "Math/Sum\nUser Code/Mine\n");
         verifyRun(cli(folder, {"find", "SUM"}), 4, "\"File\"", "Sum\nMine\n");
@@ -174,8 +171,7 @@ private Q_SLOTS:
         verifyRun(cli(folder, {"import", "New", "-"}, "x = 1"), 0, "", "User Code/New (record 2 of UserCode)\n");
 
         // A pipe in a database's place is not waited on: it cannot be read, as a file that is not a database.
-        LibraryFolder piped;
-        piped.create();
+        LibraryFolder piped(Groups{});
         QVERIFY(QFile::remove(piped.userPath()) && makeFifo(piped.userPath()));
         verifyRun(cli(piped, {"list"}), 4, "usersource.mdb could not be opened: it is a pipe");
         verifyRun(cli(piped, {"find", "x"}), 4, "usersource.mdb could not be opened: it is a pipe");
@@ -184,8 +180,7 @@ private Q_SLOTS:
     // Every record listed can be shown and, in User Code, deleted: a name stored as a number, a code that is null. A
     // name stored with control characters is listed with them escaped, on one line.
     void everyListedRecordCanBeReached() {
-        LibraryFolder folder;
-        folder.create({}, {{"Bare", QVariant()}, {"Tab\tLine\nEsc\x1b" + QString(QChar(0x85)), "odd"}});
+        LibraryFolder folder({}, {{"Bare", QVariant()}, {"Tab\tLine\nEsc\x1b" + QString(QChar(0x85)), "odd"}});
         for (const char* sql :
              {"DROP TABLE Math", "CREATE TABLE Math (CodeName, Code)", "INSERT INTO Math VALUES (42, 'x')"})
             QVERIFY(DatabaseFile::exec(folder.libraryPath(), sql));
@@ -200,8 +195,7 @@ private Q_SLOTS:
 
     // A library in write-ahead-log mode, in a folder the user may not write, is read all the same.
     void aLibraryThatCanOnlyBeRead() {
-        LibraryFolder folder;
-        folder.create({{"Math", {{"Sum", "s = a + b"}}}});
+        LibraryFolder folder({{"Math", {{"Sum", "s = a + b"}}}});
         QVERIFY(DatabaseFile::exec(folder.libraryPath(), "PRAGMA journal_mode=WAL"));
         // The administrator may write anywhere: the run is then another user's.
         QStringList run{qEnvironmentVariable("VERDANE_CLI"), "--data-dir", folder.path()};
@@ -217,8 +211,7 @@ private Q_SLOTS:
     // Where the terminal writes and what it is given from outside: only regular files, and no character lost
     // without being asked to.
     void oddInputsAndTargets() {
-        LibraryFolder folder;
-        folder.create({{"Math", {{"Counter", kCounter}, {"Wide", "' \u6f22\u5b57 table"}}}});
+        LibraryFolder folder({{"Math", {{"Counter", kCounter}, {"Wide", "' \u6f22\u5b57 table"}}}});
         QTemporaryDir dir;
         const QString cls = dir.filePath("Counter.cls"), bas = dir.filePath("wide.bas"), pipe = dir.filePath("pipe");
         verifyRun(cli(folder, {"export", "Math", "Counter", cls}), 0, "");

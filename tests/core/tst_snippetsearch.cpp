@@ -104,8 +104,7 @@ private Q_SLOTS:
                 records.append({"n" + QString::number(number++ % 150), r.bounded(20) == 0 ? QVariant() : code});
             }
         }
-        LibraryFolder folder;
-        folder.create(groups, user);
+        LibraryFolder folder(groups, user);
         // A table that cannot be read is passed over and named, the others searched all the same.
         QVERIFY(DatabaseFile::exec(folder.libraryPath(), "DROP TABLE Network"));
         SqliteStore store(folder.path());
@@ -149,8 +148,7 @@ private Q_SLOTS:
         auto library = [](const QString& code, const QString& name = "Metric") {
             return QMap<QString, QList<Record>>{{"Math", {{name, code}}}};
         };
-        LibraryFolder folder;
-        folder.create(library("one needle"), {{"U", "needles"}});
+        LibraryFolder folder(library("one needle"), {{"U", "needles"}});
         const QString needle = "NEEDLE";
         SnippetSearch running(folder.libraryPath(), folder.userPath(), cache.path());
         QCOMPARE(fastSearch(running, needle).hits, QStringList({"Metric", "U"}));
@@ -166,8 +164,7 @@ private Q_SLOTS:
         } else if (change.startsWith("the library replaced")) {
             // Written over the old file in place: same size, same commit count, and its time set back. Nothing in the
             // files' headers, sizes or times tells them apart.
-            LibraryFolder other;
-            other.create(library("one needle", "N"));
+            LibraryFolder other(library("one needle", "N"));
             const QByteArray bytes = fileBytes(other.libraryPath()), old = fileBytes(folder.libraryPath());
             QVERIFY(bytes.left(100) == old.left(100) && bytes.size() == old.size());
             QVERIFY(overwriteInPlace(folder.libraryPath(), bytes));
@@ -176,8 +173,7 @@ private Q_SLOTS:
         } else if (change == "the cache file overwritten with other bytes") {
             QVERIFY(writeFile(cacheFile, QByteArray(int(QFileInfo(cacheFile).size()), '\x07')));
         } else if (change == "the cache file of another library put in its place") {
-            LibraryFolder other;
-            other.create(library("NEEDLE elsewhere"));
+            LibraryFolder other(library("NEEDLE elsewhere"));
             SnippetSearch(other.libraryPath(), other.userPath(), cache.path()).find(needle, [](auto&) {});
             QVERIFY(QFile::remove(cacheFile) && QFile::copy(cacheFileOf(other.libraryPath(), cache.path()), cacheFile));
         } else if (change == "the library overwritten with garbage") {
@@ -203,8 +199,7 @@ private Q_SLOTS:
     // A cache file cut short while a search reads it (here by the first hit's receiver) ends that reading, never the
     // program: the search reads the database again and hands on the hits it had not given yet.
     void aCacheFileCutShortWhileSearched() {
-        LibraryFolder folder;
-        folder.create({{"Math", {{"First", "a needle"}, {"Far", QString(600000, 'x') + " needle"}}}});
+        LibraryFolder folder({{"Math", {{"First", "a needle"}, {"Far", QString(600000, 'x') + " needle"}}}});
         QTemporaryDir cache;
         SnippetSearch search(folder.libraryPath(), folder.userPath(), cache.path());
         const Outcome expected = referenceSearch(folder.path(), "NEEDLE");
@@ -223,8 +218,7 @@ private Q_SLOTS:
 
     void somethingElseAtTheCacheFilesName() {
         const QByteArray thing = QTest::currentDataTag();
-        LibraryFolder folder;
-        folder.create({{"Math", {{"M", "a needle"}}}});
+        LibraryFolder folder({{"Math", {{"M", "a needle"}}}});
         QTemporaryDir cache;
         const QString path = cacheFileOf(folder.libraryPath(), cache.path());
         const QString notes = cache.filePath("notes"), nowhere = cache.filePath("nowhere");
@@ -244,8 +238,7 @@ private Q_SLOTS:
 
     // Where no cache file can be written, the copy lives in memory, and the search is the same.
     void anUnwritableCacheFolderFallsBackToMemory() {
-        LibraryFolder folder;
-        folder.create({{"Math", {{"M", "a needle"}}}});
+        LibraryFolder folder({{"Math", {{"M", "a needle"}}}});
         QTemporaryDir dir;
         QVERIFY(writeFile(dir.filePath("file"), "not a folder"));
         const QString cacheDir = dir.filePath("file/cache");

@@ -40,14 +40,13 @@ private Q_SLOTS:
     // Names and scans come in record order, a null name as the empty text; a lookup finds the first record of
     // exactly that name, whether or not the table was walked first.
     void reads() {
-        LibraryFolder folder;
-        folder.create({{"Math",
-                        {{"Dup", "first"},
-                         {"Other", "other"},
-                         {"Dup", "second"},
-                         {"NullCode", QVariant()},
-                         {"", "empty name"},
-                         {QVariant(), "null name"}}}});
+        LibraryFolder folder({{"Math",
+                               {{"Dup", "first"},
+                                {"Other", "other"},
+                                {"Dup", "second"},
+                                {"NullCode", QVariant()},
+                                {"", "empty name"},
+                                {QVariant(), "null name"}}}});
         for (const bool listedFirst : {false, true}) {
             SqliteStore store(folder.path());
             QVERIFY(store.reopenDatabases().library.isOk());
@@ -79,8 +78,7 @@ private Q_SLOTS:
     // Another program changing the file, or replacing it, between the tree build and a lookup yields no stale
     // answer; a record read by its number must still bear the name it was shown under.
     void seesChangesMadeByOtherPrograms() {
-        LibraryFolder folder;
-        folder.create({}, {{"Dup", "first"}, {"Dup", "second"}});
+        LibraryFolder folder({}, {{"Dup", "first"}, {"Dup", "second"}});
         SqliteStore store(folder.path());
         store.reopenDatabases();
         names(store, Database::User, kUserCodeTable);
@@ -120,8 +118,7 @@ private Q_SLOTS:
         QFETCH(QString, table);
         QFETCH(QStringList, columns);
         QFETCH(bool, accepted);
-        LibraryFolder folder;
-        folder.create();
+        LibraryFolder folder(Groups{});
         QFile::remove(folder.userPath());
         DatabaseFile(folder.userPath()).table(table, {{"Old", columns.size() > 1 ? "old" : QVariant()}}, columns);
         const QByteArray before = fileBytes(folder.userPath());
@@ -166,8 +163,7 @@ private Q_SLOTS:
         QFETCH(QString, newName);
         QFETCH(QStringList, after);
         QFETCH(QString, refusal);
-        LibraryFolder folder;
-        folder.create({}, {{"Mine", "mine"}, {"Keep", "keep"}});
+        LibraryFolder folder({}, {{"Mine", "mine"}, {"Keep", "keep"}});
         SqliteStore store(folder.path());
         store.reopenDatabases();
         const SqliteStore::Fingerprint before = store.fingerprint();
@@ -201,8 +197,7 @@ private Q_SLOTS:
     void locksAreWaitedFor() {
         QFETCH(QString, operation);
         QFETCH(int, timeoutMs);
-        LibraryFolder folder;
-        folder.create({}, {{"Mine", "mine"}, {"Keep", "keep"}});
+        LibraryFolder folder({}, {{"Mine", "mine"}, {"Keep", "keep"}});
         SqliteStore store(folder.path(), timeoutMs);
         store.reopenDatabases();
         LockHolder lock(folder.userPath(), 400);
@@ -223,8 +218,7 @@ private Q_SLOTS:
     // Undo puts a name or a record back where it was, beside the namesakes it had, and is refused where another
     // program changed the record or took its name since.
     void undoPutsBackWhatWasThere() {
-        LibraryFolder folder;
-        folder.create({}, {{"A", "a"}, {"Dup", "d1"}, {"Dup", "d2"}, {"C", "c"}});
+        LibraryFolder folder({}, {{"A", "a"}, {"Dup", "d1"}, {"Dup", "d2"}, {"C", "c"}});
         const QStringList asCreated = folder.userSnippets();
         SqliteStore store(folder.path());
         store.reopenDatabases();

@@ -205,8 +205,7 @@ private Q_SLOTS:
     void sameOnTheServerAsOnTheFiles() {
         QFETCH(QString, transcript);
         const QString steps = transcript.section(" => ", 0, 0), said = transcript.section(" => ", 1);
-        LibraryFolder folder;
-        folder.create({{"Math", {{"Sum", "s = b"}}}}, {{"A", "a"}, {"B", "b"}});
+        LibraryFolder folder({{"Math", {{"Sum", "s = b"}}}}, {{"A", "a"}, {"B", "b"}});
         const QString url = m_server->serveLibrary(folder.path());
         SqliteStore files(folder.path());
         QCOMPARE(play(files, {"--data-dir", folder.path()}, steps), said);
@@ -218,8 +217,7 @@ private Q_SLOTS:
     // nothing is there half; Find searches what it read last and says so; a program connected all along carries on
     // once the server is back.
     void serverKilledDuringImports() {
-        LibraryFolder folder;
-        folder.create({}, {{"Kept", "' a needle"}});
+        LibraryFolder folder({}, {{"Kept", "' a needle"}});
         const QString url = m_server->serveLibrary(folder.path());
         PostgresStore client(url);
         QVERIFY(client.reopenDatabases().user);
@@ -286,8 +284,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, statement);
         QFETCH(QString, whenOn);
         QFETCH(QString, said);
-        LibraryFolder folder;
-        folder.create();
+        LibraryFolder folder(Groups{});
         QUrl url(m_server->serveLibrary(folder.path()));
         PostgresStore direct(url.toString());
         QVERIFY(direct.reopenDatabases().user);
@@ -305,8 +302,7 @@ private Q_SLOTS:
     // The server cannot hold the character NUL: a code or a name holding it is refused with a message saying so,
     // from the window's store and from the terminal alike, and nothing is stored shorter than it was given.
     void aNulIsRefusedByTheServer() {
-        LibraryFolder folder;
-        folder.create({}, {{"Mine", "mine"}});
+        LibraryFolder folder({}, {{"Mine", "mine"}});
         const QString url = m_server->serveLibrary(folder.path());
         PostgresStore server(url);
         QVERIFY(server.reopenDatabases().user);
@@ -338,8 +334,7 @@ private Q_SLOTS:
         QFETCH(QString, command);
         QFETCH(int, exitCode);
         QFETCH(QString, named);
-        LibraryFolder folder;
-        folder.create();
+        LibraryFolder folder(Groups{});
         const QString url = m_server->serveLibrary(folder.path());
         if (exitCode == 4)
             qputenv("PGPASSWORD", "Wrong-Secret-1");

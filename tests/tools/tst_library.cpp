@@ -2,7 +2,6 @@
 #include "support/TestSupport.h"
 
 #include <QDateTime>
-#include <QRegularExpression>
 
 #include "mklibrary/LibraryBuilder.h"
 #include "vbcheck/VbCheck.h"

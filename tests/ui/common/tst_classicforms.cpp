@@ -3,7 +3,6 @@
 
 #include <QGroupBox>
 #include <QLabel>
-#include <QRegularExpression>
 
 using namespace verdane;
 using namespace verdane::test;

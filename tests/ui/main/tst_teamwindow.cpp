@@ -69,9 +69,8 @@ private Q_SLOTS:
         // A fault of the server's comes first, then the other program's commands.
         QStringList commands = steps.split(';');
         const QString fault = QStringList{"down", "gone", "refused"}.contains(commands[0]) ? commands.takeFirst() : "";
-        LibraryFolder folder;
-        folder.create({{"Math", {{"Sum", "Sub Sum()"}}}},
-                      {{"Alpha", "Sub Alpha()"}, {"Beta", "Sub Beta()"}, {"Gamma", "' gamma"}});
+        LibraryFolder folder({{"Math", {{"Sum", "Sub Sum()"}}}},
+                             {{"Alpha", "Sub Alpha()"}, {"Beta", "Sub Beta()"}, {"Gamma", "' gamma"}});
         const QString url = m_server->serveLibrary(folder.path());
         if (fault == "down")
             QVERIFY(m_server->stop());

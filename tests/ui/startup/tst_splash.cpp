@@ -24,8 +24,7 @@ private Q_SLOTS:
         // The window manager is ready once it has announced itself on the root window.
         QTRY_VERIFY_WITH_TIMEOUT(
             QProcess::execute("sh", {"-c", "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'"}) == 0, 10000);
-        LibraryFolder folder;
-        folder.create({{"Math", {{"Sum", "s"}}}}, {{"Mine", "m"}});
+        LibraryFolder folder({{"Math", {{"Sum", "s"}}}}, {{"Mine", "m"}});
         qApp->installEventFilter(this);
         Startup startup(folder.path());
         startup.Main();

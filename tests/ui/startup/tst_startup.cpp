@@ -24,8 +24,7 @@ private Q_SLOTS:
     // maximized the normal place and size. The windows it opened go with it also when it goes without being closed.
     void placementIsKeptAcrossRuns() {
         UiEnvironment env;
-        LibraryFolder folder;
-        folder.create({{"Math", {{"Sum", "s"}}}}, {{"Mine", "m"}});
+        LibraryFolder folder({{"Math", {{"Sum", "s"}}}}, {{"Mine", "m"}});
         for (const QStringList& stored :
              {QStringList{"60000", "1000", "6500"}, QStringList{"1000", "-3000", "6500"},
               QStringList{"-60000", "-60000", "6500"}, QStringList{"0", "0", "90000"}, QStringList{"0", "0", "tall"}}) {
