@@ -3,9 +3,6 @@
 
 #include <QProcess>
 
-using namespace verdane;
-using namespace verdane::test;
-
 namespace {
 
 const QString kCounter = "' Counts \u00e9t\u00e9s\r\nPublic n As Long\r\n";

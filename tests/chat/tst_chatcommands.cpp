@@ -2,9 +2,6 @@
 #include "platform/linux/WeeChatLines.h"
 #include "support/TestSupport.h"
 
-using namespace verdane;
-using namespace verdane::test;
-
 class TestChatCommands : public QObject {
     Q_OBJECT
 

@@ -8,9 +8,6 @@
 
 #include <functional>
 
-using namespace verdane;
-using namespace verdane::test;
-
 namespace {
 
 // The tree as one "parent>caption" line a node, in node order.

@@ -7,9 +7,6 @@
 
 #include <QDirIterator>
 
-using namespace verdane;
-using namespace verdane::test;
-
 class TestDataLocation : public QObject {
     Q_OBJECT
 

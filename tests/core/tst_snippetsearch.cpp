@@ -6,9 +6,6 @@
 #include <QProcess>
 #include <QRandomGenerator>
 
-using namespace verdane;
-using namespace verdane::test;
-
 namespace {
 
 struct Outcome {

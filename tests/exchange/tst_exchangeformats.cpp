@@ -10,9 +10,6 @@
 
 #include <thread>
 
-using namespace verdane;
-using namespace verdane::test;
-
 using Outcome = ImportInput::Outcome;
 Q_DECLARE_METATYPE(Outcome)
 

@@ -4,9 +4,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-using namespace verdane;
-using namespace verdane::test;
-
 namespace {
 
 // A pipe made for a test and read by it (or only opened, never read), standing where WeeChat's fifo pipe would be.

@@ -110,3 +110,7 @@ void namedRows(std::initializer_list<const char*> names);
 QByteArray fileBytes(const QString& path);
 
 } // namespace verdane::test
+
+// The tests are written in the program's names and the fixtures' alike.
+using namespace verdane;
+using namespace verdane::test;

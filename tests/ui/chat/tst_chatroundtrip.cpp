@@ -14,9 +14,6 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
-using namespace verdane;
-using namespace verdane::test;
-
 class TestChatRoundTrip : public QObject {
     Q_OBJECT
 

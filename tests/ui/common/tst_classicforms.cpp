@@ -4,9 +4,6 @@
 #include <QGroupBox>
 #include <QLabel>
 
-using namespace verdane;
-using namespace verdane::test;
-
 // Every secondary window, as the user first sees it: the keyboard on a control of its own, each caption can be read
 // whole, neither cut short nor covered by a control beside it.
 class TestClassicForms : public QObject {

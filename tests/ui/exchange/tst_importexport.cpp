@@ -11,9 +11,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-using namespace verdane;
-using namespace verdane::test;
-
 class TestImportExport : public QObject {
     Q_OBJECT
 

@@ -6,9 +6,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-using namespace verdane;
-using namespace verdane::test;
-
 namespace {
 
 const QMap<QString, QList<Record>> kLibrary{

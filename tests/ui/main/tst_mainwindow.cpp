@@ -22,9 +22,6 @@
 #include <QToolButton>
 #include <QTreeView>
 
-using namespace verdane;
-using namespace verdane::test;
-
 namespace {
 
 const QString kSumCode = "' Adds two numbers\r\nPublic Function Sum(a, b)\r\n    Sum = a + b\r\nEnd Function";

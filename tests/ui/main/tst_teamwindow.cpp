@@ -10,9 +10,6 @@
 
 #include "scratchserver/ScratchServer.h"
 
-using namespace verdane;
-using namespace verdane::test;
-
 namespace {
 
 constexpr int kUserRoot = 2;

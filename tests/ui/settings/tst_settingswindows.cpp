@@ -8,9 +8,6 @@
 #include <QLineEdit>
 #include <QTimer>
 
-using namespace verdane;
-using namespace verdane::test;
-
 // The Options window and the About box.
 class TestSettingsWindows : public QObject {
     Q_OBJECT

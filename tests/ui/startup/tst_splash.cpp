@@ -5,9 +5,6 @@
 
 #include <QProcess>
 
-using namespace verdane;
-using namespace verdane::test;
-
 // Runs on a real X server (CTest starts Xvfb) with a real window manager, which maps windows a moment after they
 // are shown: what a user of an X11 desktop sees.
 class TestSplash : public QObject {

@@ -9,9 +9,6 @@
 
 #include <QPointer>
 
-using namespace verdane;
-using namespace verdane::test;
-
 class TestStartup : public QObject {
     Q_OBJECT
 
