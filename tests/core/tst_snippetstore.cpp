@@ -1,9 +1,6 @@
 #include "core/SqliteStore.h"
 #include "support/TestSupport.h"
 
-using namespace verdane;
-using namespace verdane::test;
-
 namespace {
 
 QStringList names(SnippetStore& store, Database db, const QString& table, Status* status = nullptr) {
@@ -36,17 +33,12 @@ class TestSnippetStore : public QObject {
     TestEnvironment m_env;
 
 private Q_SLOTS:
-
     // Names and scans come in record order, a null name as the empty text; a lookup finds the first record of
     // exactly that name, whether or not the table was walked first.
     void reads() {
-        LibraryFolder folder({{"Math",
-                               {{"Dup", "first"},
-                                {"Other", "other"},
-                                {"Dup", "second"},
-                                {"NullCode", QVariant()},
-                                {"", "empty name"},
-                                {QVariant(), "null name"}}}});
+        const QList<Record> math{{"Dup", "first"},         {"Other", "other"}, {"Dup", "second"},
+                                 {"NullCode", QVariant()}, {"", "empty name"}, {QVariant(), "null name"}};
+        LibraryFolder folder({{"Math", math}});
         for (const bool listedFirst : {false, true}) {
             SqliteStore store(folder.path());
             QVERIFY(store.reopenDatabases().library.isOk());

@@ -6,8 +6,6 @@
 #include "mklibrary/LibraryBuilder.h"
 #include "vbcheck/VbCheck.h"
 
-using namespace verdane;
-using namespace verdane::test;
 using namespace verdane::tools;
 
 namespace {
@@ -39,10 +37,10 @@ private Q_SLOTS:
         const QString library = dir.filePath(kLibraryFileName);
         const QString again = dir.filePath("again.mdb");
         const QString tool = src.filePath("Math/beta"); // stands in for the tool's own file
-        const QMap<QString, QByteArray> sources{{"Math/beta", "' b\nSub B()\nEnd Sub\n"},
-                                                {"Math/Alpha", "' a\r\nSub A()\r\nEnd Sub"},
+        const QMap<QString, QByteArray> sources{{"Math/Alpha", "' a\r\nSub A()\r\nEnd Sub"},
                                                 {"Math/Gamma", "x \u00e9"},
-                                                {"Window/W", "w\n\nw"}};
+                                                {"Window/W", "w\n\nw"},
+                                                {"Math/beta", "' b\nSub B()\nEnd Sub\n"}};
         for (auto s = sources.begin(); s != sources.end(); ++s)
             QVERIFY(src.mkpath(s.key().section('/', 0, 0)) && writeFile(src.filePath(s.key()), s.value()));
         QVERIFY(libraryIsOutOfDate(src.path(), library, tool));
@@ -146,11 +144,9 @@ private Q_SLOTS:
 
         const QString hello = "' Says hello\nPrivate Sub Hello()\nEnd Sub\n";
         const QString usage = "' Helpers\nPublic Sub A()\nEnd Sub\n' Usage: the class module CA\n";
-        const QList<VbSnippet> library{{"Math", "Say Hello", hello},
-                                       {"File", "Say Hello", hello},
-                                       {"Math", "say hello ", hello},
-                                       {"File", "A", usage},
-                                       {"Math", "B", usage}};
+        const QList<VbSnippet> library{VbSnippet{"Math", "Say Hello", hello}, VbSnippet{"File", "Say Hello", hello},
+                                       VbSnippet{"Math", "say hello ", hello}, VbSnippet{"File", "A", usage},
+                                       VbSnippet{"Math", "B", usage}};
         QCOMPARE(summary(checkLibrary(library)), "Math/say hello :0: DuplicateName\nMath/B:2: DuplicateName");
     }
 };
