@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include "FuzzInput.h"
 
@@ -14,14 +15,7 @@ using namespace verdane;
 namespace {
 
 bool isVbIdentifier(const QString& name) {
-    auto letter = [](QChar c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
-    if (name.isEmpty() || name.size() > 40 || !letter(name[0]))
-        return false;
-    for (const QChar c : name) {
-        if (!letter(c) && !(c >= '0' && c <= '9') && c != '_')
-            return false;
-    }
-    return true;
+    return QRegularExpression(QRegularExpression::anchoredPattern("[A-Za-z][A-Za-z0-9_]{0,39}")).match(name).hasMatch();
 }
 
 } // namespace
