@@ -60,10 +60,9 @@ DatabaseFile& DatabaseFile::table(const QString& name, const QList<Record>& reco
     const QString insert = "INSERT INTO " + quoted(name) + " (" + quoted(columns[0]) +
                            (both ? ", " + quoted(columns[1]) + ") VALUES (?, ?)" : ") VALUES (?)");
     db.exec("BEGIN");
-    for (const Record& r : records) {
+    for (const Record& r : records)
         if (!run(db, insert, both ? QVariantList{r.name, r.code} : QVariantList{r.name}))
             qFatal("fixture insert failed");
-    }
     db.exec("COMMIT");
     return *this;
 }
@@ -114,13 +113,10 @@ ProgramRun runProgram(const QString& program, const QStringList& arguments, cons
     process.setProcessEnvironment(env);
     process.start(program, arguments);
     process.waitForStarted();
-    if (!input.isNull())
-        process.write(input);
+    process.write(input);
     process.closeWriteChannel();
-    if (!process.waitForFinished(30000)) {
-        process.kill();
-        process.waitForFinished();
-    }
+    if (!process.waitForFinished(30000))
+        process.kill(), process.waitForFinished();
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
             QString::fromUtf8(process.readAllStandardError())};
 }

@@ -41,10 +41,9 @@ Session::~Session() {
 
 int findNode(MainWindow& main, const QString& parentCaption, const QString& caption, int nth) {
     const CatalogueModel& tree = main.catalogue();
-    for (int i = 1; i <= tree.nodeCount(); ++i) {
+    for (int i = 1; i <= tree.nodeCount(); ++i)
         if (tree.caption(i) == caption && tree.caption(tree.parentNode(i)) == parentCaption && --nth == 0)
             return i;
-    }
     return 0;
 }
 
