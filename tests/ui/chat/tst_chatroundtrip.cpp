@@ -117,13 +117,10 @@ private Q_SLOTS:
             chat->cmdSend_Click();
             QCOMPARE(MessageBox::shownTexts(), QStringList());
             const QString prefix = to == "alice" ? "alice :" : "#vb :";
-            const QStringList lines{"  indented",
-                                    "Sub Tick()",
-                                    "    If m_On Then",
-                                    "\tEnd If",
-                                    "one */msg alice INJECTED",
-                                    "two /quit /msg alice ALSO",
-                                    "End Sub"};
+            const QStringList lines =
+                QString("  indented|Sub Tick()|    If m_On Then|\tEnd If|one */msg alice INJECTED|"
+                        "two /quit /msg alice ALSO|End Sub")
+                    .split('|');
             QVERIFY2(QTest::qWaitFor([&] { return messages().size() >= lines.size(); }, 10000),
                      qPrintable(messages().join('|')));
             QTest::qWait(500); // anything that ran on its own would have arrived by now
