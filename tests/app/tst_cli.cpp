@@ -51,8 +51,8 @@ private Q_SLOTS:
             "User Code/User Code\nUser Code/File\n");
         row("show, the stored text", {"show", "Math", "Counter"}, 0, "", kCounter.toUtf8());
         row("show, case counts", {"show", "Math", "sum"}, 3, "sum");
-        row("show, a group", {"show", kPublisherLabel, "Math"}, 3, "Math");
-        row("show, no such group", {"show", "Quillmere Code Library", "Math"}, 3, "no group");
+        row("show, a group, which is no group of snippets", {"show", kPublisherLabel, "Math"}, 3,
+            "no group \"" + kPublisherLabel + "\" (the groups are File, Math,");
         row("show, first of three", {"show", "Math", "Dup"}, 0, "--nth", "a");
         row("show, second", {"show", "--nth", "2", "Math", "Dup"}, 0, "2nd", "b");
         row("show, third, option last", {"show", "Math", "Dup", "--nth=3"}, 0, "3 snippets", "c");
