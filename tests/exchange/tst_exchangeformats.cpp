@@ -8,8 +8,6 @@
 
 #include <QBuffer>
 
-#include <thread>
-
 using Outcome = ImportInput::Outcome;
 Q_DECLARE_METATYPE(Outcome)
 

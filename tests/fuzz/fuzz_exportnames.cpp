@@ -27,10 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::require(proposed.size() == name.size(), "each character is kept or replaced by one");
     fuzz::require(!proposed.startsWith('.') && !proposed.startsWith('~'),
                   "the proposed name is neither hidden nor in a home folder");
-    for (const QChar c : proposed) {
+    for (const QChar c : proposed)
         fuzz::require(!QStringLiteral("/\\:*?\"<>|").contains(c) && c.category() != QChar::Other_Control,
                       "the proposed name holds no separator, wildcard, quote or control character");
-    }
     const QString folder = "/export";
     fuzz::require(proposed.isEmpty() || QFileInfo(QDir(folder).filePath(proposed)).path() == folder,
                   "the proposed file lands in the export folder");

@@ -98,9 +98,8 @@ private Q_SLOTS:
         WeeChatTransport transport;
         transport.setLink(300, "libera " + dir.filePath("weechat_fifo_2"), "COMMAND");
         QVERIFY(transport.open());
-        const QString line = "/quote PRIVMSG alice :" + QString(1000, 'x');
         int taken = 0;
-        while (taken < 1000 && transport.poke(line))
+        while (taken < 1000 && transport.poke("/quote PRIVMSG alice :" + QString(1000, 'x')))
             ++taken;
         QVERIFY(taken < 1000);
         QVERIFY2(transport.error().contains("did not take"), qPrintable(transport.error()));

@@ -107,9 +107,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("fault"); // of every finding
         QTest::addColumn<int>("line");      // of the first
         QTest::addColumn<int>("count");
-        const QRegularExpression planted("^(\\w+)-(\\d+)(?:x(\\d+))?-");
         for (const QString& file : QDir(kData + "/faults").entryList(QDir::Files)) {
-            const QRegularExpressionMatch m = planted.match(file);
+            const QRegularExpressionMatch m = QRegularExpression("^(\\w+)-(\\d+)(?:x(\\d+))?-").match(file);
             QVERIFY2(m.hasMatch(), qPrintable(file));
             QTest::newRow(qPrintable(file)) << kData + "/faults/" + file << m.captured(1) << m.captured(2).toInt()
                                             << qMax(1, m.captured(3).toInt());

@@ -1,4 +1,3 @@
-#include "core/SnippetStore.h"
 #include "support/UiSupport.h"
 #include "ui/find/FindWindow.h"
 
@@ -45,7 +44,6 @@ private Q_SLOTS:
         // The search runs beside the window: here it waits for another program's lock on the library, and the window
         // answers all the while; Cancel stops it long before the lock is gone, and a new search replaces a running
         // one, only its hits listed.
-        auto* cancel = child<QPushButton>(find, "cmdClose");
         {
             LockHolder lock(s.folder().libraryPath(), 4000);
             QTest::keyClicks(QApplication::focusWidget(), "msgbox");
@@ -54,7 +52,7 @@ private Q_SLOTS:
             QVERIFY(find->isSearching());
             QTest::keyClicks(txtFind, " mine");
             QCOMPARE(txtFind->text(), "msgbox mine");
-            QTest::mouseClick(cancel, Qt::LeftButton);
+            QTest::mouseClick(child(find, "cmdClose"), Qt::LeftButton);
             QVERIFY(QTest::qWaitFor([&] { return !find->isSearching(); }, 1000));
             QVERIFY(find->isVisible());
             txtFind->setText("x = 1");

@@ -1,6 +1,4 @@
 #include "core/CatalogueModel.h"
-#include "core/Placement.h"
-#include "core/SnippetStore.h"
 #include "platform/Clipboard.h"
 #include "platform/Shell.h"
 #include "support/UiSupport.h"
@@ -11,10 +9,7 @@
 #include "ui/main/MainToolBar.h"
 #include "ui/main/SplitterStrip.h"
 #include "ui/main/StatusBar.h"
-#include "ui/main/WindowLayout.h"
 
-#include <QAction>
-#include <QMenu>
 #include <QMenuBar>
 #include <QPrinterInfo>
 #include <QScrollBar>
@@ -529,12 +524,11 @@ private Q_SLOTS:
     void unsavedChangesAskOnEveryWayOut_data() {
         QTest::addColumn<QString>("way");
         QTest::addColumn<MessageBox::Button>("answer");
-        for (const char* way : {"click", "Find", "Refresh", "Esc", "quit"}) {
+        for (const char* way : {"click", "Find", "Refresh", "Esc", "quit"})
             for (const auto& [answer, name] : {std::pair{MessageBox::Button::Cancel, "cancel"},
                                                {MessageBox::Button::Discard, "discard"},
                                                {MessageBox::Button::Save, "save"}})
                 QTest::addRow("%s, %s", way, name) << QString(way) << answer;
-        }
     }
 
     void unsavedChangesAskOnEveryWayOut() {

@@ -17,10 +17,9 @@ constexpr int kMathGroup = 4;
 
 QStringList userCaptions(MainWindow& main) {
     QStringList captions;
-    for (int node = 1; node <= main.catalogue().nodeCount(); ++node) {
+    for (int node = 1; node <= main.catalogue().nodeCount(); ++node)
         if (main.catalogue().parentNode(node) == kUserRoot)
             captions << main.catalogue().caption(node);
-    }
     return captions;
 }
 

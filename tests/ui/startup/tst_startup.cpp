@@ -1,6 +1,4 @@
-#include "core/Placement.h"
 #include "core/Settings.h"
-#include "core/SnippetStore.h"
 #include "support/UiSupport.h"
 #include "ui/exchange/ImportWindow.h"
 #include "ui/find/FindWindow.h"
