@@ -34,24 +34,38 @@ class TestCodeTree : public QObject {
     TestEnvironment m_env;
 
 private Q_SLOTS:
-
+    // Library snippets group by group in record order, then the user's; a null name is an empty caption. Names repeat
+    // and may look like roots or groups, and every node still leads to its own record.
     void buildsRootsGroupsThenSnippetsInOrder() {
-        LibraryFolder folder(
-            {{"Window", {{"W1", "w"}}}, {"File", {{"F2", "f"}, {"F1", "f"}}}, {"Math", {{QVariant(), "no name"}}}},
-            {{"F1", "mine"}, {"U", "u"}});
+        LibraryFolder folder({{"Window", {{"W1", "w"}}},
+                              {"File", {{"F2", "f2"}, {"F1", "f1"}}},
+                              {"Math", {{QVariant(), "no name"}, {"Dup", "m1"}, {"Dup", "m2"}, {"Math", "m3"}}}},
+                             {{"F1", "mine"}, {"Dup", "u1"}, {"User Code", "u2"}, {"File", "u3"}, {"Dup", "u4"}});
         SqliteStore store(folder.path());
         CatalogueModel tree;
         QAbstractItemModelTester tester(&tree, QAbstractItemModelTester::FailureReportingMode::QtTest);
         // A build is one reset for the views, not one insertion per node.
-        QSignalSpy resets(&tree, &QAbstractItemModel::modelReset);
-        QSignalSpy inserts(&tree, &QAbstractItemModel::rowsInserted);
+        QSignalSpy resets(&tree, &QAbstractItemModel::modelReset), inserts(&tree, &QAbstractItemModel::rowsInserted);
         loadCodeTree(tree, store);
         QCOMPARE(resets.count(), 1);
         QCOMPARE(inserts.count(), 0);
-
-        // Library snippets group by group in record order, then the user's; a null name is an empty caption.
-        QCOMPARE(outline(tree),
-                 skeleton() + QStringList({"File>F2", "File>F1", "Math>", "Window>W1", "User Code>F1", "User Code>U"}));
+        QCOMPARE(outline(tree), skeleton() + QStringList({"File>F2", "File>F1", "Math>", "Math>Dup", "Math>Dup",
+                                                          "Math>Math", "Window>W1", "User Code>F1", "User Code>Dup",
+                                                          "User Code>User Code", "User Code>File", "User Code>Dup"}));
+        QStringList codes;
+        for (int node = 1; node <= tree.nodeCount(); ++node) {
+            const SnippetLocation where = locateSnippet(tree, node);
+            QCOMPARE(where.isSnippet, node > 9);
+            if (!where.isSnippet)
+                continue;
+            QCOMPARE(where.name, tree.caption(node));
+            QCOMPARE(tree.nodeOfRecord(snippetTableNumber(where.ref.database, where.ref.table), where.ref.record),
+                     node);
+            const SnippetLookup found = store.readSnippet(where.ref, where.name);
+            QCOMPARE(outcomeOf(found), "found");
+            codes << found.code.value_or(QString());
+        }
+        QCOMPARE(codes, QStringList({"f2", "f1", "no name", "m1", "m2", "m3", "w", "mine", "u1", "u2", "u3", "u4"}));
     }
 
     // Whatever is wrong with the files, the roots and the seven groups stand and nothing appears on disk.
@@ -94,29 +108,6 @@ private Q_SLOTS:
             store.closeDatabases();
             QVERIFY2(files() == before, c.damage);
         }
-    }
-
-    // Names repeat and may look like roots or groups; every node still leads to its own record.
-    void everyNodeLeadsToItsOwnRecord() {
-        LibraryFolder folder({{"Math", {{"Dup", "m1"}, {"Dup", "m2"}, {"Math", "m3"}}}},
-                             {{"Dup", "u1"}, {"User Code", "u2"}, {"File", "u3"}, {"Dup", "u4"}});
-        SqliteStore store(folder.path());
-        CatalogueModel tree;
-        loadCodeTree(tree, store);
-        QStringList codes;
-        for (int node = 1; node <= tree.nodeCount(); ++node) {
-            const SnippetLocation where = locateSnippet(tree, node);
-            QCOMPARE(where.isSnippet, node > 9);
-            if (!where.isSnippet)
-                continue;
-            QCOMPARE(where.name, tree.caption(node));
-            QCOMPARE(tree.nodeOfRecord(snippetTableNumber(where.ref.database, where.ref.table), where.ref.record),
-                     node);
-            const SnippetLookup found = store.readSnippet(where.ref, where.name);
-            QCOMPARE(outcomeOf(found), "found");
-            codes << found.code.value_or(QString());
-        }
-        QCOMPARE(codes, QStringList({"m1", "m2", "m3", "u1", "u2", "u3", "u4"}));
     }
 };
 
