@@ -15,12 +15,10 @@ ProgramRun cli(const LibraryFolder& folder, const QStringList& arguments, const 
 void verifyRun(const ProgramRun& run, int exitCode, const QString& error, const QByteArray& out = {}) {
     QCOMPARE(run.exitCode, exitCode);
     QCOMPARE(run.out, out);
-    if (error.isEmpty()) {
-        QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
-        return;
-    }
-    QCOMPARE(run.err.count('\n'), 1);
-    QVERIFY2(run.err.startsWith("verdane-cli: ") && run.err.contains(error), qPrintable(run.err));
+    QVERIFY2(error.isEmpty()
+                 ? run.err.isEmpty()
+                 : run.err.count('\n') == 1 && run.err.startsWith("verdane-cli: ") && run.err.contains(error),
+             qPrintable(run.err));
 }
 
 } // namespace

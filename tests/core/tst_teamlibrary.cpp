@@ -46,9 +46,7 @@ QString play(SnippetStore& store, const QStringList& where, const QString& steps
     QString name, code; // of what was shown
     SnippetStore::PriorSnippet prior;
     QStringList said;
-    auto outcome = [&](const Status& status) {
-        said << (status.isOk() ? "ok" : status.isRefused() ? "refused" : "failed");
-    };
+    auto outcome = [&](const Status& s) { said << (s.isOk() ? "ok" : s.isRefused() ? "refused" : "failed"); };
     for (const QString& step : steps.split(';')) {
         QStringList w = words(step).replaceInStrings("{file}", dir.filePath("A.bas"));
         if (w[0] == "show") {
