@@ -1,6 +1,7 @@
 #pragma once
 
-// What every test uses comes with the fixtures: QtTest, the files' and tables' names, the folders and files.
+// What every test uses comes with the fixtures: QtTest, the files' and tables' names, the folders and files, the
+// pipes and devices a test makes in its own folder, and patterns.
 #include "core/GroupNames.h"
 #include "support/SpecialFiles.h"
 

@@ -18,7 +18,7 @@ private Q_SLOTS:
     // What a user does with the two: import too early, from a clipboard without text, under a name User Code holds,
     // from a pipe; then type a name, browse for a module and import it with Enter, and export it again, byte for
     // byte, as a lossy text and over a read-only file; import from the clipboard; and import into a store that fails.
-    // What the reader refuses and how files are written are tst_importreader's and tst_exchangeformats' business.
+    // What the reader refuses and how files are written are tst_exchangeformats' business.
     void aUserImportsAndExports() {
         UiEnvironment env;
         const QByteArray module = "Attribute VB_Name = \"modTimer\"\r\n' \xa9 Caf\xe9 f\xfcr Gr\xf6\xdf \x80\r\n";
