@@ -1,10 +1,6 @@
 #include "chat/ChatCommands.h"
 #include "platform/linux/WeeChatLines.h"
-
-#include <QDir>
-#include <QTest>
-
-using namespace verdane;
+#include "support/TestSupport.h"
 
 class TestChatCommands : public QObject {
     Q_OBJECT
@@ -12,11 +8,8 @@ class TestChatCommands : public QObject {
 private Q_SLOTS:
     // The comments line first, then one line for every CR LF-ended line of the code, as it is.
     void linesAreCommentsThenEveryCodeLine() {
-        auto lines = [](const QString& target, const QStringList& texts) {
-            QStringList lines;
-            for (const QString& text : texts)
-                lines << "/quote PRIVMSG " + target + " :" + text;
-            return lines;
+        auto lines = [](const QString& target, QStringList texts) {
+            return texts.replaceInStrings(QRegularExpression("^"), "/quote PRIVMSG " + target + " :");
         };
         QCOMPARE(chatCommandLines("alice", "my timer", "Sub A()\r\nEnd Sub"),
                  lines("alice", {"my timer", "Sub A()", "End Sub"}));
@@ -39,18 +32,16 @@ private Q_SLOTS:
     }
 
     void serviceNamesNameAPipeAServerOrBoth() {
-        auto parsed = [](const QString& text) {
-            const weechat::Service service = weechat::parseService(text);
-            return QStringList{service.server, service.pipe};
-        };
         const QString fifo = "/run/user/1000/weechat/weechat_fifo_42";
-        QCOMPARE(parsed(""), QStringList({"", ""}));
-        QCOMPARE(parsed(fifo), QStringList({"", fifo}));
-        QCOMPARE(parsed("~/.weechat/fifo"), QStringList({"", QDir::homePath() + "/.weechat/fifo"}));
-        QCOMPARE(parsed("/tmp/my pipes/fifo"), QStringList({"", "/tmp/my pipes/fifo"}));
-        QCOMPARE(parsed(" libera "), QStringList({"libera", ""}));
-        QCOMPARE(parsed("libera /tmp/my pipes/fifo"), QStringList({"libera", "/tmp/my pipes/fifo"}));
-        QCOMPARE(parsed("libera\t/tmp/fifo"), QStringList({"libera", "/tmp/fifo"}));
+        for (const auto& [text, serverAndPipe] :
+             {Texts{"", "|"}, Texts{fifo, "|" + fifo},
+              Texts{"~/.weechat/fifo", "|" + QDir::homePath() + "/.weechat/fifo"},
+              Texts{"/tmp/my pipes/fifo", "|/tmp/my pipes/fifo"}, Texts{" libera ", "libera|"},
+              Texts{"libera /tmp/my pipes/fifo", "libera|/tmp/my pipes/fifo"},
+              Texts{"libera\t/tmp/fifo", "libera|/tmp/fifo"}}) {
+            const weechat::Service service = weechat::parseService(text);
+            QCOMPARE(service.server + '|' + service.pipe, serverAndPipe);
+        }
     }
 
     // The only server, else the only one that connects at start; none when that does not settle it.

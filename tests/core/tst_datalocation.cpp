@@ -1,24 +1,19 @@
 #include "core/DataLocation.h"
-#include "core/GroupNames.h"
 #include "core/NewDatabase.h"
 #include "core/Placement.h"
 #include "core/Settings.h"
 #include "core/SqliteStore.h"
 #include "support/TestSupport.h"
 
-#include <QDir>
 #include <QDirIterator>
-#include <QTest>
-
-using namespace verdane;
-using namespace verdane::test;
 
 class TestDataLocation : public QObject {
     Q_OBJECT
 
+    TestEnvironment m_env;
+
 private Q_SLOTS:
-    void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
-    void init() { m_env->reset(); }
+    void init() { m_env.reset(); }
 
     // A default holds only while its key is absent: what the user stored, even empty, is read back as it was.
     void valuesRoundTripExactlyAsText() {
@@ -33,7 +28,7 @@ private Q_SLOTS:
         }
         QVERIFY(settings::contains(settings::DefFileExportDir));
         // The store is the per-user file of the application "Verdane", section "Settings".
-        QVERIFY(fileBytes(m_env->settingsFile()).contains("[Settings]"));
+        QVERIFY(fileBytes(m_env.settingsFile()).contains("[Settings]"));
     }
 
     // The placement is text a user may have edited: what is not a usable number is refused whole.
@@ -57,10 +52,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("dataDirGiven"); // --data-dir elsewhere
         QTest::addColumn<QStringList>("read");  // the library and the user's file
         QTest::addColumn<int>("made");          // by preparing: 1 the user's file, -1 an error, 0 nothing
-        const QString library = "/" + kLibraryFileName;
-        const QString user = "/" + kUserFileName;
-        const QString bin = "prefix/bin";
-        const QString home = "home/data/Verdane";
+        const QString library = "/" + kLibraryFileName, user = "/" + kUserFileName, bin = "prefix/bin",
+                      home = "home/data/Verdane";
         const QStringList installed{"prefix/share/verdane" + library, home + user};
         auto row = [](const char* name, const QStringList& present, bool dataDirGiven, const QStringList& read,
                       int made) { QTest::newRow(name) << present << dataDirGiven << read << made; };
@@ -101,23 +94,20 @@ private Q_SLOTS:
         };
         const QStringList before = tree();
 
-        const DataLocation location = locateData({dataDirGiven ? root.filePath("elsewhere") : QString(),
-                                                  root.filePath("prefix/bin"),
-                                                  root.filePath("prefix/share/verdane"),
-                                                  root.filePath("home/data/Verdane"),
-                                                  {}});
+        const QString home = root.filePath("home/data/Verdane");
+        const DataLocation location =
+            locateData({dataDirGiven ? root.filePath("elsewhere") : QString(), root.filePath("prefix/bin"),
+                        root.filePath("prefix/share/verdane"), home, QString()});
         QCOMPARE(QStringList({root.relativeFilePath(location.libraryPath), root.relativeFilePath(location.userPath)}),
                  read);
         QCOMPARE(location.createUserFile, made != 0);
         QCOMPARE(tree(), before);
 
         const QString problem = prepareUserFile(location);
-        QVERIFY2(problem.isEmpty() == (made >= 0) &&
-                     (made >= 0 || problem.contains(root.filePath("home/data/Verdane"))),
-                 qPrintable(problem));
+        QVERIFY2(problem.isEmpty() == (made >= 0) && (made >= 0 || problem.contains(home)), qPrintable(problem));
         if (made > 0) {
             // Nothing beside it, and an empty table that takes the user's snippets.
-            QCOMPARE(QDir(root.filePath("home/data/Verdane")).entryList(QDir::Files), QStringList{kUserFileName});
+            QCOMPARE(QDir(home).entryList(QDir::Files), QStringList{kUserFileName});
             SqliteStore store(location.libraryPath, location.userPath);
             QVERIFY(store.reopenDatabases().user && store.addUserSnippet("Mine", "' mine"));
         } else {
@@ -130,11 +120,11 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(kUserFileName);
         DatabaseFile(path).table(kUserCodeTable, {{"Kept", "' kept"}});
-        const QByteArray before = fileDigest(path);
+        const QByteArray before = fileBytes(path);
         QCOMPARE(writeDatabase(path, ExistingFile::Keep,
                                [](const sqlite::Connection& db) { return createSnippetTable(db, kUserCodeTable); }),
                  QString());
-        QCOMPARE(fileDigest(path), before);
+        QCOMPARE(fileBytes(path), before);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{kUserFileName});
     }
 
@@ -155,9 +145,6 @@ private Q_SLOTS:
             QVERIFY(read.isEmpty() || !location.createUserFile);
         }
     }
-
-private:
-    std::unique_ptr<TestEnvironment> m_env;
 };
 
 QTEST_GUILESS_MAIN(TestDataLocation)

@@ -1,19 +1,10 @@
-#include "core/GroupNames.h"
 #include "core/SearchSegment.h"
 #include "core/SnippetSearch.h"
 #include "core/SqliteStore.h"
-#include "support/SpecialFiles.h"
 #include "support/TestSupport.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QTest>
-
-using namespace verdane;
-using namespace verdane::test;
 
 namespace {
 
@@ -21,9 +12,7 @@ struct Outcome {
     QStringList hits;
     QList<SnippetRef> records;
     QStringList unreadable;
-    bool operator==(const Outcome& o) const {
-        return hits == o.hits && records == o.records && unreadable == o.unreadable;
-    }
+    bool operator==(const Outcome&) const = default;
 };
 
 // The search as defined, read afresh from the tables every time: the yardstick for the fast one.
@@ -49,13 +38,28 @@ Outcome referenceSearch(const QString& dataDir, const QString& text) {
     return out;
 }
 
-Outcome fastSearch(SnippetSearch& search, const QString& text) {
+// The fast search's outcome; onHit runs at every hit, before it is taken.
+Outcome fastSearch(
+    SnippetSearch& search, const QString& text, const std::function<void()>& onHit = [] {}) {
     Outcome out;
     out.unreadable = search.find(text, [&](const SnippetSearch::Hit& hit) {
+        onHit();
         out.hits << hit.name;
         out.records << hit.ref;
     });
     return out;
+}
+
+// The cache file of a library's seven groups.
+QString cacheFileOf(const QString& library, const QString& cacheDir) {
+    return SearchSegment::cacheFilePath(FileSegmentSource(library, {0, 1, 2, 3, 4, 5, 6}), cacheDir);
+}
+
+// Writes bytes over a file in place and sets its time back, so that nothing but its bytes tells it changed.
+bool overwriteInPlace(const QString& path, const QByteArray& bytes) {
+    const QString stamp = path + ".time";
+    return QProcess::execute("touch", {"-r", path, stamp}) == 0 && writeFile(path, bytes) &&
+           QProcess::execute("touch", {"-r", stamp, path}) == 0 && QFile::remove(stamp);
 }
 
 // Pieces of text that upper-casing treats in every way it can: unchanged, one to one, one to two, and letters
@@ -77,8 +81,9 @@ QString randomText(QRandomGenerator& r, int pieces) {
 class TestSnippetSearch : public QObject {
     Q_OBJECT
 
+    TestEnvironment m_env;
+
 private Q_SLOTS:
-    void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
 
     // Only the code is searched, never the names, in the tables' order, letter case aside.
     void findsWhatTheDefinitionFinds() {
@@ -96,8 +101,7 @@ private Q_SLOTS:
                 records.append({"n" + QString::number(number++ % 150), r.bounded(20) == 0 ? QVariant() : code});
             }
         }
-        LibraryFolder folder;
-        folder.create(groups, user);
+        LibraryFolder folder(groups, user);
         // A table that cannot be read is passed over and named, the others searched all the same.
         QVERIFY(DatabaseFile::exec(folder.libraryPath(), "DROP TABLE Network"));
         SqliteStore store(folder.path());
@@ -129,77 +133,56 @@ private Q_SLOTS:
 
     // The copy kept in the cache file is believed only while the database is exactly the file it was made from.
     void theCacheFollowsEveryChange_data() {
-        QTest::addColumn<QString>("change");
-        QTest::newRow("another program commits") << "commit";
-        QTest::newRow("our own import") << "import";
-        QTest::newRow("the library replaced by one of the same size and time") << "replace";
-        QTest::newRow("the cache file cut short") << "truncate";
-        QTest::newRow("the cache file overwritten with other bytes") << "garbage";
-        QTest::newRow("the cache file of another library put in its place") << "foreign";
-        QTest::newRow("the library overwritten with garbage") << "broken";
-        QTest::newRow("the user's file replaced by a pipe") << "pipe";
-        // Changed in place with their times set back: only their bytes tell.
-        QTest::newRow("a byte of the cached code changed") << "code";
-        QTest::newRow("a cached name changed") << "name";
+        namedRows({"another program commits", "our own import", "the library replaced by one of the same size and time",
+                   "the cache file cut short", "the cache file overwritten with other bytes",
+                   "the cache file of another library put in its place", "the library overwritten with garbage",
+                   "the user's file replaced by a pipe", "a byte of the cached code changed", "a cached name changed"});
     }
 
     void theCacheFollowsEveryChange() {
-        QFETCH(QString, change);
+        const QByteArray change = QTest::currentDataTag();
         QTemporaryDir cache;
         auto library = [](const QString& code, const QString& name = "Metric") {
             return QMap<QString, QList<Record>>{{"Math", {{name, code}}}};
         };
-        LibraryFolder folder;
-        folder.create(library("one needle"), {{"U", "needles"}});
+        LibraryFolder folder(library("one needle"), {{"U", "needles"}});
         const QString needle = "NEEDLE";
         SnippetSearch running(folder.libraryPath(), folder.userPath(), cache.path());
         QCOMPARE(fastSearch(running, needle).hits, QStringList({"Metric", "U"}));
-        const QString cacheFile =
-            SearchSegment::cacheFilePath(FileSegmentSource(folder.libraryPath(), {0, 1, 2, 3, 4, 5, 6}), cache.path());
+        const QString cacheFile = cacheFileOf(folder.libraryPath(), cache.path());
         QVERIFY(QFileInfo::exists(cacheFile));
 
-        if (change == "commit") {
+        if (change == "another program commits") {
             QVERIFY(DatabaseFile::exec(folder.libraryPath(), "INSERT INTO File VALUES ('F', 'a needle')"));
-        } else if (change == "import") {
+        } else if (change == "our own import") {
             SqliteStore store(folder.path());
             store.reopenDatabases();
             QVERIFY(store.addUserSnippet("Ours", "needle too"));
-        } else if (change == "replace") {
-            // Written over the old file in place: same size, same commit count, and its time set back.
-            LibraryFolder other;
-            other.create(library("one needle", "N"));
-            const QString stamp = cache.filePath("stamp");
-            QCOMPARE(QProcess::execute("touch", {"-r", folder.libraryPath(), stamp}), 0);
-            // Nothing in the files' headers, sizes or times tells them apart.
+        } else if (change.startsWith("the library replaced")) {
+            // Written over the old file in place: same size, same commit count, and its time set back. Nothing in the
+            // files' headers, sizes or times tells them apart.
+            LibraryFolder other(library("one needle", "N"));
             const QByteArray bytes = fileBytes(other.libraryPath()), old = fileBytes(folder.libraryPath());
             QVERIFY(bytes.left(100) == old.left(100) && bytes.size() == old.size());
-            QVERIFY(writeFile(folder.libraryPath(), bytes));
-            QCOMPARE(QProcess::execute("touch", {"-r", stamp, folder.libraryPath()}), 0);
-        } else if (change == "truncate") {
-            QFile file(cacheFile);
-            QVERIFY(file.resize(file.size() / 2));
-        } else if (change == "garbage") {
+            QVERIFY(overwriteInPlace(folder.libraryPath(), bytes));
+        } else if (change == "the cache file cut short") {
+            QVERIFY(QFile::resize(cacheFile, QFileInfo(cacheFile).size() / 2));
+        } else if (change == "the cache file overwritten with other bytes") {
             QVERIFY(writeFile(cacheFile, QByteArray(int(QFileInfo(cacheFile).size()), '\x07')));
-        } else if (change == "foreign") {
-            LibraryFolder other;
-            other.create(library("NEEDLE elsewhere"));
+        } else if (change == "the cache file of another library put in its place") {
+            LibraryFolder other(library("NEEDLE elsewhere"));
             SnippetSearch(other.libraryPath(), other.userPath(), cache.path()).find(needle, [](auto&) {});
-            const QString otherCache = SearchSegment::cacheFilePath(
-                FileSegmentSource(other.libraryPath(), {0, 1, 2, 3, 4, 5, 6}), cache.path());
-            QVERIFY(QFile::remove(cacheFile) && QFile::copy(otherCache, cacheFile));
-        } else if (change == "broken") {
+            QVERIFY(QFile::remove(cacheFile) && QFile::copy(cacheFileOf(other.libraryPath(), cache.path()), cacheFile));
+        } else if (change == "the library overwritten with garbage") {
             QVERIFY(writeFile(folder.libraryPath(), QByteArray(4096, 'x')));
-        } else if (change == "pipe") {
+        } else if (change == "the user's file replaced by a pipe") {
             QVERIFY(QFile::remove(folder.userPath()) && makeFifo(folder.userPath()));
-        } else {
+        } else { // changed in place with its time set back: only its bytes tell
             QByteArray bytes = fileBytes(cacheFile);
-            const QByteArray piece = change == "code" ? "NEEDLE" : "Metric";
+            const QByteArray piece = change.contains("code") ? "NEEDLE" : "Metric";
             QVERIFY(bytes.count(piece) == 1);
             bytes[bytes.indexOf(piece)] = 'X';
-            const QString stamp = cache.filePath("stamp");
-            QCOMPARE(QProcess::execute("touch", {"-r", cacheFile, stamp}), 0);
-            QVERIFY(writeFile(cacheFile, bytes));
-            QCOMPARE(QProcess::execute("touch", {"-r", stamp, cacheFile}), 0);
+            QVERIFY(overwriteInPlace(cacheFile, bytes));
         }
 
         // The program that made the cache, and a program started afresh, both find what the files hold now.
@@ -207,50 +190,37 @@ private Q_SLOTS:
         QCOMPARE(fastSearch(running, needle), expected);
         SnippetSearch fresh(folder.libraryPath(), folder.userPath(), cache.path());
         QCOMPARE(fastSearch(fresh, needle), expected);
-        if (change == "broken")
-            QVERIFY(!expected.unreadable.isEmpty());
+        QVERIFY(!change.contains("garbage") || !expected.unreadable.isEmpty());
     }
 
     // A cache file cut short while a search reads it (here by the first hit's receiver) ends that reading, never the
     // program: the search reads the database again and hands on the hits it had not given yet.
     void aCacheFileCutShortWhileSearched() {
-        LibraryFolder folder;
-        folder.create({{"Math", {{"First", "a needle"}, {"Far", QString(600000, 'x') + " needle"}}}});
+        LibraryFolder folder({{"Math", {{"First", "a needle"}, {"Far", QString(600000, 'x') + " needle"}}}});
         QTemporaryDir cache;
-        const QString cacheFile =
-            SearchSegment::cacheFilePath(FileSegmentSource(folder.libraryPath(), {0, 1, 2, 3, 4, 5, 6}), cache.path());
         SnippetSearch search(folder.libraryPath(), folder.userPath(), cache.path());
         const Outcome expected = referenceSearch(folder.path(), "NEEDLE");
         QCOMPARE(fastSearch(search, "needle"), expected);
-        Outcome out;
-        out.unreadable = search.find("needle", [&](const SnippetSearch::Hit& hit) {
-            if (out.hits.isEmpty())
-                QFile(cacheFile).resize(4096);
-            out.hits << hit.name;
-            out.records << hit.ref;
-        });
-        QCOMPARE(out, expected);
+        const QString cacheFile = cacheFileOf(folder.libraryPath(), cache.path());
+        QCOMPARE(
+            fastSearch(search, "needle", [&, cut = false]() mutable { cut = cut || QFile::resize(cacheFile, 4096); }),
+            expected);
     }
 
     // Only a regular file at the cache file's name is read or replaced: anything else there is left as it is, never
     // written through nor waited on, and the search goes on in memory.
     void somethingElseAtTheCacheFilesName_data() {
-        QTest::addColumn<QString>("thing");
-        QTest::newRow("a link to a file of the user's") << "link";
-        QTest::newRow("a link to nowhere") << "dangling";
-        QTest::newRow("a pipe") << "pipe";
+        namedRows({"a link to a file of the user's", "a link to nowhere", "a pipe"});
     }
 
     void somethingElseAtTheCacheFilesName() {
-        QFETCH(QString, thing);
-        LibraryFolder folder;
-        folder.create({{"Math", {{"M", "a needle"}}}});
+        const QByteArray thing = QTest::currentDataTag();
+        LibraryFolder folder({{"Math", {{"M", "a needle"}}}});
         QTemporaryDir cache;
-        const QString path =
-            SearchSegment::cacheFilePath(FileSegmentSource(folder.libraryPath(), {0, 1, 2, 3, 4, 5, 6}), cache.path());
+        const QString path = cacheFileOf(folder.libraryPath(), cache.path());
         const QString notes = cache.filePath("notes"), nowhere = cache.filePath("nowhere");
         QVERIFY(writeFile(notes, "the user's own"));
-        QVERIFY(thing == "pipe" ? makeFifo(path) : QFile::link(thing == "link" ? notes : nowhere, path));
+        QVERIFY(thing == "a pipe" ? makeFifo(path) : QFile::link(thing.contains("user") ? notes : nowhere, path));
         const QFileInfo before(path);
         for (int run = 0; run < 2; ++run) {
             SnippetSearch search(folder.libraryPath(), folder.userPath(), cache.path());
@@ -265,8 +235,7 @@ private Q_SLOTS:
 
     // Where no cache file can be written, the copy lives in memory, and the search is the same.
     void anUnwritableCacheFolderFallsBackToMemory() {
-        LibraryFolder folder;
-        folder.create({{"Math", {{"M", "a needle"}}}});
+        LibraryFolder folder({{"Math", {{"M", "a needle"}}}});
         QTemporaryDir dir;
         QVERIFY(writeFile(dir.filePath("file"), "not a folder"));
         const QString cacheDir = dir.filePath("file/cache");
@@ -275,9 +244,6 @@ private Q_SLOTS:
             QCOMPARE(fastSearch(search, "needle"), referenceSearch(folder.path(), "needle"));
         QVERIFY(!QFileInfo::exists(cacheDir));
     }
-
-private:
-    std::unique_ptr<TestEnvironment> m_env;
 };
 
 QTEST_GUILESS_MAIN(TestSnippetSearch)

@@ -1,12 +1,5 @@
-#include "core/GroupNames.h"
 #include "core/SqliteStore.h"
 #include "support/TestSupport.h"
-
-#include <QFile>
-#include <QTest>
-
-using namespace verdane;
-using namespace verdane::test;
 
 namespace {
 
@@ -37,20 +30,15 @@ Status change(SnippetStore& store, const QString& which, const QString& newName 
 class TestSnippetStore : public QObject {
     Q_OBJECT
 
-private Q_SLOTS:
-    void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
+    TestEnvironment m_env;
 
+private Q_SLOTS:
     // Names and scans come in record order, a null name as the empty text; a lookup finds the first record of
     // exactly that name, whether or not the table was walked first.
     void reads() {
-        LibraryFolder folder;
-        folder.create({{"Math",
-                        {{"Dup", "first"},
-                         {"Other", "other"},
-                         {"Dup", "second"},
-                         {"NullCode", QVariant()},
-                         {"", "empty name"},
-                         {QVariant(), "null name"}}}});
+        const QList<Record> math{{"Dup", "first"},         {"Other", "other"}, {"Dup", "second"},
+                                 {"NullCode", QVariant()}, {"", "empty name"}, {QVariant(), "null name"}};
+        LibraryFolder folder({{"Math", math}});
         for (const bool listedFirst : {false, true}) {
             SqliteStore store(folder.path());
             QVERIFY(store.reopenDatabases().library.isOk());
@@ -82,8 +70,7 @@ private Q_SLOTS:
     // Another program changing the file, or replacing it, between the tree build and a lookup yields no stale
     // answer; a record read by its number must still bear the name it was shown under.
     void seesChangesMadeByOtherPrograms() {
-        LibraryFolder folder;
-        folder.create({}, {{"Dup", "first"}, {"Dup", "second"}});
+        LibraryFolder folder({}, {{"Dup", "first"}, {"Dup", "second"}});
         SqliteStore store(folder.path());
         store.reopenDatabases();
         names(store, Database::User, kUserCodeTable);
@@ -123,11 +110,10 @@ private Q_SLOTS:
         QFETCH(QString, table);
         QFETCH(QStringList, columns);
         QFETCH(bool, accepted);
-        LibraryFolder folder;
-        folder.create();
+        LibraryFolder folder(Groups{});
         QFile::remove(folder.userPath());
         DatabaseFile(folder.userPath()).table(table, {{"Old", columns.size() > 1 ? "old" : QVariant()}}, columns);
-        const QByteArray before = fileDigest(folder.userPath());
+        const QByteArray before = fileBytes(folder.userPath());
         SqliteStore store(folder.path());
         store.reopenDatabases();
         const QString text = "Sub Main()\r\n  MsgBox \"h\u00e9\"\r\nEnd Sub";
@@ -140,7 +126,7 @@ private Q_SLOTS:
         QVERIFY2(status.message().contains(table == kUserCodeTable ? "CodeName and Code" : kUserFileName),
                  qPrintable(status.message()));
         store.closeDatabases();
-        QCOMPARE(fileDigest(folder.userPath()), before);
+        QCOMPARE(fileBytes(folder.userPath()), before);
     }
 
     // A change acts on the record only as the user was shown it; what another program did in between is kept.
@@ -169,18 +155,17 @@ private Q_SLOTS:
         QFETCH(QString, newName);
         QFETCH(QStringList, after);
         QFETCH(QString, refusal);
-        LibraryFolder folder;
-        folder.create({}, {{"Mine", "mine"}, {"Keep", "keep"}});
+        LibraryFolder folder({}, {{"Mine", "mine"}, {"Keep", "keep"}});
         SqliteStore store(folder.path());
         store.reopenDatabases();
         const SqliteStore::Fingerprint before = store.fingerprint();
-        const QByteArray library = fileDigest(folder.libraryPath());
+        const QByteArray library = fileBytes(folder.libraryPath());
         if (!meanwhile.isEmpty())
             QVERIFY(DatabaseFile::exec(folder.userPath(), meanwhile));
         const Status status = ::change(store, change, newName);
         QCOMPARE(folder.userSnippets(), after);
         // Only the user's file is ever written, and nothing appears beside it.
-        QCOMPARE(fileDigest(folder.libraryPath()), library);
+        QCOMPARE(fileBytes(folder.libraryPath()), library);
         QCOMPARE(folder.fileNames(), QStringList({kLibraryFileName, kUserFileName}));
         if (refusal.isEmpty()) {
             QVERIFY2(status.isOk(), qPrintable(status.message()));
@@ -204,8 +189,7 @@ private Q_SLOTS:
     void locksAreWaitedFor() {
         QFETCH(QString, operation);
         QFETCH(int, timeoutMs);
-        LibraryFolder folder;
-        folder.create({}, {{"Mine", "mine"}, {"Keep", "keep"}});
+        LibraryFolder folder({}, {{"Mine", "mine"}, {"Keep", "keep"}});
         SqliteStore store(folder.path(), timeoutMs);
         store.reopenDatabases();
         LockHolder lock(folder.userPath(), 400);
@@ -226,8 +210,7 @@ private Q_SLOTS:
     // Undo puts a name or a record back where it was, beside the namesakes it had, and is refused where another
     // program changed the record or took its name since.
     void undoPutsBackWhatWasThere() {
-        LibraryFolder folder;
-        folder.create({}, {{"A", "a"}, {"Dup", "d1"}, {"Dup", "d2"}, {"C", "c"}});
+        LibraryFolder folder({}, {{"A", "a"}, {"Dup", "d1"}, {"Dup", "d2"}, {"C", "c"}});
         const QStringList asCreated = folder.userSnippets();
         SqliteStore store(folder.path());
         store.reopenDatabases();
@@ -251,9 +234,6 @@ private Q_SLOTS:
         QCOMPARE(record, 5);
         QCOMPARE(folder.userSnippets(), QStringList({"A=a", "Dup=d1", "Dup=d2", "X=x", "E=c"}));
     }
-
-private:
-    std::unique_ptr<TestEnvironment> m_env;
 };
 
 QTEST_GUILESS_MAIN(TestSnippetStore)

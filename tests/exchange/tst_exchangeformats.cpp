@@ -4,18 +4,9 @@
 #include "exchange/ImportText.h"
 #include "exchange/Windows1252.h"
 #include "platform/FileSystem.h"
-#include "support/SpecialFiles.h"
 #include "support/TestSupport.h"
 
 #include <QBuffer>
-#include <QDir>
-#include <QFile>
-#include <QTest>
-
-#include <thread>
-
-using namespace verdane;
-using namespace verdane::test;
 
 using Outcome = ImportInput::Outcome;
 Q_DECLARE_METATYPE(Outcome)
@@ -24,31 +15,27 @@ class TestExchangeFormats : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // The chosen file's name decides whether a class module is written, and names its class as VB wants it.
+    // The chosen file's name decides whether a class module is written, and names its class as VB wants it: letters
+    // beyond ASCII and a character outside the BMP become one "_" each.
     void fileNamesDecideTheClassAndItsName() {
-        auto classOf = [](const QString& fileName) { return isClassModuleName(fileName) ? className(fileName) : "-"; };
-        QCOMPARE(classOf("Untitled.bas"), "-");
-        QCOMPARE(classOf("Shapes.CLS"), "Shapes");
-        QCOMPARE(classOf("notes.cls.txt"), "notes");
-        QCOMPARE(classOf("old.clsx"), "old");
-        QCOMPARE(classOf("Stopwatch \"Class\" (GetTickCount).cls"), "Stopwatch__Class___GetTickCount_");
-        QCOMPARE(classOf("1Timer.cls"), "C1Timer");
-        QCOMPARE(classOf("_Timer.cls"), "C_Timer");
-        QCOMPARE(classOf("Gr\u00f6\u00dfe.cls"), "Gr__e"); // letters beyond ASCII
-        QCOMPARE(classOf("a\U0001F600b.cls"), "a_b");      // one character outside the BMP
-        QCOMPARE(classOf(".cls"), "Class1");
-        QCOMPARE(classOf(QString(45, 'x') + ".cls"), QString(40, 'x'));
-        QCOMPARE(classOf(QString(45, '9') + ".cls"), 'C' + QString(39, '9'));
+        for (const auto& [file, expected] :
+             {Texts{"Untitled.bas", "-"}, Texts{"Shapes.CLS", "Shapes"}, Texts{"notes.cls.txt", "notes"},
+              Texts{"old.clsx", "old"},
+              Texts{"Stopwatch \"Class\" (GetTickCount).cls", "Stopwatch__Class___GetTickCount_"},
+              Texts{"1Timer.cls", "C1Timer"}, Texts{"_Timer.cls", "C_Timer"}, Texts{"Gr\u00f6\u00dfe.cls", "Gr__e"},
+              Texts{"a\U0001F600b.cls", "a_b"}, Texts{".cls", "Class1"},
+              Texts{QString(45, 'x') + ".cls", QString(40, 'x')},
+              Texts{QString(45, '9') + ".cls", 'C' + QString(39, '9')}})
+            QCOMPARE(isClassModuleName(file) ? className(file) : "-", expected);
     }
 
     // Nothing of a snippet's name may lead out of the export folder or make no file name.
     void proposedFileNamesStayInTheExportFolder() {
-        QCOMPARE(proposedFileName("Ver 1.2 (old)"), "Ver 1.2 (old)");
-        QCOMPARE(proposedFileName("../../evil"), "___.._evil");
-        QCOMPARE(proposedFileName("~/tilde"), "__tilde");
-        QCOMPARE(proposedFileName("...x.y"), "___x.y");
-        QCOMPARE(proposedFileName("/etc/C:\\x"), "_etc_C__x");
-        QCOMPARE(proposedFileName(QString("a*b?c\"d<e>f|g\nh") + QChar(0) + "i\tj"), "a_b_c_d_e_f_g_h_i_j");
+        for (const auto& [name, proposed] :
+             {Texts{"Ver 1.2 (old)", "Ver 1.2 (old)"}, Texts{"../../evil", "___.._evil"}, Texts{"~/tilde", "__tilde"},
+              Texts{"...x.y", "___x.y"}, Texts{"/etc/C:\\x", "_etc_C__x"},
+              Texts{QString("a*b?c\"d<e>f|g\nh") + QChar(0) + "i\tj", "a_b_c_d_e_f_g_h_i_j"}})
+            QCOMPARE(proposedFileName(name), proposed);
     }
 
     // A class header where the file name asks for one and the code has none, the code as shown in Windows-1252, and

@@ -2,6 +2,7 @@
 // written to it.
 
 #include "core/GroupNames.h"
+#include "core/SnippetRef.h"
 #include "core/SqliteStore.h"
 
 #include <QCoreApplication>
@@ -42,20 +43,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::require(bool(opened.library) == store.isOpen(Database::Library), "a database is open when it opened");
     fuzz::require(opened.library || !opened.library.message().isEmpty(), "a failure says why");
     const QString name = "x";
-    const QList<std::pair<Database, QStringList>> sources{{Database::Library, groupNames()},
-                                                          {Database::User, {kUserCodeTable}}};
-    for (const auto& [db, tables] : sources) {
-        for (const QString& table : tables) {
-            int names = 0;
-            const Status listed = store.listSnippetNames(db, table, [&](const QString&) { ++names; });
-            fuzz::require(listed || !listed.message().isEmpty(), "a failed walk says why");
-            store.findSnippetCode(db, table, name);
-            for (const qint64 record : store.recordsNamed(db, table, name).records)
-                store.readSnippet({db, table, record}, name);
-            int scanned = 0;
-            store.scanSnippets(db, table, [&](const QString&, const QString&) { return ++scanned < 100; });
-            store.scanSnippetBytes(db, table, [&](qint64, const QString&, QByteArrayView) { return true; });
-        }
+    for (int t = 0; t < snippetTableCount(); ++t) {
+        const auto [db, table, none] = snippetTable(t);
+        int names = 0;
+        const Status listed = store.listSnippetNames(db, table, [&](const QString&) { ++names; });
+        fuzz::require(listed || !listed.message().isEmpty(), "a failed walk says why");
+        store.findSnippetCode(db, table, name);
+        for (const qint64 record : store.recordsNamed(db, table, name).records)
+            store.readSnippet({db, table, record}, name);
+        int scanned = 0;
+        store.scanSnippets(db, table, [&](const QString&, const QString&) { return ++scanned < 100; });
+        store.scanSnippetBytes(db, table, [&](qint64, const QString&, QByteArrayView) { return true; });
     }
     return 0;
 }

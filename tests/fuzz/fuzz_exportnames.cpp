@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include "FuzzInput.h"
 
@@ -14,14 +15,7 @@ using namespace verdane;
 namespace {
 
 bool isVbIdentifier(const QString& name) {
-    auto letter = [](QChar c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
-    if (name.isEmpty() || name.size() > 40 || !letter(name[0]))
-        return false;
-    for (const QChar c : name) {
-        if (!letter(c) && !(c >= '0' && c <= '9') && c != '_')
-            return false;
-    }
-    return true;
+    return QRegularExpression(QRegularExpression::anchoredPattern("[A-Za-z][A-Za-z0-9_]{0,39}")).match(name).hasMatch();
 }
 
 } // namespace
@@ -33,10 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::require(proposed.size() == name.size(), "each character is kept or replaced by one");
     fuzz::require(!proposed.startsWith('.') && !proposed.startsWith('~'),
                   "the proposed name is neither hidden nor in a home folder");
-    for (const QChar c : proposed) {
+    for (const QChar c : proposed)
         fuzz::require(!QStringLiteral("/\\:*?\"<>|").contains(c) && c.category() != QChar::Other_Control,
                       "the proposed name holds no separator, wildcard, quote or control character");
-    }
     const QString folder = "/export";
     fuzz::require(proposed.isEmpty() || QFileInfo(QDir(folder).filePath(proposed)).path() == folder,
                   "the proposed file lands in the export folder");

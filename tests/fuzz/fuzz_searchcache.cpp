@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 #include "FuzzInput.h"
 
@@ -66,19 +67,14 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     expected = searchAll();
     cacheFile = SearchSegment::cacheFilePath(FileSegmentSource(library, {0, 1, 2, 3, 4, 5, 6}), folder->filePath("c"));
     QFile sound(cacheFile);
-    if (!sound.open(QIODevice::ReadOnly))
-        std::abort();
+    fuzz::require(sound.open(QIODevice::ReadOnly), "the first search leaves a cache file");
     soundFile = sound.readAll();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     QByteArray bytes = soundFile;
-    auto number = [&](size_t at) {
-        quint32 n = 0;
-        std::memcpy(&n, data + at, sizeof n);
-        return n;
-    };
+    auto number = [&](size_t at) { return qFromUnaligned<quint32>(data + at); };
     if (size >= 5 && (data[0] & 1))
         bytes.truncate(qsizetype(number(1) % quint32(bytes.size())));
     for (size_t at = 5; at + 5 <= size && !bytes.isEmpty(); at += 5) {
@@ -86,10 +82,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         bytes[qsizetype(where & 0x80000000u ? length - 1 - (where & 0xFFFu) % length : where % length)] ^=
             char(data[at + 4]);
     }
-    QFile file(cacheFile);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+    if (QFile file(cacheFile); !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         std::abort();
-    file.close();
     fuzz::require(searchAll() == expected, "a search finds what the database holds, whatever its cache file");
     return 0;
 }

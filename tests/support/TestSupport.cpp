@@ -1,17 +1,10 @@
 #include "support/TestSupport.h"
 
-#include "core/GroupNames.h"
 #include "core/SnippetStore.h"
 #include "core/Sqlite.h"
 
-#include <QCryptographicHash>
-#include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QSettings>
-
-#include <atomic>
-#include <thread>
 
 namespace verdane::test {
 
@@ -30,12 +23,8 @@ sqlite::Connection connect(const QString& path) {
 // Runs sql with values bound in turn, a null QVariant as NULL.
 bool run(const sqlite::Connection& db, const QString& sql, const QVariantList& values) {
     sqlite::Statement statement = db.prepare(sql);
-    for (int i = 0; i < values.size(); ++i) {
-        if (values[i].isNull())
-            statement.bindNull(i + 1);
-        else
-            statement.bind(i + 1, values[i].toString());
-    }
+    for (int i = 0; i < values.size(); ++i)
+        values[i].isNull() ? statement.bindNull(i + 1) : statement.bind(i + 1, values[i].toString());
     const bool ok = statement.run();
     if (!ok)
         qWarning("fixture SQL failed: %s: %s", qPrintable(sql), qPrintable(statement.error()));
@@ -50,8 +39,6 @@ TestEnvironment::TestEnvironment() {
     reset();
 }
 
-TestEnvironment::~TestEnvironment() = default;
-
 void TestEnvironment::reset() {
     QSettings s(QSettings::NativeFormat, QSettings::UserScope, "Verdane", "Verdane");
     s.clear();
@@ -61,9 +48,6 @@ void TestEnvironment::reset() {
 QString TestEnvironment::settingsFile() const {
     return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Verdane", "Verdane").fileName();
 }
-
-DatabaseFile::DatabaseFile(QString path)
-    : m_path(std::move(path)) {}
 
 DatabaseFile& DatabaseFile::table(const QString& name, const QList<Record>& records, const QStringList& columns) {
     const sqlite::Connection db = connect(m_path);
@@ -76,10 +60,9 @@ DatabaseFile& DatabaseFile::table(const QString& name, const QList<Record>& reco
     const QString insert = "INSERT INTO " + quoted(name) + " (" + quoted(columns[0]) +
                            (both ? ", " + quoted(columns[1]) + ") VALUES (?, ?)" : ") VALUES (?)");
     db.exec("BEGIN");
-    for (const Record& r : records) {
+    for (const Record& r : records)
         if (!run(db, insert, both ? QVariantList{r.name, r.code} : QVariantList{r.name}))
             qFatal("fixture insert failed");
-    }
     db.exec("COMMIT");
     return *this;
 }
@@ -97,17 +80,7 @@ QStringList DatabaseFile::lines(const QString& path, const QString& table) {
     return result;
 }
 
-LibraryFolder::LibraryFolder() = default;
-
-QString LibraryFolder::libraryPath() const {
-    return m_dir.filePath(kLibraryFileName);
-}
-
-QString LibraryFolder::userPath() const {
-    return m_dir.filePath(kUserFileName);
-}
-
-void LibraryFolder::create(const QMap<QString, QList<Record>>& groups, const QList<Record>& user) {
+void LibraryFolder::create(const Groups& groups, const QList<Record>& user) {
     QFile::remove(libraryPath());
     QFile::remove(userPath());
     DatabaseFile library(libraryPath());
@@ -118,10 +91,6 @@ void LibraryFolder::create(const QMap<QString, QList<Record>>& groups, const QLi
 
 QStringList LibraryFolder::fileNames() const {
     return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-}
-
-QStringList LibraryFolder::userSnippets() const {
-    return DatabaseFile::lines(userPath(), kUserCodeTable);
 }
 
 LockHolder::LockHolder(const QString& path, int holdMs) {
@@ -136,38 +105,30 @@ LockHolder::LockHolder(const QString& path, int holdMs) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
 
-LockHolder::~LockHolder() {
-    m_thread.join();
-}
-
 ProgramRun runProgram(const QString& program, const QStringList& arguments, const QByteArray& input) {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("DISPLAY");
-    env.remove("WAYLAND_DISPLAY");
-    env.remove("QT_QPA_PLATFORM");
+    for (const char* display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(display);
     process.setProcessEnvironment(env);
     process.start(program, arguments);
     process.waitForStarted();
-    if (!input.isNull())
-        process.write(input);
+    process.write(input);
     process.closeWriteChannel();
-    if (!process.waitForFinished(30000)) {
-        process.kill();
-        process.waitForFinished();
-    }
+    if (!process.waitForFinished(30000))
+        process.kill(), process.waitForFinished();
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
             QString::fromUtf8(process.readAllStandardError())};
 }
 
 QString outcomeOf(const SnippetLookup& lookup) {
-    if (!lookup.status)
-        return "failed";
-    return lookup.code ? "found" : "none";
+    return !lookup.status ? "failed" : lookup.code ? "found" : "none";
 }
 
-QByteArray fileDigest(const QString& path) {
-    return QCryptographicHash::hash(fileBytes(path), QCryptographicHash::Sha256);
+void namedRows(std::initializer_list<const char*> names) {
+    QTest::addColumn<bool>("named");
+    for (const char* name : names)
+        QTest::newRow(name) << true;
 }
 
 bool writeFile(const QString& path, const QByteArray& bytes) {

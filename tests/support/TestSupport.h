@@ -1,11 +1,17 @@
 #pragma once
 
-#include <QByteArray>
-#include <QList>
+// What every test uses comes with the fixtures: QtTest, the files' and tables' names, the folders and files, the
+// pipes and devices a test makes in its own folder, and patterns.
+#include "core/GroupNames.h"
+#include "support/SpecialFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QMap>
-#include <QString>
-#include <QStringList>
+#include <QRegularExpression>
 #include <QTemporaryDir> // the fixtures hold their folders in one, and so may the tests
+#include <QTest>
 #include <QVariant>
 
 #include <atomic>
@@ -17,12 +23,12 @@ struct SnippetLookup;
 
 namespace verdane::test {
 
-// Settings go to a temporary folder, so that no test touches the user's store. Construct one in initTestCase; init()
+// Settings go to a temporary folder, so that no test touches the user's store. A test holds one for its run; init()
 // of each test calls reset(). Tests of windows use UiEnvironment (UiSupport.h), which also answers the dialogs.
 class TestEnvironment {
 public:
     TestEnvironment();
-    virtual ~TestEnvironment();
+    virtual ~TestEnvironment() = default;
     virtual void reset(); // empties the settings store
     QString settingsFile() const;
 
@@ -40,7 +46,8 @@ struct Record {
 // told otherwise) and filled in the order given.
 class DatabaseFile {
 public:
-    explicit DatabaseFile(QString path);
+    explicit DatabaseFile(QString path)
+        : m_path(std::move(path)) {}
     DatabaseFile& table(const QString& name, const QList<Record>& records,
                         const QStringList& columns = {QStringLiteral("CodeName"), QStringLiteral("Code")});
     // Runs SQL on the file from a connection of its own, as another program would.
@@ -52,19 +59,23 @@ private:
     QString m_path;
 };
 
+using Groups = QMap<QString, QList<Record>>; // records by group
+using Texts = std::pair<QString, QString>;   // a table's row of a given text and what becomes of it
+
 // A folder holding both databases: a library with the seven groups (empty unless filled) and a user database with
 // an empty UserCode table.
 class LibraryFolder {
 public:
-    LibraryFolder();
+    LibraryFolder() = default; // no files until create()
+    // Both files at once, with these records in the named groups (other groups empty) and UserCode.
+    explicit LibraryFolder(const Groups& groups, const QList<Record>& user = {}) { create(groups, user); }
     QString path() const { return m_dir.path(); }
-    QString libraryPath() const;
-    QString userPath() const;
-    // Creates both files now, with these records in the named groups (other groups empty) and UserCode.
-    void create(const QMap<QString, QList<Record>>& groups = {}, const QList<Record>& user = {});
+    QString libraryPath() const { return m_dir.filePath(kLibraryFileName); }
+    QString userPath() const { return m_dir.filePath(kUserFileName); }
+    void create(const Groups& groups = {}, const QList<Record>& user = {});
     QStringList fileNames() const; // what the folder holds, to check that nothing was created
     // The user's table as name=code lines, in record order.
-    QStringList userSnippets() const;
+    QStringList userSnippets() const { return DatabaseFile::lines(userPath(), kUserCodeTable); }
 
 private:
     QTemporaryDir m_dir;
@@ -75,7 +86,7 @@ private:
 class LockHolder {
 public:
     LockHolder(const QString& path, int holdMs);
-    ~LockHolder();
+    ~LockHolder() { m_thread.join(); }
 
 private:
     std::atomic<bool> m_locked{false};
@@ -90,12 +101,17 @@ struct ProgramRun {
 };
 ProgramRun runProgram(const QString& program, const QStringList& arguments, const QByteArray& input = {});
 
-QByteArray fileDigest(const QString& path);
-
 // How a lookup came out, in words a test compares: "found", "none" or "failed".
 QString outcomeOf(const SnippetLookup& lookup);
 bool writeFile(const QString& path, const QByteArray& bytes);
+// A table of rows that differ in what they are named only: the test reads its row's name with
+// QTest::currentDataTag().
+void namedRows(std::initializer_list<const char*> names);
 // What the file holds; "<missing>" when it cannot be read.
 QByteArray fileBytes(const QString& path);
 
 } // namespace verdane::test
+
+// The tests are written in the program's names and the fixtures' alike.
+using namespace verdane;
+using namespace verdane::test;

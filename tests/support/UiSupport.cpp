@@ -3,14 +3,11 @@
 #include "core/CatalogueModel.h"
 #include "ui/common/FileDialog.h"
 #include "ui/common/InputBox.h"
-#include "ui/common/MessageBox.h"
 #include "ui/find/FindWindow.h"
 #include "ui/main/CodeView.h"
-#include "ui/main/MainWindow.h"
 #include "ui/startup/Startup.h"
 
 #include <QAction>
-#include <QTest>
 #include <QToolButton>
 #include <QTreeView>
 
@@ -44,10 +41,9 @@ Session::~Session() {
 
 int findNode(MainWindow& main, const QString& parentCaption, const QString& caption, int nth) {
     const CatalogueModel& tree = main.catalogue();
-    for (int i = 1; i <= tree.nodeCount(); ++i) {
+    for (int i = 1; i <= tree.nodeCount(); ++i)
         if (tree.caption(i) == caption && tree.caption(tree.parentNode(i)) == parentCaption && --nth == 0)
             return i;
-    }
     return 0;
 }
 

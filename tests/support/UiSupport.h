@@ -1,17 +1,14 @@
 #pragma once
 
+// The windows' tests meet the main window and the message boxes everywhere: they come with the fixtures.
 #include "support/TestSupport.h"
+#include "ui/common/MessageBox.h"
+#include "ui/main/MainWindow.h"
 
-#include <QObject>
-#include <QString>
-
-class QAction;
-
-#include <memory>
+#include <QApplication>
 
 namespace verdane {
 class FindWindow;
-class MainWindow;
 class Startup;
 } // namespace verdane
 
@@ -32,7 +29,6 @@ public:
     ~Session();
     MainWindow& main() { return *m_main; }
     LibraryFolder& folder() { return m_folder; }
-    Startup& startup() { return *m_startup; }
 
 private:
     LibraryFolder m_folder;

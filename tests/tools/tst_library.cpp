@@ -1,18 +1,11 @@
-#include "core/GroupNames.h"
 #include "core/SqliteStore.h"
 #include "support/TestSupport.h"
 
 #include <QDateTime>
-#include <QDir>
-#include <QFile>
-#include <QRegularExpression>
-#include <QTest>
 
 #include "mklibrary/LibraryBuilder.h"
 #include "vbcheck/VbCheck.h"
 
-using namespace verdane;
-using namespace verdane::test;
 using namespace verdane::tools;
 
 namespace {
@@ -44,17 +37,17 @@ private Q_SLOTS:
         const QString library = dir.filePath(kLibraryFileName);
         const QString again = dir.filePath("again.mdb");
         const QString tool = src.filePath("Math/beta"); // stands in for the tool's own file
-        const QMap<QString, QByteArray> sources{{"Math/beta", "' b\nSub B()\nEnd Sub\n"},
-                                                {"Math/Alpha", "' a\r\nSub A()\r\nEnd Sub"},
+        const QMap<QString, QByteArray> sources{{"Math/Alpha", "' a\r\nSub A()\r\nEnd Sub"},
                                                 {"Math/Gamma", "x \u00e9"},
-                                                {"Window/W", "w\n\nw"}};
+                                                {"Window/W", "w\n\nw"},
+                                                {"Math/beta", "' b\nSub B()\nEnd Sub\n"}};
         for (auto s = sources.begin(); s != sources.end(); ++s)
             QVERIFY(src.mkpath(s.key().section('/', 0, 0)) && writeFile(src.filePath(s.key()), s.value()));
         QVERIFY(libraryIsOutOfDate(src.path(), library, tool));
         // A rebuild replaces the file whole and leaves nothing beside it.
         for (const QString& target : {library, again, again})
             QCOMPARE(buildLibrary(src.path(), target), QString());
-        QCOMPARE(fileDigest(library), fileDigest(again));
+        QCOMPARE(fileBytes(library), fileBytes(again));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"again.mdb", kLibraryFileName}));
         auto records = [&](const QString& group) { return DatabaseFile::lines(library, group); };
         QCOMPARE(records("Math"), QStringList({"Alpha=' a\r\nSub A()\r\nEnd Sub", "beta=' b\r\nSub B()\r\nEnd Sub\r\n",
@@ -114,9 +107,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("fault"); // of every finding
         QTest::addColumn<int>("line");      // of the first
         QTest::addColumn<int>("count");
-        const QRegularExpression planted("^(\\w+)-(\\d+)(?:x(\\d+))?-");
         for (const QString& file : QDir(kData + "/faults").entryList(QDir::Files)) {
-            const QRegularExpressionMatch m = planted.match(file);
+            const QRegularExpressionMatch m = QRegularExpression("^(\\w+)-(\\d+)(?:x(\\d+))?-").match(file);
             QVERIFY2(m.hasMatch(), qPrintable(file));
             QTest::newRow(qPrintable(file)) << kData + "/faults/" + file << m.captured(1) << m.captured(2).toInt()
                                             << qMax(1, m.captured(3).toInt());
@@ -151,11 +143,9 @@ private Q_SLOTS:
 
         const QString hello = "' Says hello\nPrivate Sub Hello()\nEnd Sub\n";
         const QString usage = "' Helpers\nPublic Sub A()\nEnd Sub\n' Usage: the class module CA\n";
-        const QList<VbSnippet> library{{"Math", "Say Hello", hello},
-                                       {"File", "Say Hello", hello},
-                                       {"Math", "say hello ", hello},
-                                       {"File", "A", usage},
-                                       {"Math", "B", usage}};
+        const QList<VbSnippet> library{VbSnippet{"Math", "Say Hello", hello}, VbSnippet{"File", "Say Hello", hello},
+                                       VbSnippet{"Math", "say hello ", hello}, VbSnippet{"File", "A", usage},
+                                       VbSnippet{"Math", "B", usage}};
         QCOMPARE(summary(checkLibrary(library)), "Math/say hello :0: DuplicateName\nMath/B:2: DuplicateName");
     }
 };

@@ -2,26 +2,17 @@
 // transport handing WeeChat the commands, and a second IRC client of the test receiving the messages.
 
 #include "core/Settings.h"
-#include "support/SpecialFiles.h"
 #include "support/UiSupport.h"
 #include "ui/chat/ChatWindow.h"
-#include "ui/common/MessageBox.h"
 #include "ui/main/CodeView.h"
-#include "ui/main/MainWindow.h"
 
 #include <QCheckBox>
-#include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTest>
-
-using namespace verdane;
-using namespace verdane::test;
 
 class TestChatRoundTrip : public QObject {
     Q_OBJECT
@@ -126,13 +117,10 @@ private Q_SLOTS:
             chat->cmdSend_Click();
             QCOMPARE(MessageBox::shownTexts(), QStringList());
             const QString prefix = to == "alice" ? "alice :" : "#vb :";
-            const QStringList lines{"  indented",
-                                    "Sub Tick()",
-                                    "    If m_On Then",
-                                    "\tEnd If",
-                                    "one */msg alice INJECTED",
-                                    "two /quit /msg alice ALSO",
-                                    "End Sub"};
+            const QStringList lines =
+                QString("  indented|Sub Tick()|    If m_On Then|\tEnd If|one */msg alice INJECTED|"
+                        "two /quit /msg alice ALSO|End Sub")
+                    .split('|');
             QVERIFY2(QTest::qWaitFor([&] { return messages().size() >= lines.size(); }, 10000),
                      qPrintable(messages().join('|')));
             QTest::qWait(500); // anything that ran on its own would have arrived by now

@@ -1,15 +1,8 @@
 #include "support/UiSupport.h"
-#include "ui/main/MainWindow.h"
 #include "ui/settings/AboutBox.h"
 
-#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
-#include <QRegularExpression>
-#include <QTest>
-
-using namespace verdane;
-using namespace verdane::test;
 
 // Every secondary window, as the user first sees it: the keyboard on a control of its own, each caption can be read
 // whole, neither cut short nor covered by a control beside it.

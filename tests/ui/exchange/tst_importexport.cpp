@@ -1,25 +1,15 @@
-#include "core/GroupNames.h"
 #include "core/Settings.h"
 #include "platform/Clipboard.h"
-#include "support/SpecialFiles.h"
 #include "support/UiSupport.h"
 #include "ui/common/FileDialog.h"
-#include "ui/common/MessageBox.h"
 #include "ui/exchange/ImportWindow.h"
 #include "ui/main/CodeView.h"
-#include "ui/main/MainWindow.h"
 
-#include <QApplication>
 #include <QClipboard>
-#include <QDir>
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
-
-using namespace verdane;
-using namespace verdane::test;
 
 class TestImportExport : public QObject {
     Q_OBJECT
@@ -28,7 +18,7 @@ private Q_SLOTS:
     // What a user does with the two: import too early, from a clipboard without text, under a name User Code holds,
     // from a pipe; then type a name, browse for a module and import it with Enter, and export it again, byte for
     // byte, as a lossy text and over a read-only file; import from the clipboard; and import into a store that fails.
-    // What the reader refuses and how files are written are tst_importreader's and tst_exchangeformats' business.
+    // What the reader refuses and how files are written are tst_exchangeformats' business.
     void aUserImportsAndExports() {
         UiEnvironment env;
         const QByteArray module = "Attribute VB_Name = \"modTimer\"\r\n' \xa9 Caf\xe9 f\xfcr Gr\xf6\xdf \x80\r\n";
@@ -47,7 +37,7 @@ private Q_SLOTS:
         QCOMPARE(QApplication::focusWidget(), name);
         // What stops an import is said once, and leaves the window, its inputs and the user's file as they were.
         auto stopped = [&](const QString& message, MessageBox::Icon icon = MessageBox::Icon::None) {
-            auto state = [&] { return name->text() + path->text() + fileDigest(s.folder().userPath()).toHex(); };
+            auto state = [&] { return name->text() + path->text() + fileBytes(s.folder().userPath()).toHex(); };
             const QString before = state();
             MessageBox::clearShown();
             QTest::mouseClick(child(w, "cmdImport"), Qt::LeftButton);

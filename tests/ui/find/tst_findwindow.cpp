@@ -1,18 +1,9 @@
-#include "core/GroupNames.h"
-#include "core/SnippetStore.h"
 #include "support/UiSupport.h"
-#include "ui/common/MessageBox.h"
 #include "ui/find/FindWindow.h"
-#include "ui/main/MainWindow.h"
 
 #include <QAbstractItemView>
-#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTest>
-
-using namespace verdane;
-using namespace verdane::test;
 
 namespace {
 
@@ -35,9 +26,10 @@ void pick(QAbstractItemView* list, int row) {
 class TestFindWindow : public QObject {
     Q_OBJECT
 
+    UiEnvironment m_env;
+
 private Q_SLOTS:
-    void initTestCase() { m_env = std::make_unique<UiEnvironment>(); }
-    void init() { m_env->reset(); }
+    void init() { m_env.reset(); }
 
     // What a user does with Find: open it, type, search, pick from the list, search again, close it.
     void findAndPick() {
@@ -52,7 +44,6 @@ private Q_SLOTS:
         // The search runs beside the window: here it waits for another program's lock on the library, and the window
         // answers all the while; Cancel stops it long before the lock is gone, and a new search replaces a running
         // one, only its hits listed.
-        auto* cancel = child<QPushButton>(find, "cmdClose");
         {
             LockHolder lock(s.folder().libraryPath(), 4000);
             QTest::keyClicks(QApplication::focusWidget(), "msgbox");
@@ -61,7 +52,7 @@ private Q_SLOTS:
             QVERIFY(find->isSearching());
             QTest::keyClicks(txtFind, " mine");
             QCOMPARE(txtFind->text(), "msgbox mine");
-            QTest::mouseClick(cancel, Qt::LeftButton);
+            QTest::mouseClick(child(find, "cmdClose"), Qt::LeftButton);
             QVERIFY(QTest::qWaitFor([&] { return !find->isSearching(); }, 1000));
             QVERIFY(find->isVisible());
             txtFind->setText("x = 1");
@@ -131,9 +122,6 @@ private Q_SLOTS:
         QTest::mouseClick(child(find, "cmdClose"), Qt::LeftButton);
         QTRY_VERIFY(s.main().findWindow() == nullptr);
     }
-
-private:
-    std::unique_ptr<TestEnvironment> m_env;
 };
 
 QTEST_MAIN(TestFindWindow)

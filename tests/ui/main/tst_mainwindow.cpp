@@ -1,43 +1,27 @@
 #include "core/CatalogueModel.h"
-#include "core/GroupNames.h"
-#include "core/Placement.h"
-#include "core/SnippetStore.h"
 #include "platform/Clipboard.h"
 #include "platform/Shell.h"
-#include "support/SpecialFiles.h"
 #include "support/UiSupport.h"
 #include "ui/chat/ChatWindow.h"
 #include "ui/common/InputBox.h"
-#include "ui/common/MessageBox.h"
 #include "ui/common/Printer.h"
 #include "ui/main/CodeView.h"
 #include "ui/main/MainToolBar.h"
-#include "ui/main/MainWindow.h"
 #include "ui/main/SplitterStrip.h"
 #include "ui/main/StatusBar.h"
-#include "ui/main/WindowLayout.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QDir>
-#include <QMenu>
 #include <QMenuBar>
 #include <QPrinterInfo>
-#include <QRegularExpression>
 #include <QScrollBar>
-#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
-
-using namespace verdane;
-using namespace verdane::test;
 
 namespace {
 
 const QString kSumCode = "' Adds two numbers\r\nPublic Function Sum(a, b)\r\n    Sum = a + b\r\nEnd Function";
 
-QMap<QString, QList<Record>> library() {
+Groups library() {
     return {{"Math", {{"Sum", kSumCode}, {"Twice", "first\r\ncode"}, {"Twice", "second"}, {"Broken", QVariant()}}},
             {"File", {{"Read", "Open f For Input As #1"}}}};
 }
@@ -55,10 +39,8 @@ const QColor kKeyword(0x00, 0x00, 0x80);
 void selectWithKeys(CodeView* pane, int skip, int take) {
     pane->setFocus();
     QTest::keyClick(pane, Qt::Key_Home, Qt::ControlModifier);
-    for (int i = 0; i < skip; ++i)
-        QTest::keyClick(pane, Qt::Key_Right);
-    for (int i = 0; i < take; ++i)
-        QTest::keyClick(pane, Qt::Key_Right, Qt::ShiftModifier);
+    for (int i = 0; i < skip + take; ++i)
+        QTest::keyClick(pane, Qt::Key_Right, i < skip ? Qt::NoModifier : Qt::ShiftModifier);
 }
 
 // The colour Scintilla painted a position of the pane's text in.
@@ -104,12 +86,11 @@ struct Own : Session {
 class TestMainWindow : public QObject {
     Q_OBJECT
 
+    UiEnvironment m_env;
+
 private Q_SLOTS:
-    void initTestCase() {
-        m_env = std::make_unique<UiEnvironment>();
-        shell::recordInsteadOfOpening(&m_opened);
-    }
-    void init() { m_env->reset(); }
+    void initTestCase() { shell::recordInsteadOfOpening(&m_opened); }
+    void init() { m_env.reset(); }
 
     // Only the user picks: clicks and the arrow keys show what they land on, a click again reads the record again;
     // a rebuild, the window coming back to the front or Tab never change what the pane shows. A record without code
@@ -140,12 +121,11 @@ private Q_SLOTS:
         action(main, "mnuViewRefresh")->trigger();
         QVERIFY(findNode(main, kUserCodeCaption, "New") > 0);
         QWidget other;
-        other.show();
-        other.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&other));
-        other.close();
-        main.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&main));
+        for (QWidget* front : {&other, static_cast<QWidget*>(&main)}) {
+            front->show();
+            front->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(front));
+        }
         QTest::keyClick(tree, Qt::Key_Tab);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
         QCOMPARE(QApplication::focusWidget(), tree);
@@ -254,35 +234,28 @@ private Q_SLOTS:
     // A library file that cannot be read is named, with why, in the status bar after every build of the tree, rather
     // than looking like an empty library; no box stops the user at each Refresh.
     void anUnreadableLibraryIsNamed_data() {
-        QTest::addColumn<QString>("what");
         QTest::addColumn<QString>("why");
-        QTest::newRow("another program's file") << "jet"
-                                                << "could not be opened: file is not a database";
-        QTest::newRow("an empty file") << "empty"
-                                       << "\"File\" of qmvbsource.mdb could not be read: no such table";
-        QTest::newRow("a folder") << "folder"
-                                  << "could not be opened: it is a folder";
-        QTest::newRow("a link to itself") << "loop"
-                                          << "could not be opened: Too many levels of symbolic links";
-        QTest::newRow("a pipe") << "pipe"
-                                << "could not be opened: it is a pipe";
+        QTest::newRow("another program's file") << "could not be opened: file is not a database";
+        QTest::newRow("an empty file") << "\"File\" of qmvbsource.mdb could not be read: no such table";
+        QTest::newRow("a folder") << "could not be opened: it is a folder";
+        QTest::newRow("a link to itself") << "could not be opened: Too many levels of symbolic links";
+        QTest::newRow("a pipe") << "could not be opened: it is a pipe";
     }
 
     void anUnreadableLibraryIsNamed() {
-        QFETCH(QString, what);
         QFETCH(QString, why);
+        const QByteArray what = QTest::currentDataTag();
         Session s(library());
         const QString path = s.folder().libraryPath();
         QVERIFY(QFile::remove(path));
-        QVERIFY(what == "jet"      ? writeFile(path, "\0\x01\0\0Standard Jet DB" + QByteArray(4096, '\0'))
-                : what == "empty"  ? writeFile(path, {})
-                : what == "folder" ? QDir().mkdir(path)
-                : what == "loop"   ? QFile::link(path, path)
-                                   : makeFifo(path));
+        QVERIFY(what == "another program's file" ? writeFile(path, "\0\x01\0\0Standard Jet DB" + QByteArray(4096, '\0'))
+                : what == "an empty file"        ? writeFile(path, {})
+                : what == "a folder"             ? QDir().mkdir(path)
+                : what == "a link to itself"     ? QFile::link(path, path)
+                                                 : makeFifo(path));
         for (int refresh = 0; refresh < 2; ++refresh) {
             action(s.main(), "mnuViewRefresh")->trigger();
-            const QString status = s.main().statusBar()->statusText();
-            QVERIFY2(status.contains(why), qPrintable(status));
+            QVERIFY2(s.main().statusBar()->statusText().contains(why), qPrintable(s.main().statusBar()->statusText()));
         }
         QVERIFY(MessageBox::shown().isEmpty());
     }
@@ -328,10 +301,10 @@ private Q_SLOTS:
             QCOMPARE(SizeControls(input(requested, outerWidth, 6000), Layout{}).splitter, expected);
         // Shrinking pushes the splitter, which does not come back.
         Layout l = SizeControls(input(5000, 9000, 6000), Layout{});
-        l = SizeControls(input(l.splitter, 5600, 6000), l);
-        QCOMPARE(l.splitter, 4100.0);
-        l = SizeControls(input(l.splitter, 12000, 6000), l);
-        QCOMPARE(l.splitter, 4100.0);
+        for (const double width : {5600, 12000}) {
+            l = SizeControls(input(l.splitter, width, 6000), l);
+            QCOMPARE(l.splitter, 4100.0);
+        }
         QCOMPARE(l.codePane.width, 12000 - 4100 - 140.0);
 
         // A length that would be negative keeps its previous value; what can be set still is.
@@ -551,12 +524,11 @@ private Q_SLOTS:
     void unsavedChangesAskOnEveryWayOut_data() {
         QTest::addColumn<QString>("way");
         QTest::addColumn<MessageBox::Button>("answer");
-        for (const char* way : {"click", "Find", "Refresh", "Esc", "quit"}) {
+        for (const char* way : {"click", "Find", "Refresh", "Esc", "quit"})
             for (const auto& [answer, name] : {std::pair{MessageBox::Button::Cancel, "cancel"},
                                                {MessageBox::Button::Discard, "discard"},
                                                {MessageBox::Button::Save, "save"}})
                 QTest::addRow("%s, %s", way, name) << QString(way) << answer;
-        }
     }
 
     void unsavedChangesAskOnEveryWayOut() {
@@ -603,7 +575,6 @@ private Q_SLOTS:
     }
 
 private:
-    std::unique_ptr<TestEnvironment> m_env;
     QList<QUrl> m_opened;
 };
 

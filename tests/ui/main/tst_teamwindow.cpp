@@ -1,20 +1,14 @@
 #include "core/CatalogueModel.h"
-#include "core/GroupNames.h"
 #include "core/PostgresStore.h"
 #include "support/UiSupport.h"
 #include "ui/find/FindWindow.h"
-#include "ui/main/MainWindow.h"
 #include "ui/main/StatusBar.h"
 #include "ui/startup/Startup.h"
 
 #include <QLineEdit>
-#include <QTest>
 #include <QTreeView>
 
 #include "scratchserver/ScratchServer.h"
-
-using namespace verdane;
-using namespace verdane::test;
 
 namespace {
 
@@ -23,10 +17,9 @@ constexpr int kMathGroup = 4;
 
 QStringList userCaptions(MainWindow& main) {
     QStringList captions;
-    for (int node = 1; node <= main.catalogue().nodeCount(); ++node) {
+    for (int node = 1; node <= main.catalogue().nodeCount(); ++node)
         if (main.catalogue().parentNode(node) == kUserRoot)
             captions << main.catalogue().caption(node);
-    }
     return captions;
 }
 
@@ -35,15 +28,16 @@ QStringList userCaptions(MainWindow& main) {
 class TestTeamWindow : public QObject {
     Q_OBJECT
 
+    UiEnvironment m_env;
+
 private Q_SLOTS:
     void initTestCase() {
-        m_env = std::make_unique<UiEnvironment>();
         m_server = std::make_unique<scratch::ScratchServer>();
         QVERIFY2(m_server->isRunning(), qPrintable(m_server->error()));
         m_server->usePasswordFile();
     }
 
-    void init() { m_env->reset(); }
+    void init() { m_env.reset(); }
 
     // Another program's change shows in the tree by itself, and the user stays where they were: the open groups,
     // the current node (by its record), the pane's text and the Find window's hits. A server down when the program
@@ -71,9 +65,8 @@ private Q_SLOTS:
         // A fault of the server's comes first, then the other program's commands.
         QStringList commands = steps.split(';');
         const QString fault = QStringList{"down", "gone", "refused"}.contains(commands[0]) ? commands.takeFirst() : "";
-        LibraryFolder folder;
-        folder.create({{"Math", {{"Sum", "Sub Sum()"}}}},
-                      {{"Alpha", "Sub Alpha()"}, {"Beta", "Sub Beta()"}, {"Gamma", "' gamma"}});
+        LibraryFolder folder({{"Math", {{"Sum", "Sub Sum()"}}}},
+                             {{"Alpha", "Sub Alpha()"}, {"Beta", "Sub Beta()"}, {"Gamma", "' gamma"}});
         const QString url = m_server->serveLibrary(folder.path());
         if (fault == "down")
             QVERIFY(m_server->stop());
@@ -122,7 +115,6 @@ private Q_SLOTS:
     }
 
 private:
-    std::unique_ptr<UiEnvironment> m_env;
     std::unique_ptr<scratch::ScratchServer> m_server;
 };
 

@@ -1,15 +1,9 @@
 #include "core/CatalogueModel.h"
 #include "support/UiSupport.h"
-#include "ui/main/MainWindow.h"
 #include "ui/startup/SplashWindow.h"
 #include "ui/startup/Startup.h"
 
-#include <QApplication>
 #include <QProcess>
-#include <QTest>
-
-using namespace verdane;
-using namespace verdane::test;
 
 // Runs on a real X server (CTest starts Xvfb) with a real window manager, which maps windows a moment after they
 // are shown: what a user of an X11 desktop sees.
@@ -27,8 +21,7 @@ private Q_SLOTS:
         // The window manager is ready once it has announced itself on the root window.
         QTRY_VERIFY_WITH_TIMEOUT(
             QProcess::execute("sh", {"-c", "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'"}) == 0, 10000);
-        LibraryFolder folder;
-        folder.create({{"Math", {{"Sum", "s"}}}}, {{"Mine", "m"}});
+        LibraryFolder folder({{"Math", {{"Sum", "s"}}}}, {{"Mine", "m"}});
         qApp->installEventFilter(this);
         Startup startup(folder.path());
         startup.Main();

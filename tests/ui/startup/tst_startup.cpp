@@ -1,19 +1,11 @@
-#include "core/Placement.h"
 #include "core/Settings.h"
-#include "core/SnippetStore.h"
 #include "support/UiSupport.h"
-#include "ui/common/MessageBox.h"
 #include "ui/exchange/ImportWindow.h"
 #include "ui/find/FindWindow.h"
-#include "ui/main/MainWindow.h"
 #include "ui/settings/OptionsWindow.h"
 #include "ui/startup/Startup.h"
 
 #include <QPointer>
-#include <QTest>
-
-using namespace verdane;
-using namespace verdane::test;
 
 class TestStartup : public QObject {
     Q_OBJECT
@@ -27,8 +19,7 @@ private Q_SLOTS:
     // maximized the normal place and size. The windows it opened go with it also when it goes without being closed.
     void placementIsKeptAcrossRuns() {
         UiEnvironment env;
-        LibraryFolder folder;
-        folder.create({{"Math", {{"Sum", "s"}}}}, {{"Mine", "m"}});
+        LibraryFolder folder({{"Math", {{"Sum", "s"}}}}, {{"Mine", "m"}});
         for (const QStringList& stored :
              {QStringList{"60000", "1000", "6500"}, QStringList{"1000", "-3000", "6500"},
               QStringList{"-60000", "-60000", "6500"}, QStringList{"0", "0", "90000"}, QStringList{"0", "0", "tall"}}) {
