@@ -11,9 +11,19 @@ set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 set(VERDANE_APP_ID app.verdane.Verdane)
 set(VERDANE_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
 
+target_compile_definitions(verdane PRIVATE VERDANE_APP_ID="${VERDANE_APP_ID}")
+
+if(WIN32)
+    # On Windows the library lies beside the programs, in an installed copy as in one run from anywhere; the user's
+    # snippets of an installed copy go to the user's application data.
+    target_compile_definitions(verdane_core PRIVATE VERDANE_SHARE_FROM_BIN=".")
+    install(TARGETS verdane verdane-cli RUNTIME DESTINATION .)
+    install(FILES ${CMAKE_BINARY_DIR}/qmvbsource.mdb DESTINATION .)
+    return()
+endif()
+
 file(RELATIVE_PATH VERDANE_SHARE_FROM_BIN ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_DATADIR}/verdane)
 target_compile_definitions(verdane_core PRIVATE VERDANE_SHARE_FROM_BIN="${VERDANE_SHARE_FROM_BIN}")
-target_compile_definitions(verdane PRIVATE VERDANE_APP_ID="${VERDANE_APP_ID}")
 
 # The icon's PNG sizes, rendered from the SVG by the code that draws the windows' icon. What the tool leaves
 # unfreed at its end is no concern of a sanitized build's.

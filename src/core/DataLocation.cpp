@@ -6,11 +6,11 @@
 #include "core/PostgresStore.h"
 #include "core/Settings.h"
 #include "core/SqliteStore.h"
+#include "platform/DefaultFolders.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 namespace verdane {
 
@@ -44,9 +44,7 @@ DataLocation locateData(const DataPlaces& places) {
 
 DataPlaces runningPlaces(const QString& dataDir, const QString& libraryUrl) {
     const QString programDir = QCoreApplication::applicationDirPath();
-    // Shared by the window and the terminal, whatever name each runs under.
-    const QString userDataDir =
-        QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)).filePath(QStringLiteral("Verdane"));
+    const QString userDataDir = platform::userDataFolder();
     const QString serverUrl = !libraryUrl.isNull() ? libraryUrl
                               : dataDir.isEmpty()  ? settings::read(settings::LibraryServer)
                                                    : QString();

@@ -1,6 +1,7 @@
 #include "core/NewDatabase.h"
 
 #include "core/GroupNames.h"
+#include "platform/FileSystem.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -37,7 +38,7 @@ QString writeDatabase(const QString& target, ExistingFile existing,
     if (existing == ExistingFile::Keep) {
         // A hard link is made only where no file is, in one step: a file another program put there first is never
         // lost. Where the file system has no hard links, a move that checks first is the best there is.
-        std::filesystem::create_hard_link(temporary.toStdString(), target.toStdString(), ec);
+        std::filesystem::create_hard_link(temporary.toStdU16String(), target.toStdU16String(), ec);
         const bool moved = !ec || (!QFileInfo::exists(target) && QFile::rename(temporary, target));
         QFile::remove(temporary);
         if (created)
@@ -46,10 +47,9 @@ QString writeDatabase(const QString& target, ExistingFile existing,
                                                   : QStringLiteral("cannot move %1 into place: %2")
                                                         .arg(temporary, QString::fromStdString(ec.message()));
     }
-    std::filesystem::rename(temporary.toStdString(), target.toStdString(), ec);
-    if (ec) {
+    if (const QString failure = filesystem::replace(temporary, target); !failure.isEmpty()) {
         QFile::remove(temporary);
-        return QStringLiteral("cannot move %1 into place: %2").arg(temporary, QString::fromStdString(ec.message()));
+        return QStringLiteral("cannot move %1 into place: %2").arg(temporary, failure);
     }
     if (created)
         *created = true;

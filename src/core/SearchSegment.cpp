@@ -479,9 +479,12 @@ private:
         return write(index.constData(), size_t(index.size()));
     }
 
-    // The new file takes the cache file's name: a reader sees the old file or the new one, never a part of one.
+    // The new file takes the cache file's name: a reader sees the old file or the new one, never a part of one. It is
+    // closed first, as Windows renames no file that is open.
     bool commit() {
-        if (!m_file.flush() || !filesystem::replace(m_file.fileName(), m_cachePath).isEmpty())
+        const bool flushed = m_file.flush();
+        m_file.close();
+        if (!flushed || !filesystem::replace(m_file.fileName(), m_cachePath).isEmpty())
             return false;
         m_file.setAutoRemove(false);
         return true;

@@ -2,9 +2,8 @@
 
 #include "core/SearchSegment.h"
 #include "core/SqliteStore.h"
+#include "platform/DefaultFolders.h"
 
-#include <QDir>
-#include <QStandardPaths>
 
 namespace verdane {
 
@@ -28,9 +27,7 @@ SnippetSearch::SnippetSearch(const SnippetStore& store, QString cacheDir)
 SnippetSearch::~SnippetSearch() = default;
 
 QString SnippetSearch::defaultCacheDir() {
-    // Shared by the window and the terminal, whatever name each runs under.
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation))
-        .filePath(QStringLiteral("Verdane"));
+    return platform::cacheFolder();
 }
 
 QStringList SnippetSearch::run(const QString& text, const std::function<void(int, qint64, QByteArrayView)>& onHit,

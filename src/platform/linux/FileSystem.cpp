@@ -71,28 +71,6 @@ Facts facts(const QString& path, Links links) {
     return factsOf(info);
 }
 
-QString kindText(Kind kind) {
-    switch (kind) {
-    case Kind::Missing:
-        return QStringLiteral("nothing");
-    case Kind::Regular:
-        return QStringLiteral("a file");
-    case Kind::Folder:
-        return QStringLiteral("a folder");
-    case Kind::Pipe:
-        return QStringLiteral("a pipe (FIFO)");
-    case Kind::Device:
-        return QStringLiteral("a device");
-    case Kind::Socket:
-        return QStringLiteral("a socket");
-    case Kind::Link:
-        return QStringLiteral("a symbolic link");
-    case Kind::Other:
-        break;
-    }
-    return QStringLiteral("not a file");
-}
-
 OpenedFile openForReading(const QString& path, Links links) {
     // O_NONBLOCK: opening a pipe without a writer, or a terminal, returns at once instead of waiting.
     const int flags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (links == Links::Followed ? 0 : O_NOFOLLOW);

@@ -3,7 +3,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
-#include <QSvgRenderer>
 
 namespace verdane {
 
@@ -23,15 +22,6 @@ void paintLeaf(QPainter& p, const QRectF& box) {
     p.setPen(QPen(QColor(0x2e, 0x6b, 0x5a), qMax(1.0, h * 0.04)));
     p.drawLine(at(0.32, 0.83), at(0.95, 0.22));
     p.restore();
-}
-
-QImage appIconImage(int pixels) {
-    QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QSvgRenderer drawing(QStringLiteral(":/icons/appicon.svg"));
-    QPainter p(&image);
-    drawing.render(&p, QRectF(0, 0, pixels, pixels));
-    return image;
 }
 
 QPixmap appIconPixmap(int size, qreal devicePixelRatio) {

@@ -100,7 +100,7 @@ void CodeView::setHighlighting(bool on) {
     send(SCI_SETLEXER, on ? SCLEX_VB : SCLEX_NULL);
     // A lexer keeps the keyword list it was given; each new one is given ours.
     if (on)
-        SendScintilla(SCI_SETKEYWORDS, 0UL, vb::keywordList());
+        SendScintilla(SCI_SETKEYWORDS, uintptr_t(0), vb::keywordList());
     // Colours given by the lexer before go; the new one colours the text again as it is shown.
     send(SCI_CLEARDOCUMENTSTYLE);
 }
