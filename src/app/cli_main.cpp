@@ -1,3 +1,5 @@
+#include "platform/FileSystem.h"
+
 #include <QCoreApplication>
 
 #include "cli/CliCommands.h"
@@ -6,6 +8,7 @@
 #include <cstring>
 
 int main(int argc, char** argv) {
+    verdane::filesystem::useBinaryStandardStreams();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("verdane-cli"));
     int writeError = 0;

@@ -2,6 +2,7 @@
 #include "core/Postgres.h"
 #include "core/SnippetStore.h"
 #include "core/Version.h"
+#include "platform/FileSystem.h"
 #include "ui/startup/Startup.h"
 
 #include <QApplication>
@@ -82,6 +83,7 @@ Options parseCommandLine(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    verdane::filesystem::useBinaryStandardStreams();
     QCoreApplication::setApplicationName(QStringLiteral("Verdane"));
     QCoreApplication::setOrganizationName(QStringLiteral("Verdane"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VERDANE_VERSION));

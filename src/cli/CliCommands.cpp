@@ -295,7 +295,8 @@ public:
             path == QLatin1String("-") ? QStringLiteral("The standard input") : QStringLiteral("The file %1").arg(path);
         if (path == QLatin1String("-")) {
             QFile standardInput;
-            standardInput.open(stdin, QIODevice::ReadOnly);
+            // By its descriptor, unbuffered: a pipe's end reads as the end, on every system.
+            standardInput.open(0, QIODevice::ReadOnly);
             input = readImportStream(standardInput, what);
         } else {
             input = readImportFile(path);

@@ -84,7 +84,8 @@ QString dataFilesHelp(const DataPlaces& places, const DataLocation& location) {
                                   "address, or when View > Options names one and neither --library nor --data-dir\n"
                                   "is given.\n"
                                   "In use:\n")
-                       .arg(kLibraryFileName, kUserFileName, places.programDir, places.shareDir, places.userDataDir);
+                       .arg(kLibraryFileName, kUserFileName, QDir::toNativeSeparators(places.programDir),
+                            QDir::toNativeSeparators(places.shareDir), QDir::toNativeSeparators(places.userDataDir));
     if (location.source == DataLocation::Source::Server) {
         // An address holding a password is never repeated, only refused.
         const QString problem = pg::urlProblem(location.serverUrl);
@@ -92,7 +93,8 @@ QString dataFilesHelp(const DataPlaces& places, const DataLocation& location) {
                            ? QStringLiteral("  the team library at %1\n").arg(location.serverUrl)
                            : QStringLiteral("  no team library: its address cannot be used, as %1\n").arg(problem));
     }
-    help += QStringLiteral("  %1\n  %2").arg(location.libraryPath, location.userPath);
+    help += QStringLiteral("  %1\n  %2")
+                .arg(QDir::toNativeSeparators(location.libraryPath), QDir::toNativeSeparators(location.userPath));
     if (location.createUserFile)
         help += QStringLiteral(" (not there yet: made on first use)");
     return help + QLatin1Char('\n');

@@ -13,7 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
+#include <QRandomGenerator>
 
 #include <algorithm>
 #include <cstring>
@@ -321,9 +321,21 @@ public:
         const filesystem::Kind there = filesystem::facts(cachePath, filesystem::Links::NotFollowed).kind;
         if (there != filesystem::Kind::Missing && there != filesystem::Kind::Regular)
             return;
-        m_file.setFileTemplate(cachePath + QStringLiteral(".XXXXXX"));
-        m_writing = m_file.open();
+        // A name of its own, made new so that nothing already there is written through. Not a QTemporaryFile: on
+        // Windows its handle stays open until it is destroyed, and an open file cannot be renamed there.
+        for (int attempt = 0; attempt < 16 && !m_writing; ++attempt) {
+            m_file.setFileName(cachePath + QLatin1Char('.') +
+                               QString::number(QRandomGenerator::global()->generate64(), 36));
+            m_writing = m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly);
+        }
     }
+
+    ~SegmentBuilder() {
+        if (m_writing && !m_committed)
+            m_file.remove();
+    }
+    SegmentBuilder(const SegmentBuilder&) = delete;
+    SegmentBuilder& operator=(const SegmentBuilder&) = delete;
 
     std::unique_ptr<SearchSegment> build() {
         auto segment = std::unique_ptr<SearchSegment>(new SearchSegment);
@@ -486,7 +498,7 @@ private:
         m_file.close();
         if (!flushed || !filesystem::replace(m_file.fileName(), m_cachePath).isEmpty())
             return false;
-        m_file.setAutoRemove(false);
+        m_committed = true;
         return true;
     }
 
@@ -494,8 +506,9 @@ private:
     const std::function<void(const SegmentView&)>& m_onPart;
     const std::atomic<bool>* m_cancel;
     QString m_cachePath;
-    QTemporaryFile m_file;
+    QFile m_file;
     bool m_writing = false;
+    bool m_committed = false;
     bool m_writeFailed = false;
     std::unique_ptr<SearchSegment::Storage> m_storage;
     std::string m_part;

@@ -55,4 +55,8 @@ bool takeOver(int fd, const Facts& old);
 // unchanged. Returns why it could not be written; empty on success.
 QString overwriteInPlace(const QString& path, const QByteArray& bytes);
 
+// The standard input, output and error carry bytes as they are: a snippet's CR LF goes out as CR LF (not CR CR LF),
+// and what is piped in arrives unchanged. Called once, before anything is read or written.
+void useBinaryStandardStreams();
+
 } // namespace verdane::filesystem

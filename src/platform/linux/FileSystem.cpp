@@ -152,4 +152,7 @@ QString overwriteInPlace(const QString& path, const QByteArray& bytes) {
     return {};
 }
 
+// The streams never translate line endings here.
+void useBinaryStandardStreams() {}
+
 } // namespace verdane::filesystem

@@ -162,4 +162,9 @@ QString overwriteInPlace(const QString& path, const QByteArray& bytes) {
     return {};
 }
 
+void useBinaryStandardStreams() {
+    for (const int stream : {0, 1, 2})
+        _setmode(stream, _O_BINARY);
+}
+
 } // namespace verdane::filesystem

@@ -1,6 +1,7 @@
 #include "ui/common/ClassicForm.h"
 
 #include "core/Placement.h"
+#include "ui/common/Faces.h"
 
 #include <QCheckBox>
 #include <QFont>
@@ -62,8 +63,8 @@ void place(QWidget* control, const char* name, int left, int top, int width, int
 }
 
 void useDialogFont(QWidget* window) {
-    // Liberation Sans has the widths of Arial, which the classic 8-point dialog font matches closely.
-    QFont font(QStringLiteral("Liberation Sans"));
+    // Arial's widths, which the classic 8-point dialog font matches closely.
+    QFont font(faces::dialog());
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(8);
     window->setFont(font);

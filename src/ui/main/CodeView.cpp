@@ -1,5 +1,6 @@
 #include "ui/main/CodeView.h"
 
+#include "ui/common/Faces.h"
 #include "ui/main/VbSyntax.h"
 
 #include <QAction>
@@ -42,7 +43,7 @@ CodeView::CodeView(QWidget* parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
-    QFont font(QStringLiteral("Courier New"));
+    QFont font(faces::code());
     font.setPointSizeF(9.75);
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);

@@ -12,6 +12,7 @@
 #include "exchange/ImportReader.h"
 #include "platform/Clipboard.h"
 #include "ui/chat/ChatWindow.h"
+#include "ui/common/Faces.h"
 #include "ui/common/InputBox.h"
 #include "ui/common/MessageBox.h"
 #include "ui/common/PickFollower.h"
@@ -493,7 +494,7 @@ void MainWindow::mnuFilePrint_Click() {
     const QString& code = m_code->code();
     if (code.size() < 2)
         return;
-    QFont font(QStringLiteral("Courier New"));
+    QFont font(faces::code());
     font.setStyleHint(QFont::TypeWriter);
     font.setPointSize(12);
     switch (printer::printText(code + QStringLiteral("\r\n"), font)) {

@@ -1,5 +1,7 @@
 #include "ui/main/ToolBarIcons.h"
 
+#include "ui/common/Faces.h"
+
 #include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
@@ -93,7 +95,7 @@ void drawQuestionMark(QPainter& p) {
     p.setPen(QPen(QColor(150, 110, 0), 0.8));
     p.setBrush(QColor(255, 215, 40));
     p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
-    QFont font(QStringLiteral("Liberation Sans"));
+    QFont font(faces::dialog());
     font.setBold(true);
     font.setPixelSize(11);
     p.setFont(font);

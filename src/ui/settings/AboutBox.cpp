@@ -8,6 +8,7 @@
 #include "platform/SystemInformation.h"
 #include "ui/common/Artwork.h"
 #include "ui/common/ClassicForm.h"
+#include "ui/common/Faces.h"
 #include "ui/common/MessageBox.h"
 
 #include <QDir>
@@ -47,7 +48,7 @@ AboutBox::AboutBox(QWidget* owner, const QString& libraryPath, const QString& us
     place(m_lblDatabaseInfo, "lblDatabaseInfo", 1080, 720, 3885, 225);
     place(m_lblCopyright, "lblCopyright", 240, 1080, 4815, 255);
     place(m_lblLabel1, "lblLabel1", 1695, 1320, 1905, 195);
-    QFont link(QStringLiteral("Liberation Sans"));
+    QFont link(faces::dialog());
     link.setPointSizeF(8.25);
     link.setUnderline(true);
     m_lblLabel1->setFont(link);

@@ -3,6 +3,7 @@
 #include "core/Placement.h"
 #include "platform/WindowLayer.h"
 #include "ui/common/Artwork.h"
+#include "ui/common/Faces.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -57,7 +58,7 @@ QPixmap SplashWindow::artwork(QSize size, qreal devicePixelRatio) {
     const qreal h = r.height();
     paintLeaf(p, QRectF(0, 0, h, h));
 
-    QFont title(QStringLiteral("Liberation Sans"));
+    QFont title(faces::dialog());
     title.setPixelSize(qMax(10, int(h * 0.52)));
     title.setBold(true);
     p.setFont(title);
@@ -65,7 +66,7 @@ QPixmap SplashWindow::artwork(QSize size, qreal devicePixelRatio) {
     const QRectF titleRect(h * 1.35, 0, r.width() * 0.45, h);
     p.drawText(titleRect, Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("Verdane"));
 
-    QFont subtitle(QStringLiteral("Liberation Sans"));
+    QFont subtitle(faces::dialog());
     subtitle.setPixelSize(qMax(8, int(h * 0.24)));
     p.setFont(subtitle);
     p.setPen(QColor(0xd8, 0xe8, 0xf0));
