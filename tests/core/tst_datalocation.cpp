@@ -3,9 +3,11 @@
 #include "core/Placement.h"
 #include "core/Settings.h"
 #include "core/SqliteStore.h"
+#include "platform/DefaultFolders.h"
 #include "support/TestSupport.h"
 
 #include <QDirIterator>
+#include <QSettings>
 
 class TestDataLocation : public QObject {
     Q_OBJECT
@@ -17,8 +19,9 @@ private Q_SLOTS:
 
     // A default holds only while its key is absent: what the user stored, even empty, is read back as it was.
     void valuesRoundTripExactlyAsText() {
-        // Exports go to the home folder until told otherwise: the folder the file dialogs start in here.
-        QCOMPARE(settings::read(settings::DefFileExportDir), QDir::homePath());
+        // Exports go where the file dialogs start until told otherwise: the home folder, on Windows Documents.
+        QCOMPARE(settings::read(settings::DefFileExportDir), platform::defaultStartFolder());
+        QVERIFY(QFileInfo(platform::defaultStartFolder()).isDir());
         QCOMPARE(settings::read(settings::ChatServiceName), "mIRC");
         QVERIFY(!settings::contains(settings::DefFileExportDir));
         for (const char* value : {"", "C:\\Projects\\", "  spaced  ", "a,b;c=d", "@Variant(odd)",
@@ -28,7 +31,7 @@ private Q_SLOTS:
         }
         QVERIFY(settings::contains(settings::DefFileExportDir));
         // The store is the per-user file of the application "Verdane", section "Settings".
-        QVERIFY(fileBytes(m_env.settingsFile()).contains("[Settings]"));
+        QVERIFY(QSettings(m_env.settingsFile(), QSettings::NativeFormat).childGroups().contains("Settings"));
     }
 
     // The placement is text a user may have edited: what is not a usable number is refused whole.

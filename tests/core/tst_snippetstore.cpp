@@ -83,6 +83,9 @@ private Q_SLOTS:
         QVERIFY(DatabaseFile::exec(folder.userPath(), "INSERT INTO UserCode VALUES ('New', 'new')"));
         QCOMPARE(code(store, "New"), "new");
 
+#ifdef Q_OS_WIN
+        QSKIP("Windows lets no other program replace a file that this one holds open");
+#endif
         const QString replacement = folder.path() + "/replacement.mdb";
         DatabaseFile(replacement).table(kUserCodeTable, {{"After", "a"}});
         QVERIFY(QFile::remove(folder.userPath()) && QFile::rename(replacement, folder.userPath()));

@@ -91,7 +91,7 @@ private Q_SLOTS:
     void exportStartsInTheStoredFolderWhereItExists() {
         QTemporaryDir dir;
         QCOMPARE(exportStartDirectory(dir.path(), "/home/u"), dir.path());
-        QCOMPARE(exportStartDirectory("C:\\", "/home/u"), "/home/u");
+        QCOMPARE(exportStartDirectory(dir.filePath("gone"), "/home/u"), "/home/u");
         QCOMPARE(exportStartDirectory(QString(), "/home/u"), QString());
     }
 
@@ -127,6 +127,7 @@ private Q_SLOTS:
         } else if (target == "device" && !makeNullDevice(path)) {
             QSKIP("only the administrator may make a device");
         } else if (target == "pipe" || target == "link") {
+            VERDANE_POSIX_FILES_ONLY("named pipes");
             QVERIFY(makeFifo(dir.filePath("pipe")));
             QVERIFY(target == "pipe" ? QFile::rename(dir.filePath("pipe"), path)
                                      : QFile::link(dir.filePath("pipe"), path));
@@ -146,7 +147,7 @@ private Q_SLOTS:
         };
         const auto before = facts();
         const Status written = writeFileWhole(path, "new code\r\n");
-        QCOMPARE(written.message(), reason.replace("<dir>", dir.path()));
+        QCOMPARE(written.message(), QDir::toNativeSeparators(reason.replace("<dir>", dir.path())));
         QCOMPARE(written.isFailed(), !reason.isEmpty());
         QCOMPARE(facts(), before);
         QFile::setPermissions(old, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
@@ -187,6 +188,8 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = what.isEmpty() ? QString() : dir.filePath("input.bas");
         const QString target = what.startsWith("link") ? dir.filePath("target") : path;
+        if (what.startsWith("link") || what == "loop" || what.endsWith("pipe"))
+            VERDANE_POSIX_FILES_ONLY("named pipes or symbolic links a test can make");
         if (what.endsWith("file"))
             QVERIFY(writeFile(target, "x = 1"));
         else if (what == "empty")
@@ -213,16 +216,16 @@ private Q_SLOTS:
     void streamsAreReadToTheirEndOrTheLimit() {
         // Through a real pipe, written from another thread as a program piping into the tool would.
         auto piped = [](const QByteArray& given, qint64 limit) {
-            QTemporaryDir dir;
-            const QString path = dir.filePath("pipe");
-            makeFifo(path);
+            int ends[2];
+            if (!makePipe(ends))
+                qFatal("no pipe");
             std::thread writer([&] {
-                QFile out(path);
-                if (out.open(QIODevice::WriteOnly))
+                QFile out;
+                if (out.open(ends[1], QIODevice::WriteOnly, QFileDevice::AutoCloseHandle))
                     out.write(given);
             });
-            QFile in(path);
-            in.open(QIODevice::ReadOnly);
+            QFile in;
+            in.open(ends[0], QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
             const ImportInput input = readImportStream(in, "The standard input", limit);
             in.close();
             writer.join();

@@ -6,6 +6,10 @@
 #include <QProcess>
 #include <QSettings>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace verdane::test {
 
 namespace {
@@ -103,6 +107,27 @@ LockHolder::LockHolder(const QString& path, int holdMs) {
     });
     while (!m_locked)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
+}
+
+QString pdfText(const QString& pdf) {
+#ifdef Q_OS_WIN
+    using UnixName = char* (*)(const wchar_t*);
+    const auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+    if (!unixName)
+        qFatal("pdfText needs wine");
+    char* name = unixName(QDir::toNativeSeparators(pdf).toStdWString().c_str());
+    const QString path = QString::fromLocal8Bit(name);
+    HeapFree(GetProcessHeap(), 0, name);
+    // The bridge neither hands the Linux program a pipe for its output nor waits for it: it writes a file beside the
+    // PDF, which takes its name once it is whole.
+    runProgram("start.exe",
+               {"/unix", "/bin/sh", "-c", "pdftotext -layout \"$0\" \"$0.part\"; mv \"$0.part\" \"$0.txt\"", path});
+    QTest::qWaitFor([&] { return QFileInfo::exists(pdf + ".txt"); }, 30000);
+    return QString::fromUtf8(fileBytes(pdf + ".txt"));
+#else
+    return QString::fromUtf8(runProgram("pdftotext", {"-layout", pdf, "-"}).out);
+#endif
 }
 
 ProgramRun runProgram(const QString& program, const QStringList& arguments, const QByteArray& input) {

@@ -100,6 +100,9 @@ struct ProgramRun {
     QString err;
 };
 ProgramRun runProgram(const QString& program, const QStringList& arguments, const QByteArray& input = {});
+// The text of a PDF file, page after page (a form feed between pages), as poppler's pdftotext lays it out. Under wine
+// the Linux program is run through wine's own bridge.
+QString pdfText(const QString& pdf);
 
 // How a lookup came out, in words a test compares: "found", "none" or "failed".
 QString outcomeOf(const SnippetLookup& lookup);

@@ -177,7 +177,7 @@ private Q_SLOTS:
             longCode += QString("Line %1 of the listing\r\n").arg(i);
         pane->setCode(longCode + QString("' a comment that is far too long for one printed line ").repeated(3));
         QTest::keyClick(pane, Qt::Key_P, Qt::ControlModifier);
-        const QString printed = QString::fromUtf8(runProgram("pdftotext", {"-layout", pdf, "-"}).out);
+        const QString printed = pdfText(pdf);
         for (const char* line : {"Line 1 of the listing", "Line 120 of the listing", "far too long"})
             QVERIFY2(printed.contains(line), line);
         QVERIFY(printed.count('\f') >= 2);
@@ -186,6 +186,9 @@ private Q_SLOTS:
         // No printer installed (as here): the user is told so, and the window goes on.
         MessageBox::clearShown();
         if (QPrinterInfo::defaultPrinter().isNull()) {
+            // Reading the PDF may have started another program: the window is made active again for its keys.
+            main.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&main));
             QTest::keyClick(pane, Qt::Key_P, Qt::ControlModifier);
             QCOMPARE(MessageBox::shown().size(), 1);
         }
@@ -245,6 +248,9 @@ private Q_SLOTS:
     void anUnreadableLibraryIsNamed() {
         QFETCH(QString, why);
         const QByteArray what = QTest::currentDataTag();
+#ifdef Q_OS_WIN
+        QSKIP("Windows lets no other program replace a file that this one holds open");
+#endif
         Session s(library());
         const QString path = s.folder().libraryPath();
         QVERIFY(QFile::remove(path));

@@ -1,4 +1,5 @@
 #include "core/Settings.h"
+#include "platform/DefaultFolders.h"
 #include "platform/Shell.h"
 #include "support/UiSupport.h"
 #include "ui/settings/AboutBox.h"
@@ -33,7 +34,7 @@ private Q_SLOTS:
         QTest::mouseClick(child(window, "cmdOK"), Qt::LeftButton);
         QVERIFY(closed());
         QVERIFY(settings::contains(settings::ChatServiceName) && settings::contains(settings::DefFileExportDir));
-        QCOMPARE(settings::read(settings::DefFileExportDir), QDir::homePath());
+        QCOMPARE(settings::read(settings::DefFileExportDir), platform::defaultStartFolder());
 
         settings::write(settings::ChatServiceName, "stored");
         settings::write(settings::DefFileExportDir, "/stored");
@@ -93,6 +94,10 @@ private Q_SLOTS:
     // the PATH (a real one, which leaves a mark), and Enter closing the box. Then, with the library and the program
     // gone: the error and the message. A team library has no size to show, only its address.
     void aUserLooksAtTheAboutBox() {
+#ifdef Q_OS_WIN
+        QSKIP("it overwrites the library while the window holds it open, which Windows does not allow, and stands in "
+              "for Linux's System Information program");
+#endif
         UiEnvironment env;
         QList<QUrl> opened;
         shell::recordInsteadOfOpening(&opened);
