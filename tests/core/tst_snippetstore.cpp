@@ -96,118 +96,83 @@ private Q_SLOTS:
 
     // The user's table must begin with CodeName and Code, in any letter case; a table that does not is refused
     // without a byte written, and the message says why.
-    void addUserSnippetNeedsCodeNameAndCodeFirst_data() {
-        QTest::addColumn<QString>("table");
-        QTest::addColumn<QStringList>("columns");
-        QTest::addColumn<bool>("accepted");
-        QTest::newRow("the two, then more") << kUserCodeTable << QStringList{"CodeName", "Code", "Extra"} << true;
-        QTest::newRow("in other letter case") << kUserCodeTable << QStringList{"codename", "CODE"} << true;
-        QTest::newRow("swapped") << kUserCodeTable << QStringList{"Code", "CodeName"} << false;
-        QTest::newRow("another name first") << kUserCodeTable << QStringList{"Title", "Code"} << false;
-        QTest::newRow("another code column") << kUserCodeTable << QStringList{"CodeName", "Body"} << false;
-        QTest::newRow("one column") << kUserCodeTable << QStringList{"CodeName"} << false;
-        QTest::newRow("no table") << "Other" << QStringList{"CodeName", "Code"} << false;
-    }
-
     void addUserSnippetNeedsCodeNameAndCodeFirst() {
-        QFETCH(QString, table);
-        QFETCH(QStringList, columns);
-        QFETCH(bool, accepted);
-        LibraryFolder folder(Groups{});
-        QFile::remove(folder.userPath());
-        DatabaseFile(folder.userPath()).table(table, {{"Old", columns.size() > 1 ? "old" : QVariant()}}, columns);
-        const QByteArray before = fileBytes(folder.userPath());
-        SqliteStore store(folder.path());
-        store.reopenDatabases();
-        const QString text = "Sub Main()\r\n  MsgBox \"h\u00e9\"\r\nEnd Sub";
-        const Status status = store.addUserSnippet("  Spaced  ", text);
-        QCOMPARE(status.isOk(), accepted);
-        if (accepted) {
-            QCOMPARE(code(store, "  Spaced  "), text);
-            return;
+        using Case = std::tuple<QString, QStringList, bool>; // the table, its columns, accepted
+        for (const auto& [table, columns, accepted] :
+             {Case{kUserCodeTable, {"CodeName", "Code", "Extra"}, true},
+              Case{kUserCodeTable, {"codename", "CODE"}, true}, Case{kUserCodeTable, {"Code", "CodeName"}, false},
+              Case{kUserCodeTable, {"Title", "Code"}, false}, Case{kUserCodeTable, {"CodeName", "Body"}, false},
+              Case{kUserCodeTable, {"CodeName"}, false}, Case{"Other", {"CodeName", "Code"}, false}}) {
+            LibraryFolder folder(Groups{});
+            QFile::remove(folder.userPath());
+            DatabaseFile(folder.userPath()).table(table, {{"Old", columns.size() > 1 ? "old" : QVariant()}}, columns);
+            const QByteArray before = fileBytes(folder.userPath());
+            SqliteStore store(folder.path());
+            store.reopenDatabases();
+            const QString text = "Sub Main()\r\n  MsgBox \"h\u00e9\"\r\nEnd Sub";
+            const Status status = store.addUserSnippet("  Spaced  ", text);
+            const QString why = table == kUserCodeTable ? "CodeName and Code" : kUserFileName;
+            QVERIFY2(accepted ? status.isOk() && code(store, "  Spaced  ") == text
+                              : !status.isOk() && status.message().contains(why),
+                     qPrintable(table + '(' + columns.join(',') + "): " + status.message()));
+            store.closeDatabases();
+            QVERIFY(accepted || fileBytes(folder.userPath()) == before);
         }
-        QVERIFY2(status.message().contains(table == kUserCodeTable ? "CodeName and Code" : kUserFileName),
-                 qPrintable(status.message()));
-        store.closeDatabases();
-        QCOMPARE(fileBytes(folder.userPath()), before);
     }
 
     // A change acts on the record only as the user was shown it; what another program did in between is kept.
-    void changesActOnlyOnWhatWasShown_data() {
-        QTest::addColumn<QString>("change");
-        QTest::addColumn<QString>("meanwhile"); // what another program does first
-        QTest::addColumn<QString>("newName");
-        QTest::addColumn<QStringList>("after");
-        QTest::addColumn<QString>("refusal"); // what the refusal says; empty: it goes through
-        const QString none, recoded = "UPDATE UserCode SET Code = 'theirs' WHERE rowid = 1",
-                            removed = "DELETE FROM UserCode WHERE rowid = 1",
-                            changed = "changed or removed by another program";
-        const QStringList theirCode{"Mine=theirs", "Keep=keep"}, gone{"Keep=keep"}, unchanged{"Mine=mine", "Keep=keep"};
-        QTest::newRow("rename, code changed meanwhile")
-            << "rename" << recoded << "New" << QStringList{"New=theirs", "Keep=keep"} << none;
-        QTest::newRow("rename, removed meanwhile") << "rename" << removed << "New" << gone << changed;
-        QTest::newRow("rename to its own name") << "rename" << none << "Mine" << unchanged << none;
-        QTest::newRow("replace, removed meanwhile") << "replace" << removed << "" << gone << changed;
-        QTest::newRow("delete, code changed meanwhile") << "delete" << recoded << "" << theirCode << changed;
-        QTest::newRow("delete, removed meanwhile") << "delete" << removed << "" << gone << changed;
-    }
-
     void changesActOnlyOnWhatWasShown() {
-        QFETCH(QString, change);
-        QFETCH(QString, meanwhile);
-        QFETCH(QString, newName);
-        QFETCH(QStringList, after);
-        QFETCH(QString, refusal);
-        LibraryFolder folder({}, {{"Mine", "mine"}, {"Keep", "keep"}});
-        SqliteStore store(folder.path());
-        store.reopenDatabases();
-        const SqliteStore::Fingerprint before = store.fingerprint();
-        const QByteArray library = fileBytes(folder.libraryPath());
-        if (!meanwhile.isEmpty())
-            QVERIFY(DatabaseFile::exec(folder.userPath(), meanwhile));
-        const Status status = ::change(store, change, newName);
-        QCOMPARE(folder.userSnippets(), after);
-        // Only the user's file is ever written, and nothing appears beside it.
-        QCOMPARE(fileBytes(folder.libraryPath()), library);
-        QCOMPARE(folder.fileNames(), QStringList({kLibraryFileName, kUserFileName}));
-        if (refusal.isEmpty()) {
-            QVERIFY2(status.isOk(), qPrintable(status.message()));
-            QVERIFY(!(store.fingerprint() == before));
-        } else {
-            QVERIFY(status.isRefused());
-            QVERIFY2(status.message().contains(refusal), qPrintable(status.message()));
+        const QString recoded = "UPDATE UserCode SET Code = 'theirs' WHERE rowid = 1",
+                      removed = "DELETE FROM UserCode WHERE rowid = 1",
+                      changed = "changed or removed by another program";
+        const QStringList gone{"Keep=keep"}, unchanged{"Mine=mine", "Keep=keep"};
+        // The change, what another program does first, the new name, the records after, what the refusal says (empty:
+        // it goes through).
+        using Case = std::tuple<QString, QString, QString, QStringList, QString>;
+        for (const auto& [change, meanwhile, newName, after, refusal] :
+             {Case{"rename", recoded, "New", {"New=theirs", "Keep=keep"}, {}},
+              Case{"rename", removed, "New", gone, changed}, Case{"rename", {}, "Mine", unchanged, {}},
+              Case{"replace", removed, "", gone, changed},
+              Case{"delete", recoded, "", {"Mine=theirs", "Keep=keep"}, changed},
+              Case{"delete", removed, "", gone, changed}}) {
+            LibraryFolder folder({}, {{"Mine", "mine"}, {"Keep", "keep"}});
+            SqliteStore store(folder.path());
+            store.reopenDatabases();
+            const SqliteStore::Fingerprint before = store.fingerprint();
+            const QByteArray library = fileBytes(folder.libraryPath());
+            QVERIFY(meanwhile.isEmpty() || DatabaseFile::exec(folder.userPath(), meanwhile));
+            const Status status = ::change(store, change, newName);
+            QVERIFY2(folder.userSnippets() == after, qPrintable(change + ": " + folder.userSnippets().join(',')));
+            // Only the user's file is ever written, and nothing appears beside it.
+            QCOMPARE(fileBytes(folder.libraryPath()), library);
+            QCOMPARE(folder.fileNames(), QStringList({kLibraryFileName, kUserFileName}));
+            QVERIFY2(refusal.isEmpty() ? status.isOk() && !(store.fingerprint() == before)
+                                       : status.isRefused() && status.message().contains(refusal),
+                     qPrintable(change + ": " + status.message()));
         }
     }
 
     // Reads and writes wait for another program's lock, and fail, changing nothing, when it outlasts the wait.
-    void locksAreWaitedFor_data() {
-        QTest::addColumn<QString>("operation");
-        QTest::addColumn<int>("timeoutMs");
-        for (const char* operation : {"list", "add", "delete"}) {
-            QTest::addRow("%s, waited for", operation) << QString(operation) << 5000;
-            QTest::addRow("%s, outlasting the wait", operation) << QString(operation) << 100;
-        }
-    }
-
     void locksAreWaitedFor() {
-        QFETCH(QString, operation);
-        QFETCH(int, timeoutMs);
-        LibraryFolder folder({}, {{"Mine", "mine"}, {"Keep", "keep"}});
-        SqliteStore store(folder.path(), timeoutMs);
-        store.reopenDatabases();
-        LockHolder lock(folder.userPath(), 400);
-        Status status;
-        if (operation == "list")
-            QCOMPARE(names(store, Database::User, kUserCodeTable, &status).size(), timeoutMs > 400 ? 2 : 0);
-        else
-            status = operation == "add" ? store.addUserSnippet("While locked", "w") : ::change(store, operation);
-        QCOMPARE(status.isOk(), timeoutMs > 400);
-        QVERIFY2(status.isOk() || status.message().contains(kUserFileName), qPrintable(status.message()));
-        const QStringList expected = operation == "list"  ? QStringList{"Mine=mine", "Keep=keep"}
-                                     : timeoutMs < 400    ? QStringList{"Mine=mine", "Keep=keep"}
-                                     : operation == "add" ? QStringList{"Mine=mine", "Keep=keep", "While locked=w"}
-                                                          : QStringList{"Keep=keep"};
-        QCOMPARE(folder.userSnippets(), expected);
+        const QStringList unchanged{"Mine=mine", "Keep=keep"};
+        for (const QString operation : {"list", "add", "delete"})
+            for (const bool waited : {true, false}) {
+                LibraryFolder folder({}, {{"Mine", "mine"}, {"Keep", "keep"}});
+                SqliteStore store(folder.path(), waited ? 5000 : 100);
+                store.reopenDatabases();
+                LockHolder lock(folder.userPath(), 400);
+                Status status;
+                if (operation == "list")
+                    QCOMPARE(names(store, Database::User, kUserCodeTable, &status).size(), waited ? 2 : 0);
+                else
+                    status =
+                        operation == "add" ? store.addUserSnippet("While locked", "w") : ::change(store, operation);
+                QVERIFY2(status.isOk() == waited && (waited || status.message().contains(kUserFileName)),
+                         qPrintable(operation + ": " + status.message()));
+                QCOMPARE(folder.userSnippets(), !waited || operation == "list" ? unchanged
+                                                : operation == "add" ? unchanged + QStringList{"While locked=w"}
+                                                                     : QStringList{"Keep=keep"});
+            }
     }
 
     // Undo puts a name or a record back where it was, beside the namesakes it had, and is refused where another
