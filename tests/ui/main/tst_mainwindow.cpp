@@ -326,34 +326,26 @@ private Q_SLOTS:
             QCOMPARE(dragBarLeft(1965, pointer, 9000), expected);
     }
 
-    // What is selected and copied, with Ctrl+C or Ctrl+A (Copy All, which keeps the selection), is the stored text.
-    void keepsTheStoredTextExactly_data() {
-        QTest::addColumn<int>("skip");
-        QTest::addColumn<int>("take");
-        QTest::addColumn<QString>("selected");
-        QTest::newRow("CR LF pairs and a tab") << 3 << 6 << "b\u00e9\r\n\r\nlo";
-        QTest::newRow("a lone CR") << 10 << 3 << "e\rc";
-        QTest::newRow("a lone LF") << 18 << 3 << "e\nl";
-        QTest::newRow("a character of two UTF-16 units") << 23 << 1 << "\U0001F600";
-        QTest::newRow("everything") << 0 << 100 << kMixed;
-        QTest::newRow("nothing: the clipboard keeps what it held") << 5 << 0 << "before";
-    }
-
+    // What is selected and copied, with Ctrl+C or Ctrl+A (Copy All, which keeps the selection), is the stored text:
+    // CR LF pairs and a tab, a lone CR, a lone LF, a character of two UTF-16 units, everything, and nothing, which
+    // leaves the clipboard as it was.
     void keepsTheStoredTextExactly() {
-        QFETCH(int, skip);
-        QFETCH(int, take);
-        QFETCH(QString, selected);
-        clipboard::setText("before");
         Session s;
         CodeView* pane = s.main().codeView();
-        pane->setCode(kMixed);
-        QCOMPARE(pane->text(), kMixed); // what the editor holds, not only our copy
-        selectWithKeys(pane, skip, take);
-        QTest::keyClick(pane, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(clipboard::text(), selected);
-        QTest::keyClick(pane, Qt::Key_A, Qt::ControlModifier);
-        QCOMPARE(clipboard::text(), kMixed);
-        QCOMPARE(pane->selectedCode(), take ? selected : QString());
+        using Case = std::tuple<int, int, QString>; // Right pressed, Shift+Right pressed, what is selected
+        for (const auto& [skip, take, selected] :
+             {Case{3, 6, "b\u00e9\r\n\r\nlo"}, Case{10, 3, "e\rc"}, Case{18, 3, "e\nl"}, Case{23, 1, "\U0001F600"},
+              Case{0, 100, kMixed}, Case{5, 0, "before"}}) {
+            clipboard::setText("before");
+            pane->setCode(kMixed);
+            QCOMPARE(pane->text(), kMixed); // what the editor holds, not only our copy
+            selectWithKeys(pane, skip, take);
+            QTest::keyClick(pane, Qt::Key_C, Qt::ControlModifier);
+            QCOMPARE(clipboard::text(), selected);
+            QTest::keyClick(pane, Qt::Key_A, Qt::ControlModifier);
+            QCOMPARE(clipboard::text(), kMixed);
+            QCOMPARE(pane->selectedCode(), take ? selected : QString());
+        }
     }
 
     // Keywords navy and comments green, as in the VB IDE, everything else black; every letter as wide as any other,
