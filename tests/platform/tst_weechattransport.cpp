@@ -27,57 +27,47 @@ private Q_SLOTS:
         qunsetenv("XDG_CONFIG_HOME");
     }
 
-    // at: what the folder holds at the pipe's path, which <pipe> stands for in the service name. The texts arrive on
-    // the buffer of the server named in the service name, else of the one of the irc.conf beside the pipe (WeeChat run
-    // with --dir); a send that cannot be made says what to do and writes nothing.
-    void sendsReachTheServersBufferOrSayWhatToDo_data() {
-        QTest::addColumn<QString>("at");
-        QTest::addColumn<QByteArray>("ircConf");
-        QTest::addColumn<QString>("service");
-        QTest::addColumn<QString>("expected"); // the buffer, or what the error says
-        const QByteArray local = "[server]\nlocal.addresses = \"127.0.0.1/6667\"\n";
-        auto row = [](const char* tag, const QString& at, const QByteArray& ircConf, const QString& service,
-                      const QString& expected) { QTest::newRow(tag) << at << ircConf << service << expected; };
-        row("server named", "pipe", "", "libera <pipe>", "irc.server.libera");
-        row("server of WeeChat's configuration", "pipe", local, "<pipe>", "irc.server.local");
-        row("the named server comes first", "pipe", local, "libera <pipe>", "irc.server.libera");
-        row("no WeeChat running", "", "", "", "start WeeChat and run /fifo enable");
-        row("nothing at the path", "", "", "<pipe>", "The pipe <pipe> does not exist");
-        row("a file", "file", "", "<pipe>", "<pipe> is a file, not a pipe");
-        row("a pipe nobody reads", "stale pipe", "", "<pipe>", "the pipe <pipe> has no reader");
-        row("no server saved", "pipe", "", "<pipe>", "WeeChat has no IRC server saved in its configuration");
-        row("several servers", "pipe", "[server]\na.addresses\nb.addresses\n", "<pipe>",
-            "WeeChat knows several IRC servers (a, b)");
-    }
-
+    // The texts arrive on the buffer of the server named in the service name, else of the one of the irc.conf beside
+    // the pipe (WeeChat run with --dir); a send that cannot be made says what to do and writes nothing.
     void sendsReachTheServersBufferOrSayWhatToDo() {
-        QFETCH(QString, at);
-        QFETCH(QByteArray, ircConf);
-        QFETCH(QString, service);
-        QFETCH(QString, expected);
-        QTemporaryDir dir;
-        const QString path = dir.filePath("weechat_fifo_1");
-        std::unique_ptr<FifoReader> pipe;
-        if (at == "file")
-            QVERIFY(writeFile(path, "x"));
-        else if (at.contains("pipe"))
-            pipe = std::make_unique<FifoReader>(path, at == "pipe");
-        QVERIFY(ircConf.isEmpty() || writeFile(dir.filePath("irc.conf"), ircConf));
-        WeeChatTransport transport;
-        transport.setLink(3000, service.replace("<pipe>", path), "COMMAND");
-        if (!expected.startsWith("irc.server.")) {
-            QVERIFY(!transport.open());
-            QVERIFY2(transport.error().contains(expected.replace("<pipe>", path)), qPrintable(transport.error()));
-            QVERIFY(pipe == nullptr || !pipe->isOpen() || pipe->readAll().isEmpty());
-            return;
+        const QByteArray local = "[server]\nlocal.addresses = \"127.0.0.1/6667\"\n";
+        // What the folder holds at the pipe's path, which <pipe> stands for in the service name; the irc.conf beside
+        // it; the service name; the buffer, or what the error says.
+        using Case = std::tuple<QString, QByteArray, QString, QString>;
+        for (auto [at, ircConf, service, expected] :
+             {Case{"pipe", "", "libera <pipe>", "irc.server.libera"}, Case{"pipe", local, "<pipe>", "irc.server.local"},
+              Case{"pipe", local, "libera <pipe>", "irc.server.libera"}, // the named server comes first
+              Case{"", "", "", "start WeeChat and run /fifo enable"},
+              Case{"", "", "<pipe>", "The pipe <pipe> does not exist"},
+              Case{"file", "", "<pipe>", "<pipe> is a file, not a pipe"},
+              Case{"stale pipe", "", "<pipe>", "the pipe <pipe> has no reader"}, // nobody reads it
+              Case{"pipe", "", "<pipe>", "WeeChat has no IRC server saved in its configuration"},
+              Case{"pipe", "[server]\na.addresses\nb.addresses\n", "<pipe>",
+                   "WeeChat knows several IRC servers (a, b)"}}) {
+            QTemporaryDir dir;
+            const QString path = dir.filePath("weechat_fifo_1");
+            std::unique_ptr<FifoReader> pipe;
+            if (at == "file")
+                QVERIFY(writeFile(path, "x"));
+            else if (at.contains("pipe"))
+                pipe = std::make_unique<FifoReader>(path, at == "pipe");
+            QVERIFY(ircConf.isEmpty() || writeFile(dir.filePath("irc.conf"), ircConf));
+            WeeChatTransport transport;
+            transport.setLink(3000, service.replace("<pipe>", path), "COMMAND");
+            if (!expected.startsWith("irc.server.")) {
+                QVERIFY(!transport.open());
+                QVERIFY2(transport.error().contains(expected.replace("<pipe>", path)), qPrintable(transport.error()));
+                QVERIFY(pipe == nullptr || !pipe->isOpen() || pipe->readAll().isEmpty());
+                continue;
+            }
+            QVERIFY2(transport.open(), qPrintable(transport.error()));
+            QVERIFY(transport.poke("/quote PRIVMSG alice :my timer"));
+            QVERIFY(transport.poke("/quote PRIVMSG alice :  a\nb"));
+            transport.close();
+            QCOMPARE(pipe->readAll(),
+                     (expected + " */quote PRIVMSG alice :my timer\n" + expected + " */quote PRIVMSG alice :  a b\n")
+                         .toUtf8());
         }
-        QVERIFY2(transport.open(), qPrintable(transport.error()));
-        QVERIFY(transport.poke("/quote PRIVMSG alice :my timer"));
-        QVERIFY(transport.poke("/quote PRIVMSG alice :  a\nb"));
-        transport.close();
-        QCOMPARE(
-            pipe->readAll(),
-            (expected + " */quote PRIVMSG alice :my timer\n" + expected + " */quote PRIVMSG alice :  a b\n").toUtf8());
     }
 
     void aFullPipeFailsAfterTheTimeOut() {
