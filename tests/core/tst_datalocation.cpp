@@ -49,72 +49,65 @@ private Q_SLOTS:
         QCOMPARE(twipsToPixels(1000), 67); // rounded: a window kept in twips must not creep a pixel each run
     }
 
-    void filesAreFoundInOrder_data() {
-        // What the tree holds besides the installed library: databases, or a file in the way.
-        QTest::addColumn<QStringList>("present");
-        QTest::addColumn<bool>("dataDirGiven"); // --data-dir elsewhere
-        QTest::addColumn<QStringList>("read");  // the library and the user's file
-        QTest::addColumn<int>("made");          // by preparing: 1 the user's file, -1 an error, 0 nothing
-        const QString library = "/" + kLibraryFileName, user = "/" + kUserFileName, bin = "prefix/bin",
-                      home = "home/data/Verdane";
-        const QStringList installed{"prefix/share/verdane" + library, home + user};
-        auto row = [](const char* name, const QStringList& present, bool dataDirGiven, const QStringList& read,
-                      int made) { QTest::newRow(name) << present << dataDirGiven << read << made; };
-        const QStringList elsewhere{"elsewhere" + library, "elsewhere" + user};
-        row("--data-dir before a complete program folder", {bin + library, bin + user}, true, elsewhere, 0);
-        row("--data-dir holding neither file", {}, true, elsewhere, 0);
-        row("program folder with both files", {bin + library, bin + user}, false, {bin + library, bin + user}, 0);
-        row("program folder with the library only", {bin + library, home + user}, false, installed, 0);
-        row("program folder with the user file only", {bin + user}, false, installed, 1);
-        row("installed, the user file there", {home + user}, false, installed, 0);
-        row("installed, no user folder yet", {}, false, installed, 1);
-        row("installed, a file where the user's folder goes", {home}, false, installed, -1);
-    }
-
     // A run looks for its files and makes nothing; preparing then makes the user's file, with its folder, only where
     // the location asks for it.
     void filesAreFoundInOrder() {
-        QFETCH(QStringList, present);
-        QFETCH(bool, dataDirGiven);
-        QFETCH(QStringList, read);
-        QFETCH(int, made);
-        QTemporaryDir dir;
-        const QDir root(dir.path());
-        for (const QString& path : present + QStringList{"prefix/share/verdane/" + kLibraryFileName, "elsewhere/"}) {
-            QVERIFY(root.mkpath(QFileInfo(path).path()));
-            if (path.endsWith(".mdb"))
-                DatabaseFile(root.filePath(path)).table(path.endsWith(kUserFileName) ? kUserCodeTable : "File", {});
-            else if (!path.endsWith('/'))
-                QVERIFY(writeFile(root.filePath(path), "in the way"));
-        }
-        auto tree = [&] {
-            QStringList paths;
-            for (QDirIterator it(root.path(), QDir::AllEntries | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-                 it.hasNext();)
-                paths << root.relativeFilePath(it.next());
-            paths.sort();
-            return paths;
-        };
-        const QStringList before = tree();
+        const QString library = "/" + kLibraryFileName, user = "/" + kUserFileName, bin = "prefix/bin",
+                      home = "home/data/Verdane";
+        const QStringList installed{"prefix/share/verdane" + library, home + user},
+            elsewhere{"elsewhere" + library, "elsewhere" + user};
+        // What the tree holds besides the installed library (databases, or a file in the way); --data-dir elsewhere;
+        // the library and the user's file read; made by preparing: 1 the user's file, -1 an error, 0 nothing.
+        using Case = std::tuple<QStringList, bool, QStringList, int>;
+        for (const auto& [present, dataDirGiven, read, made] :
+             {Case{{bin + library, bin + user}, true, elsewhere, 0}, // --data-dir before a complete program folder
+              Case{{}, true, elsewhere, 0},                          // --data-dir holding neither file
+              Case{{bin + library, bin + user}, false, {bin + library, bin + user}, 0}, // the program folder's
+              Case{{bin + library, home + user}, false, installed, 0}, // the program folder with the library only
+              Case{{bin + user}, false, installed, 1},                 // the program folder with the user file only
+              Case{{home + user}, false, installed, 0},                // installed, the user file there
+              Case{{}, false, installed, 1},                           // installed, no user folder yet
+              Case{{home}, false, installed, -1}}) {                   // installed, a file where the user's folder goes
+            QTemporaryDir dir;
+            const QDir root(dir.path());
+            for (const QString& path : present + QStringList{"prefix/share/verdane" + library, "elsewhere/"}) {
+                QVERIFY(root.mkpath(QFileInfo(path).path()));
+                if (path.endsWith(".mdb"))
+                    DatabaseFile(root.filePath(path)).table(path.endsWith(user) ? kUserCodeTable : "File", {});
+                else if (!path.endsWith('/'))
+                    QVERIFY(writeFile(root.filePath(path), "in the way"));
+            }
+            auto tree = [&] {
+                QStringList paths;
+                for (QDirIterator it(root.path(), QDir::AllEntries | QDir::NoDotAndDotDot,
+                                     QDirIterator::Subdirectories);
+                     it.hasNext();)
+                    paths << root.relativeFilePath(it.next());
+                paths.sort();
+                return paths;
+            };
+            const QStringList before = tree();
 
-        const QString home = root.filePath("home/data/Verdane");
-        const DataLocation location =
-            locateData({dataDirGiven ? root.filePath("elsewhere") : QString(), root.filePath("prefix/bin"),
-                        root.filePath("prefix/share/verdane"), home, QString()});
-        QCOMPARE(QStringList({root.relativeFilePath(location.libraryPath), root.relativeFilePath(location.userPath)}),
-                 read);
-        QCOMPARE(location.createUserFile, made != 0);
-        QCOMPARE(tree(), before);
-
-        const QString problem = prepareUserFile(location);
-        QVERIFY2(problem.isEmpty() == (made >= 0) && (made >= 0 || problem.contains(home)), qPrintable(problem));
-        if (made > 0) {
-            // Nothing beside it, and an empty table that takes the user's snippets.
-            QCOMPARE(QDir(home).entryList(QDir::Files), QStringList{kUserFileName});
-            SqliteStore store(location.libraryPath, location.userPath);
-            QVERIFY(store.reopenDatabases().user && store.addUserSnippet("Mine", "' mine"));
-        } else {
+            const DataLocation location =
+                locateData({dataDirGiven ? root.filePath("elsewhere") : QString(), root.filePath(bin),
+                            root.filePath("prefix/share/verdane"), root.filePath(home), QString()});
+            QCOMPARE(
+                QStringList({root.relativeFilePath(location.libraryPath), root.relativeFilePath(location.userPath)}),
+                read);
+            QCOMPARE(location.createUserFile, made != 0);
             QCOMPARE(tree(), before);
+
+            const QString problem = prepareUserFile(location);
+            QVERIFY2(problem.isEmpty() == (made >= 0) && (made >= 0 || problem.contains(root.filePath(home))),
+                     qPrintable(problem));
+            if (made > 0) {
+                // Nothing beside it, and an empty table that takes the user's snippets.
+                QCOMPARE(QDir(root.filePath(home)).entryList(QDir::Files), QStringList{kUserFileName});
+                SqliteStore store(location.libraryPath, location.userPath);
+                QVERIFY(store.reopenDatabases().user && store.addUserSnippet("Mine", "' mine"));
+            } else {
+                QCOMPARE(tree(), before);
+            }
         }
     }
 
