@@ -8,18 +8,15 @@ class TestChatCommands : public QObject {
 private Q_SLOTS:
     // The comments line first, then one line for every CR LF-ended line of the code, as it is.
     void linesAreCommentsThenEveryCodeLine() {
-        auto lines = [](const QString& target, QStringList texts) {
-            return texts.replaceInStrings(QRegularExpression("^"), "/quote PRIVMSG " + target + " :");
-        };
-        QCOMPARE(chatCommandLines("alice", "my timer", "Sub A()\r\nEnd Sub"),
-                 lines("alice", {"my timer", "Sub A()", "End Sub"}));
-        QCOMPARE(chatCommandLines("bob", "", "x"), lines("bob", {"", "x"}));
-        QCOMPARE(chatCommandLines("bob", "hi", ""), lines("bob", {"hi"}));
-        QCOMPARE(chatCommandLines("bob", "c", "\r\nx\r\n\r\ny\r\n"), lines("bob", {"c", "", "x", "", "y", ""}));
-        QCOMPARE(chatCommandLines("bob", "c", "\r\n"), lines("bob", {"c", "", ""}));
-        QCOMPARE(chatCommandLines("bob", "c", "a\rb\nc\r\nd"), lines("bob", {"c", "a\rb\nc", "d"}));
-        QCOMPARE(chatCommandLines(" b ", " c ", "If a Then\r\n    b\r\n\tc  "),
-                 lines(" b ", {" c ", "If a Then", "    b", "\tc  "}));
+        using Case = std::tuple<QString, QString, QString, QStringList>; // target, comments, code, the messages' texts
+        for (const auto& [target, comments, code, texts] :
+             {Case{"alice", "my timer", "Sub A()\r\nEnd Sub", {"my timer", "Sub A()", "End Sub"}},
+              Case{"bob", "", "x", {"", "x"}}, Case{"bob", "hi", "", {"hi"}},
+              Case{"bob", "c", "\r\nx\r\n\r\ny\r\n", {"c", "", "x", "", "y", ""}},
+              Case{"bob", "c", "\r\n", {"c", "", ""}}, Case{"bob", "c", "a\rb\nc\r\nd", {"c", "a\rb\nc", "d"}},
+              Case{" b ", " c ", "If a Then\r\n    b\r\n\tc  ", {" c ", "If a Then", "    b", "\tc  "}}})
+            QCOMPARE(chatCommandLines(target, comments, code),
+                     QStringList(texts).replaceInStrings(QRegularExpression("^"), "/quote PRIVMSG " + target + " :"));
     }
 
     // CR, LF and NUL would each end the line and run what follows as a command of its own.
