@@ -123,7 +123,8 @@ QString pdfText(const QString& pdf) {
     // PDF, which takes its name once it is whole.
     runProgram("start.exe",
                {"/unix", "/bin/sh", "-c", "pdftotext -layout \"$0\" \"$0.part\"; mv \"$0.part\" \"$0.txt\"", path});
-    QTest::qWaitFor([&] { return QFileInfo::exists(pdf + ".txt"); }, 30000);
+    if (!QTest::qWaitFor([&] { return QFileInfo::exists(pdf + ".txt"); }, 30000))
+        return {};
     return QString::fromUtf8(fileBytes(pdf + ".txt"));
 #else
     return QString::fromUtf8(runProgram("pdftotext", {"-layout", pdf, "-"}).out);

@@ -63,7 +63,7 @@ void CodeView::setCode(const QString& code) {
     send(SCI_SETUNDOCOLLECTION, false);
     send(SCI_CLEARALL);
     send(SCI_SETSCROLLWIDTH, 1);
-    SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(bytes.size()), bytes.constData());
+    SendScintilla(SCI_APPENDTEXT, uintptr_t(bytes.size()), bytes.constData());
     send(SCI_EMPTYUNDOBUFFER);
     setReadOnly(true);
 }
