@@ -12,6 +12,7 @@
 #include "exchange/ImportReader.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -440,7 +441,9 @@ int initServer(const DataLocation& data, const QString& url, const Output& outpu
         output.error(made.message());
         return made.isRefused() ? Refused : DatabaseError;
     }
-    output.out(QStringLiteral("The team library at %1 is made, filled from %2.\n").arg(url, data.libraryPath).toUtf8());
+    output.out(QStringLiteral("The team library at %1 is made, filled from %2.\n")
+                   .arg(url, QDir::toNativeSeparators(data.libraryPath))
+                   .toUtf8());
     return Ok;
 }
 
