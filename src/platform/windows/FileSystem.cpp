@@ -131,7 +131,7 @@ QString replace(const QString& from, const QString& to) {
 }
 
 bool takeOver(int, const Facts&) {
-    // A new file takes its access rights from its folder, as the old one did: there is nothing to carry over.
+    // A new file takes its access rights from its folder, as the file it replaces did: nothing to carry over.
     return true;
 }
 
